@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test. "--sanitize" builds and runs them with ASan/UBSan in build-asan/.
+set -euo pipefail
+cd "$(dirname "$0")"
+if [ "${1:-}" = "--sanitize" ]; then
+  scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DOSTRIN_SANITIZE=ON -DOSTRIN_BENCH=OFF
+  export ASAN_OPTIONS=detect_leaks=0
+  export UBSAN_OPTIONS=print_stacktrace=1
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -LE fuzz
+else
+  scripts/setup.sh build
+  ctest --test-dir build --output-on-failure -j"$(nproc)"
+fi

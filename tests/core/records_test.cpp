@@ -1,0 +1,52 @@
+#include "schematic/core/records.h"
+
+#include <gtest/gtest.h>
+
+TEST(Records, StyleCommandsChangeOneFieldAndClearHighBits)
+{
+    const int32_t s = 0x12345;   // bit 16 set, fill 5, width 4, arrow 3, line style 2
+    EXPECT_EQ(style::ToggleFill(s), 0x2340);
+    EXPECT_EQ(style::ToggleFill(0x2340), 0x2341);
+    EXPECT_EQ(style::SetPenWidth(s, 7), 0x2375);
+    EXPECT_EQ(style::SetArrowType(s, 6), 0x2645);
+    EXPECT_EQ(style::SetLineStyle(s, 5), 0x5345);
+}
+
+TEST(Records, StyleFieldsFallBackToDefaults)
+{
+    EXPECT_EQ(style::PenWidth(0), 1);
+    EXPECT_EQ(style::ArrowType(0x700), 1);
+    EXPECT_EQ(style::ArrowType(0x600), 6);
+    EXPECT_EQ(style::LineStyle(0x6000), 1);
+    EXPECT_EQ(style::LineStyle(0x5000), 5);
+    EXPECT_EQ(font::SizeStep(0x100), 1);
+    EXPECT_EQ(font::Angle(font::Make(true, 3, 270)), 270);
+}
+
+TEST(Records, SnapAndCircleSize)
+{
+    struct Case { int32_t p, scale, want; };
+    for (const Case c : {Case{3, 8, 0}, Case{4, 8, 8}, Case{1, 2, 2}, Case{5, 4, 4}, Case{6, 4, 8},
+                         Case{-3, 8, 0}, Case{-5, 8, 0}, Case{-12, 8, -8}, Case{-13, 8, -8}})
+        EXPECT_EQ(world::SnapPixel(c.p, c.scale), c.want) << c.p << " at " << c.scale;
+    EXPECT_EQ(world::CircleSize(12, 4), 12);
+    EXPECT_EQ(world::ToWorld(16, 8, 3), 5);
+}
+
+TEST(Records, StoredTextCutsAndDropsLineBreaks)
+{
+    EXPECT_EQ(StoredText(std::string(150, 'a')).size(), 100u);
+    EXPECT_EQ(StoredText(std::string("a\r\nb\0c", 6)), "abc");
+}
+
+TEST(Records, EraseMemEmptiesTheModel)
+{
+    TSchModel m;
+    m.ShapeList.push_back({});
+    TCompRec c;
+    c.Texts.push_back({"R1", 0, 0, 0, 0});
+    m.CompList.push_back(c);
+    EXPECT_FALSE(m.Empty());
+    m.EraseMem();
+    EXPECT_TRUE(m.Empty());
+}
