@@ -11,7 +11,8 @@ public:
     TLines() = default;
 
     // Splits text into lines ended by CR LF, LF alone or CR alone. A NUL ends the text;
-    // a final terminator adds no empty line; "" is zero lines.
+    // a final terminator adds no empty line; "" is zero lines. Text past 4 GiB of lines is
+    // dropped (offsets are 32 bits).
     static TLines FromText(std::string_view text);
 
     std::size_t Count() const;
@@ -20,12 +21,19 @@ public:
     std::string_view operator[](std::size_t i) const;
 
     // Appends one line; CR, LF and NUL in it are dropped so the text stays one value per line.
+    // Appending past 4 GiB throws std::length_error.
     void Append(std::string_view line);
     void Append(const TLines& other);
+    // A number line in plain decimal, "-" when negative (the writers' hot path).
+    void AppendNumber(int32_t v);
+    // Room for about `bytes` of text and `lines` lines, to avoid regrowth while writing.
+    void Reserve(std::size_t bytes, std::size_t lines);
     void Clear();
 
     // Every line followed by CR LF, as files and the clipboard are written.
     std::string Text() const;
+    // The same bytes without a copy; valid until the list changes.
+    std::string_view TextView() const;
     // Bytes held, for memory checks.
     std::size_t ByteSize() const;
 

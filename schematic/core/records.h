@@ -121,6 +121,17 @@ constexpr int32_t HalfScale(int32_t scale) { return scale / 2; }
 constexpr int32_t SnapPixel(int32_t p, int32_t scale) { return ((p + scale / 2) / scale) * scale; }
 // Snapped pixel to world unit, adding the scroll offset.
 constexpr int32_t ToWorld(int32_t snapped, int32_t scale, int32_t offset) { return snapped / scale + offset; }
-// Circle: r in snapped pixels stored as four times the radius in world units.
+// Circle: r in snapped pixels stored as four times the radius in world units; r below 1
+// makes no circle.
 constexpr int32_t CircleSize(int32_t r, int32_t scale) { return (r * 4) / scale; }
+// Window pixel of a world coordinate, in 64 bits so that file values cannot overflow.
+constexpr int64_t ToPixel(int32_t v, int32_t offset, int32_t scale)
+{
+    return (int64_t{v} - offset) * scale;
+}
+// Window pixel of a free text coordinate (tenths of a unit).
+constexpr int64_t TextToPixel(int32_t v, int32_t offset, int32_t scale)
+{
+    return (int64_t{v} - int64_t{offset} * 10) * scale / 10;
+}
 } // namespace world

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+// Both writers replace the content of out (use TLines::Append to chain snapshots).
+// Texts are written without CR, LF or NUL and cut to 100 bytes.
 // One snapshot of the whole model; writes nothing when the model is empty.
 void WriteSnapshot(const TSchModel& model, TLines& out);
-// Selected items only; component shapes begin with "<CSHAPE>".
+// "SCHEMATIC", then selected items only (a selected component with all its shapes and texts);
+// component shapes begin with "<CSHAPE>".
 void WriteClipboard(const TSchModel& model, TLines& out);
 
 struct TLoadReport {
@@ -22,6 +25,8 @@ struct TLoadReport {
 };
 
 // Erases the model, checks the slot and reads the snapshot whose header is at startLine.
+// Reading stops silently at the first line out of place or at a block cut short by the end.
+// Message: "FILE LOAD ERROR ..." with the failed-number counts, when any failed.
 TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model);
 // Reads from line 1; the model is only erased once both checks pass; no counting.
 TLoadReport DoUndo(const TLines& slot, TSchModel& model);
