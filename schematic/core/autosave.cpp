@@ -1,0 +1,223 @@
+#include "schematic/core/autosave.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TDateTime LocalNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::string ZeroPadStr(int64_t value, int width)
+{
+    std::string s = std::to_string(value);
+    while (static_cast<int>(s.size()) < width)
+        s.insert(s.begin(), '0');
+    return s;
+}
+
+std::string AutoSaveBaseName(const std::string& folder, const TDateTime& t)
+{
+    std::string name = folder;
+    if (name.empty() || name.back() != '/')
+        name += '/';
+    name += "Sch";
+    name += ZeroPadStr(t.Year, 4);
+    name += ZeroPadStr(t.Month, 2);
+    name += ZeroPadStr(t.Day, 2);
+    name += ZeroPadStr(t.Hour, 2);
+    name += ZeroPadStr(t.Minute, 2);
+    name += ZeroPadStr(t.Second, 2);
+    name += ".sch";
+    return name;
+}
+
+namespace {
+
+bool Exists(const std::string& path)
+{
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+// Names handed out in this run; a process-wide set because every window draws from it.
+std::string Claim(const std::string& base)
+{
+    static std::mutex mu;
+    static std::set<std::string> used;
+    std::lock_guard<std::mutex> lock(mu);
+    std::string name = base;
+    const std::string stem = base.substr(0, base.size() - 4);
+    for (int n = 2; used.count(name) != 0 || Exists(name); ++n)
+        name = stem + "_" + std::to_string(n) + ".sch";
+    used.insert(name);
+    return name;
+}
+
+bool WriteAll(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+bool ReadWhole(const std::string& path, std::string& out)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st{};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        out.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[1 << 16];
+    bool ok = true;
+    for (;;) {
+        const ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        if (r == 0)
+            break;
+        out.append(buf, static_cast<std::size_t>(r));
+    }
+    ::close(fd);
+    return ok;
+}
+
+// True when every line ends with CR LF and nothing else would change on a rewrite.
+bool Canonical(const std::string& s, uint64_t& lines)
+{
+    lines = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '\0')
+            return false;
+        if (c == '\r') {
+            if (i + 1 >= s.size() || s[i + 1] != '\n')
+                return false;
+            ++lines;
+            ++i;
+        } else if (c == '\n') {
+            return false;
+        }
+    }
+    return s.empty() || (s.size() >= 2 && s[s.size() - 2] == '\r' && s.back() == '\n');
+}
+
+// Appends to path (creating it); on any failure the file is cut back to its old size.
+bool AppendBytes(const std::string& path, const std::string& bytes, bool existed, uint64_t oldSize)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
+    if (::close(fd) != 0)
+        ok = false;
+    if (!ok) {
+        if (existed) {
+            if (::truncate(path.c_str(), static_cast<off_t>(oldSize)) != 0) {
+                // Nothing more can be done; the old states before oldSize are still there.
+            }
+        } else {
+            ::unlink(path.c_str());
+        }
+    }
+    return ok;
+}
+
+// Replaces path by bytes through a temporary file and a rename, so the old file stays
+// whole until the new one is complete.
+bool ReplaceFile(const std::string& path, const std::string& bytes)
+{
+    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes.data(), bytes.size());
+    if (ok && ::fsync(fd) != 0)
+        ok = false;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0)
+        ok = false;
+    if (!ok)
+        ::unlink(tmp.c_str());
+    return ok;
+}
+
+} // namespace
+
+void TAutoSaveFile::MakeName(const std::string& folder)
+{
+    name_ = Claim(AutoSaveBaseName(folder, clock_()));
+    known_ = false;
+    size_ = 0;
+    lines_ = 0;
+}
+
+TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::string& nextFolder)
+{
+    if (slot.Count() < 3)
+        return {};
+    const TResult failed{false, " AutoSave failed"};
+    if (name_.empty())
+        return failed;
+
+    struct stat st{};
+    const bool existed = ::stat(name_.c_str(), &st) == 0;
+    const std::string text = slot.Text();
+    uint64_t total = 0;
+    if (!existed) {
+        if (!AppendBytes(name_, text, false, 0))
+            return failed;
+        total = slot.Count();
+    } else if (known_ && static_cast<uint64_t>(st.st_size) == size_) {
+        if (!AppendBytes(name_, text, true, size_))
+            return failed;
+        total = lines_ + slot.Count();
+    } else {
+        // A file we did not leave this way: read it once as lines.
+        std::string old;
+        if (!ReadWhole(name_, old))
+            return failed;
+        uint64_t oldLines = 0;
+        if (Canonical(old, oldLines)) {
+            if (!AppendBytes(name_, text, true, old.size()))
+                return failed;
+            total = oldLines + slot.Count();
+        } else {
+            TLines all = TLines::FromText(old);
+            all.Append(slot);
+            if (!ReplaceFile(name_, all.Text()))
+                return failed;
+            total = all.Count();
+        }
+    }
+
+    struct stat after{};
+    known_ = ::stat(name_.c_str(), &after) == 0;
+    size_ = known_ ? static_cast<uint64_t>(after.st_size) : 0;
+    lines_ = total;
+    if (total >= RolloverLines)
+        MakeName(nextFolder);
+    return {};
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Reading the clipboard form back into the model, and the component file reader used to
+// place library components.
+#include "schematic/core/lines.h"
+#include "schematic/core/records.h"
+
+#include <functional>
+#include <optional>
+
+struct TPasteResult {
+    bool NoSchematic = false;  // short text without the header: nothing read
+    int Added = 0;             // shapes, components and texts added
+};
+
+// Adds the clipboard items, selected, each at the head of its list, displaced by d world
+// units (texts by 10 * d tenths; a circle's size stays). Component shapes must begin with
+// "<CSHAPE>". beforeAdd runs once, just before the first item goes in, so the caller can
+// store an undo state of the drawing as it was.
+TPasteResult PasteText(const TLines& lines, int32_t d, TSchModel& model,
+                       const std::function<void()>& beforeAdd = {});
+
+// Reads a ".cmp" text: "COMPONENT", shape blocks, then text blocks. Any fault (no header,
+// a block cut off by the end, a number that does not convert) rejects the whole file.
+std::optional<TCompRec> ReadCompFile(const TLines& lines);
