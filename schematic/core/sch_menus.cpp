@@ -55,15 +55,6 @@ TModifyMenuState ModifyMenuState(const TSchModel& m, bool hitShapeSet, bool hitT
     return s;
 }
 
-TViewMenuState ViewMenuState(const TSchModel& m, const TViewMenuFacts& f)
-{
-    TViewMenuState s;
-    s.ViewUndoInfo = (f.AutoSaveOn && f.NewestSlotLines > 2 && f.UndoFileExists) ||
-                     (f.FileNameLength > 3 && f.FileExists);
-    s.CheckNodes = std::any_of(m.ShapeList.begin(), m.ShapeList.end(), [](const TShapeRec& r) { return r.Kind == 1; });
-    return s;
-}
-
 void DeleteSelected(TSchModel& m)
 {
     m.ShapeList.remove_if([](const TShapeRec& s) { return s.Selected > 0; });

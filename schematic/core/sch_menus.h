@@ -1,5 +1,5 @@
 #pragma once
-// Which items of the schematic window's Edit, Modify and View menus are enabled, as
+// Which items of the schematic window's Edit and Modify menus are enabled, as
 // functions of the drawing and a few facts the window gathers; and the small model
 // commands of the window (delete, z-order, select none).
 #include "schematic/core/records.h"
@@ -32,19 +32,6 @@ struct TModifyMenuState {
     bool operator==(const TModifyMenuState&) const = default;
 };
 TModifyMenuState ModifyMenuState(const TSchModel& m, bool hitShapeSet, bool hitTextSet);
-
-struct TViewMenuFacts {
-    bool AutoSaveOn = false;
-    std::size_t NewestSlotLines = 0;
-    bool UndoFileExists = false;
-    std::size_t FileNameLength = 0;
-    bool FileExists = false;
-};
-struct TViewMenuState {
-    bool ViewUndoInfo = false, CheckNodes = false;
-    bool operator==(const TViewMenuState&) const = default;
-};
-TViewMenuState ViewMenuState(const TSchModel& m, const TViewMenuFacts& f);
 
 // Frees every selected top-level record (a component with its shapes and texts).
 void DeleteSelected(TSchModel& m);

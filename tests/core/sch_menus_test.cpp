@@ -55,7 +55,7 @@ TEST(SchMenus, ModifyMenuOverModelStates)
         EXPECT_EQ(ModifyMenuState(c.m, c.hitShape, c.hitText), c.want) << c.name;
 }
 
-TEST(SchMenus, EditAndViewMenus)
+TEST(SchMenus, EditMenu)
 {
     TEditMenuState emptyWant;
     EXPECT_EQ(EditMenuState(TSchModel{}, {}), emptyWant);
@@ -68,15 +68,6 @@ TEST(SchMenus, EditAndViewMenus)
     EXPECT_FALSE(EditMenuState(unselected, {5, true, false, false}).ViewUndoInfo);
     TEditMenuState s = EditMenuState(Model(false, false, 0, false, false, true, true), {});
     EXPECT_TRUE(s.CopyText && s.Delete && s.DupShape);
-
-    // View: the own autosave file (autosave on, more than two lines), or the own saved file.
-    EXPECT_TRUE(ViewMenuState(unselected, {true, 3, true, 0, false}).ViewUndoInfo);
-    EXPECT_FALSE(ViewMenuState(unselected, {true, 2, true, 0, false}).ViewUndoInfo);
-    EXPECT_FALSE(ViewMenuState(unselected, {false, 9, true, 0, false}).ViewUndoInfo);
-    EXPECT_TRUE(ViewMenuState(unselected, {false, 0, false, 4, true}).ViewUndoInfo);
-    EXPECT_FALSE(ViewMenuState(unselected, {false, 0, false, 3, true}).ViewUndoInfo);
-    EXPECT_FALSE(ViewMenuState(unselected, {}).CheckNodes);
-    EXPECT_TRUE(ViewMenuState(Model(true, false, 1, false, false, false, false), {}).CheckNodes);
 }
 
 TEST(SchMenus, DeleteAndZOrder)
