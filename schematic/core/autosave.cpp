@@ -124,7 +124,7 @@ bool Canonical(const std::string& s, uint64_t& lines)
 }
 
 // Appends to path (creating it); on any failure the file is cut back to its old size.
-bool AppendBytes(const std::string& path, const std::string& bytes, bool existed, uint64_t oldSize)
+bool AppendBytes(const std::string& path, std::string_view bytes, bool existed, uint64_t oldSize)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
@@ -184,7 +184,7 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
 
     struct stat st{};
     const bool existed = ::stat(name_.c_str(), &st) == 0;
-    const std::string text = slot.Text();
+    const std::string_view text = slot.TextView();
     uint64_t total = 0;
     if (!existed) {
         if (!AppendBytes(name_, text, false, 0))

@@ -10,6 +10,11 @@ bool TUndoRing::Store(const TSchModel& model)
     TLines& slot = Newest();
     slot.Clear();
     WriteSnapshot(model, slot);
+    // A slot that once held a much larger drawing gives the surplus back.
+    if (slot.ByteSize() > 3 * slot.TextView().size() + 4096) {
+        TLines exact = slot;
+        slot = std::move(exact);
+    }
     return true;
 }
 
