@@ -57,3 +57,19 @@ TEST(UndoRing, StepBackWrapsBelowOne)
     ring.Store(m);
     EXPECT_EQ(ring.UndoIndex, 1);
 }
+
+// After the drawing shrinks, the ring does not keep the big states' buffers.
+TEST(UndoRing, SlotsGiveBackTheMemoryOfLargerStates)
+{
+    TUndoRing ring;
+    TSchModel big;
+    for (int i = 0; i < 20000; ++i)
+        big.ShapeList.push_back(Line(i));
+    for (int i = 0; i < TUndoRing::SlotCount; ++i)
+        ring.Store(big);
+    TSchModel small;
+    small.ShapeList.push_back(Line(1));
+    for (int i = 0; i < TUndoRing::SlotCount; ++i)
+        ring.Store(small);
+    EXPECT_LT(ring.ByteSize(), 100000u);
+}
