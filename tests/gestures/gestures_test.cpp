@@ -85,7 +85,7 @@ TEST(Gestures, EveryToolMakesItsRecordOrRefuses)
     };
     const Case cases[] = {
         {1, 0, 0, 40, 20, true, Shape(1, 0, 0, 10, 5)},
-        {1, 10, 10, 9, 11, false, {}},
+        {1, 10, 10, 11, 11, false, {}},
         {2, 40, 40, 0, 0, true, Shape(2, 0, 0, 10, 10)},
         {2, 0, 0, 40, 1, false, {}},
         {3, 40, 0, 0, 40, true, Shape(3, 0, 0, 10, 10)},
@@ -107,7 +107,9 @@ TEST(Gestures, EveryToolMakesItsRecordOrRefuses)
         r.Drag(c.tool, c.x1, c.y1, c.x2, c.y2);
         SCOPED_TRACE("tool " + std::to_string(c.tool));
         EXPECT_EQ(r.g.MouseState, 0);
-        EXPECT_GE(r.host.fullRedraws, 2);  // press deselects, release redraws
+        if (c.tool < 100) {
+            EXPECT_GE(r.host.fullRedraws, 2);  // press deselects, release redraws
+        }
         EXPECT_TRUE(r.host.Showing().empty());
         if (!c.made) {
             EXPECT_EQ(r.host.model.ShapeList.size(), 1u);
@@ -151,14 +153,13 @@ TEST(Gestures, OutlinesFollowThePointerAndEraseThemselves)
         Rig a;
         a.host.drawMode = tool;
         a.g.FormMouseDown(TMouseBtn::Left, kNone, 40, 40);
+        const auto atPress = a.host.Showing();
         a.g.FormMouseMove(kNone, 60, 20);
         a.g.FormMouseMove(kNone, 20, 64);
+        EXPECT_NE(a.host.Showing(), atPress) << tool;
         a.g.FormMouseMove(kNone, 40, 40);
-        // Back at the press: only the crosshair and a degenerate outline remain.
-        for (const auto& s : a.host.Showing())
-            EXPECT_TRUE(s.find("40,40 41,41") != std::string::npos || s.find("line 40,") != std::string::npos
-                        || s.find("line 0,40") != std::string::npos)
-                << tool << ": " << s;
+        // Back at the press: the surface shows what it showed after the press.
+        EXPECT_EQ(a.host.Showing(), atPress) << tool;
     }
 }
 
@@ -321,7 +322,7 @@ TEST(Gestures, ShiftToggleFallsThroughToComponentAndText)
     r.Click(4 * 35, 4 * 31);
     EXPECT_EQ(r.host.hitText, &r.host.model.TextList.front());
     EXPECT_EQ(r.host.model.TextList.front().Selected, 1);
-    r.Click(4 * 37, 4 * 31);  // x 370 is past the right edge 361
+    r.g.FormMouseDown(TMouseBtn::Left, kNone, 4 * 37, 4 * 31);  // x 370 is past the right edge 361
     EXPECT_EQ(r.host.hitText, nullptr);
     EXPECT_EQ(r.g.MouseState, 4);  // empty spot: band
 }
@@ -445,8 +446,9 @@ TEST(Gestures, EveryExitCancelsWithoutChange)
             switch (e) {
             case RightPress:
                 r.g.FormMouseDown(TMouseBtn::Right, kNone, 180, 120);
-                if (st.state <= 12)
+                if (st.state <= 12) {
                     EXPECT_EQ(r.host.fullRedraws, redraws + 1);
+                }
                 break;
             case LeftPress:
                 r.g.FormMouseDown(TMouseBtn::Left, kNone, 180, 120);
