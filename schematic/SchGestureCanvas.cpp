@@ -1,0 +1,88 @@
+#include "schematic/SchGestureCanvas.h"
+
+#include "schematic/render/render.h"
+
+int32_t TCanvasGestureHost::ClientWidth() const
+{
+    return const_cast<TCanvasGestureHost*>(this)->OverlayCanvas().Width();
+}
+
+int32_t TCanvasGestureHost::ClientHeight() const
+{
+    return const_cast<TCanvasGestureHost*>(this)->OverlayCanvas().Height();
+}
+
+void TCanvasGestureHost::OvXorMode(bool xorMode)
+{
+    OverlayCanvas().SetPenMode(xorMode ? TPenMode::Xor : TPenMode::Copy);
+}
+
+void TCanvasGestureHost::OvPenColor(uint32_t c) { OverlayCanvas().SetPenColor(c); }
+
+void TCanvasGestureHost::OvPenDotted(bool dotted)
+{
+    TCanvas& c = OverlayCanvas();
+    c.SetPenWidth(1);
+    c.SetPenStyle(dotted ? TPenStyle::Dot : TPenStyle::Solid);
+    c.SetBrushStyle(TBrushStyle::Clear);
+}
+
+void TCanvasGestureHost::OvLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    TCanvas& c = OverlayCanvas();
+    c.MoveTo(x1, y1);
+    c.LineTo(x2, y2);
+    OverlayChanged();
+}
+
+void TCanvasGestureHost::OvPolyline(const TPointList& pts)
+{
+    if (pts.empty())
+        return;
+    TCanvas& c = OverlayCanvas();
+    c.MoveTo(pts.front().X, pts.front().Y);
+    for (auto it = std::next(pts.begin()); it != pts.end(); ++it)
+        c.LineTo(it->X, it->Y);
+    OverlayChanged();
+}
+
+void TCanvasGestureHost::OvRectangle(int32_t l, int32_t t, int32_t r, int32_t b)
+{
+    TCanvas& c = OverlayCanvas();
+    c.SetBrushStyle(TBrushStyle::Clear);
+    c.Rectangle(l, t, r, b);
+    OverlayChanged();
+}
+
+void TCanvasGestureHost::OvEllipse(int32_t l, int32_t t, int32_t r, int32_t b)
+{
+    TCanvas& c = OverlayCanvas();
+    c.SetBrushStyle(TBrushStyle::Clear);
+    c.Ellipse(l, t, r, b);
+    OverlayChanged();
+}
+
+void TCanvasGestureHost::OvArc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t sx, int32_t sy, int32_t ex,
+                               int32_t ey)
+{
+    OverlayCanvas().Arc(l, t, r, b, sx, sy, ex, ey);
+    OverlayChanged();
+}
+
+void TCanvasGestureHost::OvCompShapes(const TCompRec& comp, int32_t ox, int32_t oy)
+{
+    TCanvas& c = OverlayCanvas();
+    const TPen pen = c.Pen();
+    DrawComp(c, &comp, ox, oy, false, Scale() / 2, FillColor(), PrimaryScreenWidth());
+    // The shapes' own widths and styles must not leak into the next outline.
+    c.Pen() = pen;
+    c.SetBrushStyle(TBrushStyle::Clear);
+    OverlayChanged();
+}
+
+void TCanvasGestureHost::TextExtent(const TTextRec& t, int32_t scale, int32_t& w, int32_t& h)
+{
+    const TSize s = FreeTextExtent(t, scale);
+    w = s.Width;
+    h = s.Height;
+}
