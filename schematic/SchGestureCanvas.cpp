@@ -2,6 +2,10 @@
 
 #include "schematic/render/render.h"
 
+#include <QFontMetrics>
+
+#include <algorithm>
+
 int32_t TCanvasGestureHost::ClientWidth() const
 {
     return const_cast<TCanvasGestureHost*>(this)->OverlayCanvas().Width();
@@ -85,4 +89,19 @@ void TCanvasGestureHost::TextExtent(const TTextRec& t, int32_t scale, int32_t& w
     const TSize s = FreeTextExtent(t, scale);
     w = s.Width;
     h = s.Height;
+}
+
+int32_t TCanvasGestureHost::TextReach(const TTextRec& t, int32_t scale)
+{
+    const TFontSpec f = FreeTextFont(t, scale);
+    const auto key = std::make_pair(font::IsSymbol(t.Font), f.Size);
+    auto it = fontBounds_.find(key);
+    if (it == fontBounds_.end()) {
+        const QFontMetrics fm(MakeQFont(f));
+        it = fontBounds_.emplace(key, std::make_pair(std::max(fm.maxWidth(), fm.horizontalAdvance(QChar(0x2014))),
+                                                     fm.ascent() + fm.descent())).first;
+    }
+    const int64_t w = static_cast<int64_t>(it->second.first) * static_cast<int64_t>(t.Text.size());
+    return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(w, it->second.second) + 1,
+                                                  std::numeric_limits<int32_t>::max() / 20));
 }

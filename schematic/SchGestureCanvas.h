@@ -2,6 +2,9 @@
 // The overlay half of a gesture host over a real canvas (the window surface): outlines,
 // crosshairs and the component ghost go through the canvas in its current pen mode, text
 // boxes come from the fonts' real metrics.
+#include <map>
+#include <utility>
+
 #include "platform/canvas.h"
 #include "schematic/SchGestures.h"
 
@@ -25,4 +28,9 @@ public:
     void OvArc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t sx, int32_t sy, int32_t ex, int32_t ey) override;
     void OvCompShapes(const TCompRec& comp, int32_t ox, int32_t oy) override;
     void TextExtent(const TTextRec& t, int32_t scale, int32_t& w, int32_t& h) override;
+    int32_t TextReach(const TTextRec& t, int32_t scale) override;
+
+private:
+    // Widest glyph and cell height per font (symbol flag, points).
+    std::map<std::pair<bool, int>, std::pair<int32_t, int32_t>> fontBounds_;
 };

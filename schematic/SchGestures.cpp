@@ -435,10 +435,12 @@ void TSchGestures::DoSelect(int32_t X, int32_t Y, bool Toggle)
                               [&](const TShapeRec& s) { return &s == remembered; });
         it = r == m.ShapeList.end() ? m.ShapeList.begin() : std::next(r);
     }
+    const bool fromHead = it == m.ShapeList.begin();
     for (; it != m.ShapeList.end() && !hit; ++it)
         if (ChkShape(*it, wx, wy, &note))
             hit = &*it;
-    for (auto i = m.ShapeList.begin(); i != m.ShapeList.end() && !hit; ++i)
+    // Wrap around (a search that began at the head has seen every shape already).
+    for (auto i = m.ShapeList.begin(); i != m.ShapeList.end() && !hit && !fromHead; ++i)
         if (ChkShape(*i, wx, wy, &note))
             hit = &*i;
     Host.HitShape() = hit;
@@ -481,6 +483,10 @@ void TSchGestures::DoSelect(int32_t X, int32_t Y, bool Toggle)
     if (!Host.HitShape() && !Host.HitComp()) {
         PTextRec ht = nullptr;
         for (TTextRec& t : m.TextList) {
+            // Texts far from the point are skipped before they are measured.
+            const int64_t reach = static_cast<int64_t>(Host.TextReach(t, scale)) * 10 / scale + 1;
+            if (Abs64(wx * 10 - t.X) > reach || Abs64(wy * 10 - t.Y) > reach)
+                continue;
             int32_t w = 0, h = 0;
             Host.TextExtent(t, scale, w, h);
             if (TextHitBox(t, w, h, scale).Hit(wx, wy)) {

@@ -5,6 +5,7 @@
 // window (model, undo, status panels, redraws, the exclusive-or overlay, cursors,
 // scroll bars, dialogs) goes out through TSchGestureHost, so it runs without a display.
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "schematic/core/records.h"
@@ -87,6 +88,8 @@ public:
 
     // Pixel extent of a free text in its font at `scale`.
     virtual void TextExtent(const TTextRec& t, int32_t scale, int32_t& w, int32_t& h) = 0;
+    // An upper bound of both its width and height in pixels, cheaper than measuring.
+    virtual int32_t TextReach(const TTextRec&, int32_t) { return std::numeric_limits<int32_t>::max() / 20; }
 
     // Frame settings and dialogs.
     virtual int32_t DefaultArrow() const = 0;

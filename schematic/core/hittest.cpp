@@ -51,14 +51,16 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
             d = R(static_cast<double>(py) - slope * static_cast<double>(px - x1) - static_cast<double>(y1));
         }
         hit = Abs64(d) < 2;
-        note = "  " + Pt(x1, y1) + " - " + Pt(x2, y2);
+        if (hit && readout)
+            note = "  " + Pt(x1, y1) + " - " + Pt(x2, y2);
         break;
     }
     case 2: {
         const bool nearH = (Abs64(hiY - py) < 2 || Abs64(loY - py) < 2) && loX < px && px < hiX;
         const bool nearV = (Abs64(hiX - px) < 2 || Abs64(loX - px) < 2) && loY < py && py < hiY;
         hit = nearH || nearV;
-        note = BoxNote(loX, loY, hiX, hiY);
+        if (hit && readout)
+            note = BoxNote(loX, loY, hiX, hiY);
         break;
     }
     case 3: {
@@ -71,7 +73,8 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
             const int64_t v = EllipseValue(px, py, loX + a, loY + b, a, b);
             hit = v >= 81 && v <= 109;
         }
-        note = BoxNote(loX, loY, hiX, hiY);
+        if (hit && readout)
+            note = BoxNote(loX, loY, hiX, hiY);
         break;
     }
     case 4: {
@@ -79,7 +82,8 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
         const double dx = static_cast<double>(x1 - px), dy = static_cast<double>(y1 - py);
         const int64_t d = R(std::sqrt(dx * dx + dy * dy));
         hit = Abs64(d - r) < 2;
-        note = "  " + Pt(x1, y1) + " - " + std::to_string(r);
+        if (hit && readout)
+            note = "  " + Pt(x1, y1) + " - " + std::to_string(r);
         break;
     }
     case 5: {
@@ -96,12 +100,14 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
             const int64_t v = EllipseValue(px, py, cx, cy, a, b);
             hit = v >= 81 && v <= 109;
         }
-        note = BoxNote(loX, loY, hiX, hiY);
+        if (hit && readout)
+            note = BoxNote(loX, loY, hiX, hiY);
         break;
     }
     case 6:
         hit = loX - 1 <= px && px <= hiX + 1 && loY - 1 <= py && py <= hiY + 1;
-        note = BoxNote(loX, loY, hiX, hiY);
+        if (hit && readout)
+            note = BoxNote(loX, loY, hiX, hiY);
         break;
     case 12: {
         // A wave without width has no period: never hit.
@@ -118,7 +124,8 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
             const int64_t y = R(std::sin(ang) * static_cast<double>(y2 - y1) + static_cast<double>(y1));
             hit = x - 1 <= px && px <= x + 1 && y - 1 <= py && py <= y + 1;
         }
-        note = "  " + Pt(loX, y1) + " - " + Pt(hiX, y2);
+        if (hit && readout)
+            note = "  " + Pt(loX, y1) + " - " + Pt(hiX, y2);
         break;
     }
     default:
