@@ -373,7 +373,9 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
         }
         return lo;
     };
-    if (dMin > 0) {
+    const int64_t minEnd = min0 + sMin * dMin;
+    const bool minorInside = visibleMinor(min0) && visibleMinor(minEnd);
+    if (dMin > 0 && !minorInside) {
         if (sMin > 0) {
             iLo = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) >= 0; });
             iHi = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) >= minLimit; }) - 1;
@@ -381,21 +383,32 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
             iLo = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) < minLimit; });
             iHi = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) < 0; }) - 1;
         }
-    } else if (!visibleMinor(min0)) {
+    } else if (dMin == 0 && !visibleMinor(min0)) {
         return;
     }
+    if (iLo > iHi)
+        return;
+    // Walk incrementally: the remainder of (2 i dMin + dMaj) / (2 dMaj) grows by 2 dMin a step.
+    const int64_t twoMaj = 2 * dMaj, twoMin = 2 * dMin;
+    int64_t mn = minorAt(iLo);
+    int64_t rem = static_cast<int64_t>((static_cast<__int128>(2) * iLo * dMin + dMaj) % twoMaj);
+    int64_t maj = maj0 + sMaj * iLo;
     for (int64_t i = iLo; i <= iHi; ++i) {
-        const int64_t maj = maj0 + sMaj * i;
-        const int64_t mn = minorAt(i);
-        const int px = static_cast<int>(xMajor ? maj : mn);
-        const int py = static_cast<int>(xMajor ? mn : maj);
-        if (px < 0 || py < 0 || px >= d_->w || py >= d_->h)
-            continue;
-        uint32_t* dst = d_->Row(py) + px;
-        if (!styled || pat.on[static_cast<size_t>((phase0 + i) % pat.period)])
-            Plot(dst, pen_.Mode, fg);
-        else if (opaque)
-            Plot(dst, pen_.Mode, bg);
+        const int64_t px = xMajor ? maj : mn;
+        const int64_t py = xMajor ? mn : maj;
+        if (px >= 0 && py >= 0 && px < d_->w && py < d_->h) {
+            uint32_t* dst = d_->Row(static_cast<int>(py)) + px;
+            if (!styled || pat.on[static_cast<size_t>((phase0 + i) % pat.period)])
+                Plot(dst, pen_.Mode, fg);
+            else if (opaque)
+                Plot(dst, pen_.Mode, bg);
+        }
+        maj += sMaj;
+        rem += twoMin;
+        if (rem >= twoMaj) {
+            rem -= twoMaj;
+            mn += sMin;
+        }
     }
 }
 
@@ -584,11 +597,16 @@ void TImageCanvas::Draw(int32_t x, int32_t y, const QImage& src)
     const int64_t b = std::min<int64_t>(static_cast<int64_t>(y) + s->height(), d_->h);
     if (l >= r || t >= b)
         return;
+    const bool opaque = s->format() == QImage::Format_RGB32;
     for (int64_t yy = t; yy < b; ++yy) {
         const auto* srow = reinterpret_cast<const uint32_t*>(s->constScanLine(static_cast<int>(yy - y)));
         uint32_t* drow = d_->Row(static_cast<int>(yy));
-        for (int64_t xx = l; xx < r; ++xx)
-            drow[xx] = srow[xx - x] | 0xFF000000u;
+        if (opaque) {
+            std::memcpy(drow + l, srow + (l - x), static_cast<size_t>(r - l) * 4);
+        } else {
+            for (int64_t xx = l; xx < r; ++xx)
+                drow[xx] = srow[xx - x] | 0xFF000000u;
+        }
     }
 }
 

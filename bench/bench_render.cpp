@@ -1,0 +1,77 @@
+// Full redraw of a generated drawing into a window-sized bitmap.
+#include "bench/benchutil.h"
+#include "schematic/render/surface.h"
+#include "schematic/render/view_scale.h"
+
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// 10,000 shapes, 500 components, 2,000 texts at scale 4 into 1600 x 1000; range(0) is the
+// world extent the drawing is spread over (1000 is the target case; 250 puts all of it in view).
+void BM_FullRedraw(benchmark::State& state)
+{
+    const TSchModel m = benchutil::MakeDrawing(10000, 500, 2000, static_cast<int>(state.range(0)));
+    TSchSurface s;
+    s.Resize(1600, 1000);
+    s.RebuildGrid(4, true);
+    TRenderView v;
+    for (auto _ : state) {
+        const TComposeResult r = s.FullRedraw(m, v);
+        benchmark::DoNotOptimize(r.ShapeCount);
+    }
+}
+BENCHMARK(BM_FullRedraw)->Arg(1000)->Arg(250)->Unit(benchmark::kMillisecond);
+
+// The same count of records all lying outside the view: only the culling costs.
+void BM_FullRedrawOutsideView(benchmark::State& state)
+{
+    TSchModel m = benchutil::MakeDrawing(10000, 500, 2000, 1000);
+    for (auto& sh : m.ShapeList) { sh.X1 += 5000; sh.X2 += 5000; }
+    for (auto& c : m.CompList) c.X += 5000;
+    for (auto& t : m.TextList) t.X += 50000;
+    TSchSurface s;
+    s.Resize(1600, 1000);
+    s.RebuildGrid(4, true);
+    TRenderView v;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.FullRedraw(m, v).ShapeCount);
+}
+BENCHMARK(BM_FullRedrawOutsideView)->Unit(benchmark::kMillisecond);
+
+// Cost linear in the records: drawings of growing size over the same area.
+void BM_FullRedrawScaling(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const TSchModel m = benchutil::MakeDrawing(n, n / 20, n / 5, 1000);
+    TSchSurface s;
+    s.Resize(1600, 1000);
+    s.RebuildGrid(4, true);
+    TRenderView v;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.FullRedraw(m, v).ShapeCount);
+    state.SetComplexityN(n);
+}
+BENCHMARK(BM_FullRedrawScaling)->RangeMultiplier(2)->Range(2500, 40000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_BitmapRepaint(benchmark::State& state)
+{
+    TSchSurface s;
+    s.Resize(1600, 1000);
+    for (auto _ : state)
+        s.BitmapRepaint();
+}
+BENCHMARK(BM_BitmapRepaint)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
