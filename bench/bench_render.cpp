@@ -3,8 +3,14 @@
 #include "schematic/render/surface.h"
 #include "schematic/render/view_scale.h"
 
+#include "schematic/core/lines.h"
+#include "schematic/core/sch_text.h"
+
+#include <QFile>
 #include <QGuiApplication>
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 namespace {
 
@@ -54,6 +60,29 @@ void BM_FullRedrawScaling(benchmark::State& state)
     state.SetComplexityN(n);
 }
 BENCHMARK(BM_FullRedrawScaling)->RangeMultiplier(2)->Range(2500, 40000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// What sch2png does after reading: the fixture with every kind at each view scale.
+void BM_ComposeFixture(benchmark::State& state)
+{
+    const std::string here = __FILE__;
+    QFile f(QString::fromStdString(here.substr(0, here.rfind('/')) + "/../tests/data/render_all.sch"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("fixture not found");
+        return;
+    }
+    const QByteArray bytes = f.readAll();
+    TSchModel m;
+    DoLoad(TLines::FromText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))), 0, m);
+    const int32_t scale = static_cast<int32_t>(state.range(0));
+    const QImage grid = MakeGridBmp(scale, true);
+    QImage img = NewBitmap(1600, 1000);
+    TImageCanvas c(img);
+    TRenderView v;
+    v.Scale = scale;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DrawCirc(c, m, v, &grid).ShapeCount);
+}
+BENCHMARK(BM_ComposeFixture)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
 
 void BM_BitmapRepaint(benchmark::State& state)
 {

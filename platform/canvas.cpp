@@ -306,6 +306,8 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
     if (steps == 0)
         return;
 
+    if (!d_->painter.isActive())
+        return;   // an empty image
     if (w > 1) {
         dashPhase_ += steps;
         // Cut the segment to the view widened by the pen, so far-away ends cost nothing.
@@ -414,6 +416,8 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
 
 void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
+    if (!d_->painter.isActive())
+        return;   // an empty image
     int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
     if (r - l < 1 || b - t < 1)
         return;
@@ -469,6 +473,8 @@ void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 
 void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
+    if (!d_->painter.isActive())
+        return;   // an empty image
     const int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
     if (r - l < 1 || b - t < 1)
         return;
@@ -491,6 +497,8 @@ void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
                        int32_t x4, int32_t y4)
 {
+    if (!d_->painter.isActive())
+        return;   // an empty image
     const int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
     if (r - l < 1 || b - t < 1)
         return;
@@ -526,6 +534,8 @@ void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
 
 void TImageCanvas::Polygon(const TPoint* pts, int count)
 {
+    if (!d_->painter.isActive())
+        return;   // an empty image
     if (count < 2 || pts == nullptr)
         return;
     QPolygonF poly;
@@ -557,6 +567,8 @@ void TImageCanvas::FillRect(const TRect& r)
 
 void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
 {
+    if (!d_->painter.isActive())
+        return;   // an empty image
     if (text.empty())
         return;
     const auto& fe = Fonts().Get(font_);
@@ -612,6 +624,8 @@ void TImageCanvas::Draw(int32_t x, int32_t y, const QImage& src)
 
 void TImageCanvas::CopyRect(const TRect& dst, const QImage& src, const TRect& srcRect)
 {
+    if (!d_->painter.isActive())
+        return;   // an empty image
     if (src.isNull())
         return;
     const QRect d(dst.Left, dst.Top, dst.Right - dst.Left, dst.Bottom - dst.Top);

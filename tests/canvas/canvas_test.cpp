@@ -259,3 +259,93 @@ TEST(Canvas, SymbolFontDrawsItsOwnGlyphsForLatinLetters)
     EXPECT_NE(sym, draw("Times New Roman"));
     EXPECT_NE(sym, draw("Arial"));
 }
+
+// With a solid brush the text cell is filled in the brush colour; with a clear brush only
+// the glyphs are drawn. The cell starts at the reference point.
+TEST(Canvas, TextCellFromTheTopLeftOpaqueOnlyWithASolidBrush)
+{
+    TFontSpec f;
+    f.Name = "Times New Roman";
+    f.Size = 18;
+    f.Color = 0x000080;
+    const TSize ext = TextExtentOf(f, "Hig");
+    ASSERT_GT(ext.Width, 10);
+    ASSERT_GE(ext.Height, FontPixelSize(18));
+    QImage img = NewBitmap(100, 60);
+    TImageCanvas c(img);
+    c.SetFont(f);
+    c.SetBrushColor(0x00FF00);
+    c.TextOut(10, 5, "Hig");
+    EXPECT_EQ(c.Pixel(10, 5), 0x00FF00u);
+    EXPECT_EQ(c.Pixel(10 + ext.Width - 1, 5 + ext.Height - 1), 0x00FF00u);
+    EXPECT_EQ(c.Pixel(10 + ext.Width, 5), clWhite);
+    EXPECT_EQ(c.Pixel(10, 5 + ext.Height), clWhite);
+    EXPECT_EQ(c.Pixel(9, 5), clWhite);
+    int ink = 0, top = 99, bottom = -1;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (c.Pixel(x, y) == 0x000080) {
+                ++ink;
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_GT(ink, 20);
+    EXPECT_GT(top, 5);                       // the ascent holds some room above the capitals
+    EXPECT_LT(bottom, 5 + ext.Height);       // the descender of g stays inside the cell
+    EXPECT_GT(bottom, 5 + ext.Height * 2 / 3);
+
+    QImage clear = NewBitmap(100, 60);
+    TImageCanvas t(clear);
+    t.SetFont(f);
+    t.SetBrushStyle(TBrushStyle::Clear);
+    t.TextOut(10, 5, "Hig");
+    EXPECT_EQ(t.Pixel(10, 5), clWhite);
+    // Texts ignore the pen's raster operation.
+    t.SetPenMode(TPenMode::Xor);
+    t.TextOut(10, 5, "Hig");
+    int after = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 100; ++x)
+            after += t.Pixel(x, y) == 0x000080;
+    EXPECT_EQ(after, ink);
+}
+
+TEST(Canvas, WidePensDrawRoundEndsCentredOnTheLine)
+{
+    QImage img = NewBitmap(60, 40);
+    TImageCanvas c(img);
+    c.SetPenColor(0x000080);
+    c.SetPenWidth(5);
+    c.MoveTo(10, 20);
+    c.LineTo(40, 20);
+    // Five rows centred on 20; the round caps reach about 2 pixels past both ends.
+    for (int y = 18; y <= 22; ++y)
+        EXPECT_EQ(c.Pixel(25, y), 0x000080u) << y;
+    EXPECT_EQ(c.Pixel(25, 17), clWhite);
+    EXPECT_EQ(c.Pixel(25, 23), clWhite);
+    EXPECT_EQ(c.Pixel(8, 20), 0x000080u);
+    EXPECT_EQ(c.Pixel(42, 20), 0x000080u);
+    EXPECT_EQ(c.Pixel(6, 20), clWhite);
+    EXPECT_EQ(c.Pixel(44, 20), clWhite);
+    EXPECT_EQ(c.Pixel(8, 18), clWhite);   // rounded, not square
+}
+
+TEST(Canvas, AnEmptyImageTakesEveryCallQuietly)
+{
+    QImage empty;
+    TImageCanvas c(empty);
+    EXPECT_EQ(c.Width(), 0);
+    c.MoveTo(0, 0);
+    c.LineTo(10, 10);
+    c.SetPenWidth(4);
+    c.LineTo(0, 10);
+    c.Rectangle(0, 0, 5, 5);
+    c.Ellipse(0, 0, 5, 5);
+    c.Arc(0, 0, 5, 5, 5, 0, 0, 5);
+    const TPoint p[3] = {{0, 0}, {4, 0}, {0, 4}};
+    c.Polygon(p, 3);
+    c.TextOut(0, 0, "x");
+    c.FillRect({0, 0, 3, 3});
+    c.Draw(0, 0, NewBitmap(3, 3));
+    EXPECT_EQ(c.Pixel(0, 0), 0u);
+}
