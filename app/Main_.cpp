@@ -1,0 +1,1316 @@
+#include "app/Main_.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <array>
+#include <cmath>
+
+#include "app/ColorDlg_.h"
+#include "platform/msgbox.h"
+#include "platform/profile.h"
+
+static void InitOstrinResources()
+{
+    Q_INIT_RESOURCE(ostrin);
+}
+
+TMainWin* MainWin = nullptr;
+
+namespace {
+
+std::array<QCursor, 8>& CursorTable()
+{
+    static std::array<QCursor, 8> table;
+    return table;
+}
+std::array<bool, 8>& CursorLoaded()
+{
+    static std::array<bool, 8> loaded{};
+    return loaded;
+}
+
+QString WithSlash(QString s)
+{
+    if (!s.endsWith('/'))
+        s += '/';
+    return s;
+}
+
+// Tool-button pictures, drawn here so the program ships no image files for them.
+QIcon ToolIcon(const QString& what)
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(QColor(0, 0, 128), 1.6);
+    p.setPen(pen);
+    auto arrowHead = [&](QPointF tip, QPointF from) {
+        const QPointF d = tip - from;
+        const double len = std::hypot(d.x(), d.y());
+        if (len <= 0)
+            return;
+        const QPointF u = d / len, n(-u.y(), u.x());
+        QPolygonF tri({tip, tip - u * 6 + n * 3, tip - u * 6 - n * 3});
+        p.setBrush(p.pen().color());
+        p.drawPolygon(tri);
+        p.setBrush(Qt::NoBrush);
+    };
+    if (what == "new") {
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygonF({{4, 2}, {12, 2}, {16, 6}, {16, 18}, {4, 18}}));
+    } else if (what == "open") {
+        p.setPen(QColor(120, 90, 0));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(QRectF(2, 6, 16, 11));
+        p.drawRect(QRectF(2, 4, 7, 3));
+    } else if (what == "save") {
+        p.setPen(Qt::black);
+        p.setBrush(QColor(60, 60, 160));
+        p.drawRect(QRectF(3, 3, 14, 14));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(6, 3, 8, 5));
+    } else if (what == "copy") {
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(3, 3, 9, 11));
+        p.drawRect(QRectF(8, 7, 9, 11));
+    } else if (what == "paste") {
+        p.setPen(QColor(120, 90, 0));
+        p.setBrush(QColor(220, 180, 90));
+        p.drawRect(QRectF(3, 4, 12, 14));
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 8, 8, 10));
+    } else if (what == "delete") {
+        p.setPen(QPen(Qt::red, 2.5));
+        p.drawLine(QPointF(4, 4), QPointF(16, 16));
+        p.drawLine(QPointF(16, 4), QPointF(4, 16));
+    } else if (what == "dupli") {
+        p.drawRect(QRectF(3, 3, 9, 7));
+        p.drawRect(QRectF(8, 10, 9, 7));
+    } else if (what == "undo") {
+        p.drawArc(QRectF(4, 5, 12, 11), 0, 180 * 16);
+        arrowHead(QPointF(4, 13), QPointF(4, 9));
+    } else if (what == "zoomin" || what == "zoomout") {
+        p.setPen(QPen(Qt::black, 1.6));
+        p.drawEllipse(QRectF(2, 2, 11, 11));
+        p.drawLine(QPointF(12, 12), QPointF(18, 18));
+        p.drawLine(QPointF(5, 7.5), QPointF(10, 7.5));
+        if (what == "zoomin")
+            p.drawLine(QPointF(7.5, 5), QPointF(7.5, 10));
+    } else if (what == "mirror") {
+        p.drawLine(QPointF(2, 10), QPointF(18, 10));
+        arrowHead(QPointF(10, 3), QPointF(10, 8));
+        arrowHead(QPointF(10, 17), QPointF(10, 12));
+    } else if (what == "flip") {
+        p.drawLine(QPointF(10, 2), QPointF(10, 18));
+        arrowHead(QPointF(3, 10), QPointF(8, 10));
+        arrowHead(QPointF(17, 10), QPointF(12, 10));
+    } else if (what == "rotc" || what == "rota") {
+        p.drawArc(QRectF(4, 4, 12, 12), 90 * 16, what == "rotc" ? -270 * 16 : 270 * 16);
+        if (what == "rotc")
+            arrowHead(QPointF(10, 4), QPointF(6, 4));
+        else
+            arrowHead(QPointF(10, 4), QPointF(14, 4));
+    } else if (what == "zorder") {
+        p.setBrush(QColor(180, 180, 180));
+        p.drawRect(QRectF(2, 2, 10, 10));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(8, 8, 10, 10));
+    } else if (what == "fill") {
+        p.setBrush(QColor(0, 0, 128));
+        p.drawRect(QRectF(3, 3, 7, 14));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(10, 3, 7, 14));
+    } else if (what == "width") {
+        for (int i = 0; i < 3; ++i) {
+            p.setPen(QPen(QColor(0, 0, 128), 1 + i * 1.5));
+            p.drawLine(QPointF(3, 4 + i * 6), QPointF(17, 4 + i * 6));
+        }
+    } else if (what == "ltype") {
+        QPen dp = pen;
+        dp.setStyle(Qt::DashLine);
+        p.setPen(dp);
+        p.drawLine(QPointF(2, 6), QPointF(18, 6));
+        dp.setStyle(Qt::DotLine);
+        p.setPen(dp);
+        p.drawLine(QPointF(2, 14), QPointF(18, 14));
+    } else if (what == "arrows") {
+        p.drawLine(QPointF(3, 10), QPointF(17, 10));
+        arrowHead(QPointF(2, 10), QPointF(8, 10));
+        arrowHead(QPointF(18, 10), QPointF(12, 10));
+    } else if (what == "hand") {
+        p.setPen(Qt::black);
+        p.setBrush(QColor(250, 220, 180));
+        p.drawRoundedRect(QRectF(5, 8, 11, 10), 3, 3);
+        for (int i = 0; i < 4; ++i)
+            p.drawRoundedRect(QRectF(5 + i * 2.8, 2 + (i == 0 || i == 3 ? 2 : 0), 2.6, 8), 1, 1);
+    } else if (what == "select") {
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygonF({{5, 2}, {5, 16}, {8.5, 12.5}, {11, 18}, {13, 17}, {10.5, 11.5}, {15, 11.5}}));
+    } else if (what == "line") {
+        p.drawLine(QPointF(3, 17), QPointF(17, 3));
+    } else if (what == "lines") {
+        p.drawPolyline(QPolygonF({{2, 16}, {7, 5}, {12, 14}, {18, 3}}));
+    } else if (what == "rect") {
+        p.drawRect(QRectF(3, 5, 14, 10));
+    } else if (what == "ellipse") {
+        p.drawEllipse(QRectF(2, 5, 16, 10));
+    } else if (what == "circle") {
+        p.drawEllipse(QRectF(3, 3, 14, 14));
+    } else if (what == "arc") {
+        p.drawArc(QRectF(-10, 3, 28, 28), 0, 90 * 16);
+    } else if (what == "sine") {
+        QPolygonF wave;
+        for (int x = 2; x <= 18; ++x)
+            wave << QPointF(x, 10 - 6 * std::sin((x - 2) * 3.14159265 / 8));
+        p.drawPolyline(wave);
+    } else if (what == "dimen") {
+        p.drawLine(QPointF(4, 10), QPointF(16, 10));
+        arrowHead(QPointF(2, 10), QPointF(8, 10));
+        arrowHead(QPointF(18, 10), QPointF(12, 10));
+    } else if (what == "arrowhead") {
+        arrowHead(QPointF(17, 10), QPointF(3, 10));
+    } else if (what == "dot") {
+        p.setBrush(QColor(0, 0, 128));
+        p.drawEllipse(QRectF(6, 6, 8, 8));
+    } else if (what == "text") {
+        QFont f("Times New Roman");
+        f.setPixelSize(16);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRectF(0, 0, 20, 20), Qt::AlignCenter, "A");
+    } else if (what == "comp") {
+        p.drawRect(QRectF(6, 4, 8, 12));
+        p.drawLine(QPointF(2, 7), QPointF(6, 7));
+        p.drawLine(QPointF(2, 13), QPointF(6, 13));
+        p.drawLine(QPointF(14, 10), QPointF(18, 10));
+    } else if (what == "getcomp") {
+        p.setPen(QColor(120, 90, 0));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(QRectF(2, 8, 16, 10));
+        p.setPen(QColor(0, 0, 128));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(7, 2, 6, 9));
+    }
+    p.end();
+    return QIcon(pm);
+}
+
+} // namespace
+
+QCursor ScreenCursor(int number)
+{
+    if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
+        return CursorTable()[static_cast<std::size_t>(number)];
+    return QCursor(Qt::ArrowCursor);
+}
+
+QString GetTempFolder()
+{
+    return WithSlash(QDir::tempPath().trimmed());
+}
+
+QString GetDocsFolder()
+{
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty())
+        return QStringLiteral("/");
+    return WithSlash(docs);
+}
+
+QString GetIniFolder()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        return WithSlash(QCoreApplication::applicationDirPath());
+    const QString folder = WithSlash(base) + QStringLiteral("Vantrel/");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QString LongFileName(const QString& name, QString* error)
+{
+    const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    // No wildcards: the name is looked up exactly as it stands.
+    if (!QFileInfo::exists(full)) {
+        if (error)
+            *error = QStringLiteral("Path %1 does not exist!").arg(full);
+        return {};
+    }
+    return full;
+}
+
+// ---------------------------------------------------------------------------
+
+TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(parent), Args(args)
+{
+    InitOstrinResources();
+    MainWin = this;
+    setObjectName(QStringLiteral("TMainWin"));
+    setWindowTitle(QStringLiteral("Circuit Drawing"));
+    setMinimumSize(640, 480);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    setFont(f);
+
+    auto* central = new QWidget(this);
+    auto* lay = new QVBoxLayout(central);
+    lay->setContentsMargins(0, 0, 0, 0);
+    lay->setSpacing(0);
+    MdiClient = new QMdiArea(central);
+    MdiClient->setBackground(QColor(128, 128, 128));
+    MdiClient->setViewMode(QMdiArea::SubWindowView);
+    lay->addWidget(MdiClient, 1);
+    TabChild = new TTabBar(central);
+    TabChild->setObjectName(QStringLiteral("TabChild"));
+    TabChild->setShape(QTabBar::RoundedSouth);
+    TabChild->setExpanding(false);
+    TabChild->setDrawBase(false);
+    TabChild->setFixedHeight(18 + 4);
+    QFont tf(QStringLiteral("MS Sans Serif"));
+    tf.setPointSize(8);
+    tf.setBold(true);
+    TabChild->setFont(tf);
+    lay->addWidget(TabChild);
+    setCentralWidget(central);
+    connect(TabChild, &QTabBar::tabBarClicked, this, [this](int index) {
+        // The click selects the tab after this signal; act on the picked index.
+        TabChildChange(index);
+    });
+    connect(MdiClient, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { ChildActivated(); });
+
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    OpenDialog->setOption(QFileDialog::ReadOnly, true);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+
+    BuildToolBars();
+    BuildMenus();
+    FormCreate();
+}
+
+TMainWin::~TMainWin()
+{
+    ClosingDown = true;
+    // Children go first, while the tab bar still exists.
+    for (TChildWin* c : Children())
+        delete c;
+    if (MainWin == this)
+        MainWin = nullptr;
+}
+
+void TMainWin::BuildToolBars()
+{
+    ToolBar1 = addToolBar(QStringLiteral("Commands"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(20, 20));
+    addToolBarBreak();
+    ToolBar2 = addToolBar(QStringLiteral("Tools"));
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    ToolBar2->setMovable(false);
+    ToolBar2->setIconSize(QSize(20, 20));
+
+    auto make = [this](QToolBar* bar, const char* name, const char* hint, int tag, const char* icon) {
+        auto* b = new TToolBut(bar);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(QString::fromLatin1(hint));
+        b->setStatusTip(QString::fromLatin1(hint));
+        b->setIcon(ToolIcon(QString::fromLatin1(icon)));
+        b->setAutoRaise(true);
+        b->Tag = tag;
+        bar->addWidget(b);
+        return b;
+    };
+    NewTBut = make(ToolBar1, "NewTBut", "Make New Schematic", 0, "new");
+    OpenTBut = make(ToolBar1, "OpenTBut", "Open Schematic", 0, "open");
+    SaveTBut = make(ToolBar1, "SaveTBut", "Save Schematic", 0, "save");
+    ToolBar1->addSeparator();
+    CopyTBut = make(ToolBar1, "CopyTBut", "Copy Shape To Clipboard", 0, "copy");
+    PasteTBut = make(ToolBar1, "PasteTBut", "Paste Shape From Clipboard", 0, "paste");
+    DeleteTBut = make(ToolBar1, "DeleteTBut", "Delete Selected Items", 0, "delete");
+    DupliTBut = make(ToolBar1, "DupliTBut", "Duplicate Selected Shapes", 0, "dupli");
+    UndoTBut = make(ToolBar1, "UndoTBut", "Undo last Change", 0, "undo");
+    ToolBar1->addSeparator();
+    ScaleUPTBut = make(ToolBar1, "ScaleUPTBut", "Zoom In", 1, "zoomin");
+    ScaleDWNTBut = make(ToolBar1, "ScaleDWNTBut", "Zoom Out", 2, "zoomout");
+    ToolBar1->addSeparator();
+    MirrorTBut = make(ToolBar1, "MirrorTBut", "Mirror Vertical", 1, "mirror");
+    FlipTBut = make(ToolBar1, "FlipTBut", "Flip Horizontal", 2, "flip");
+    RotcTBut = make(ToolBar1, "RotcTBut", "Rotate +90 Deg", 3, "rotc");
+    RotaTBut = make(ToolBar1, "RotaTBut", "Rotate -90 Deg", 4, "rota");
+    ToolBar1->addSeparator();
+    TButZorder = make(ToolBar1, "TButZorder", "Move Shape to Back (Z-order)", 0, "zorder");
+    ClearFillTBut = make(ToolBar1, "ClearFillTBut", "Toggle Shapes Fill State", 0, "fill");
+    SizeLineTBut = make(ToolBar1, "SizeLineTBut", "Set Line Width", 0, "width");
+    TypeLineTBut = make(ToolBar1, "TypeLineTBut", "Set Line Type", 0, "ltype");
+    ArrowBut = make(ToolBar1, "ArrowBut", "Alter Arrow Heads", 0, "arrows");
+    UndoTBut->setEnabled(false);
+
+    connect(NewTBut, &QToolButton::clicked, this, [this] { mnNewClick(); });
+    connect(OpenTBut, &QToolButton::clicked, this, [this] { OpenTButClick(); });
+    connect(SaveTBut, &QToolButton::clicked, this, [this] { mnSaveClick(); });
+    connect(CopyTBut, &QToolButton::clicked, this, [this] { CopyTButClick(); });
+    connect(PasteTBut, &QToolButton::clicked, this, [this] { PasteTButClick(); });
+    connect(DeleteTBut, &QToolButton::clicked, this, [this] { DeleteTButClick(); });
+    connect(DupliTBut, &QToolButton::clicked, this, [this] { DupliTButClick(); });
+    connect(UndoTBut, &QToolButton::clicked, this, [this] { UndoTButClick(); });
+    for (TToolBut* b : {ScaleUPTBut, ScaleDWNTBut})
+        connect(b, &QToolButton::clicked, this, [this, b] { ScaleTButClick(b); });
+    for (TToolBut* b : {MirrorTBut, FlipTBut, RotcTBut, RotaTBut})
+        connect(b, &QToolButton::clicked, this, [this, b] { RotateButClick(b); });
+    connect(TButZorder, &QToolButton::clicked, this, [this] { TButZorderClick(); });
+    connect(ClearFillTBut, &QToolButton::clicked, this, [this] { ClearFillTButClick(); });
+    connect(SizeLineTBut, &QToolButton::clicked, this, [this] { SizeLineTButClick(); });
+    connect(TypeLineTBut, &QToolButton::clicked, this, [this] { TypeLineTButClick(); });
+    connect(ArrowBut, &QToolButton::clicked, this, [this] { ArrowButClick(); });
+
+    HandBut = make(ToolBar2, "HandBut", "Pan Circuit", 20, "hand");
+    SelectTBut = make(ToolBar2, "SelectTBut", "Select Pointer", 0, "select");
+    LineTBut = make(ToolBar2, "LineTBut", "Draw Line", 1, "line");
+    DrawTBut = make(ToolBar2, "DrawTBut", "Draw many Lines", 10, "lines");
+    SquareTBut = make(ToolBar2, "SquareTBut", "Draw Rectangle", 2, "rect");
+    EllipseTBut = make(ToolBar2, "EllipseTBut", "Draw Ellipse", 3, "ellipse");
+    CircTBut = make(ToolBar2, "CircTBut", "Draw Circle", 4, "circle");
+    ArcTBut = make(ToolBar2, "ArcTBut", "Draw Arc", 5, "arc");
+    SineTBut = make(ToolBar2, "SineTBut", "Draw Sinewave", 12, "sine");
+    DimenTBut = make(ToolBar2, "DimenTBut", "Draw Line with Arrow", 11, "dimen");
+    ArrowTBut = make(ToolBar2, "ArrowTBut", "Draw Arrow Head (Triangle)", 6, "arrowhead");
+    DotTBut = make(ToolBar2, "DotTBut", "Draw Connection Dot", 9, "dot");
+    TextTBut = make(ToolBar2, "TextTBut", "Draw Text", 7, "text");
+    CompTBut = make(ToolBar2, "CompTBut", "Draw Component", 8, "comp");
+    auto* group = new QButtonGroup(this);
+    group->setExclusive(true);
+    for (TToolBut* b : {HandBut, SelectTBut, LineTBut, DrawTBut, SquareTBut, EllipseTBut, CircTBut, ArcTBut,
+                        SineTBut, DimenTBut, ArrowTBut, DotTBut, TextTBut, CompTBut}) {
+        b->setCheckable(true);
+        group->addButton(b);
+    }
+    SelectTBut->setChecked(true);
+    connect(HandBut, &QToolButton::clicked, this, [this] { HandButClick(); });
+    connect(SelectTBut, &QToolButton::clicked, this, [this] { SelectTButClick(); });
+    for (TToolBut* b : {LineTBut, DrawTBut, SquareTBut, EllipseTBut, CircTBut, ArcTBut, SineTBut, DimenTBut,
+                        ArrowTBut, DotTBut, TextTBut, CompTBut})
+        connect(b, &QToolButton::clicked, this, [this, b] { ShapeButClick(b); });
+
+    ToolBar2->addSeparator();
+    DeviceCBox = new QComboBox(ToolBar2);
+    DeviceCBox->setObjectName(QStringLiteral("DeviceCBox"));
+    DeviceCBox->setEditable(false);
+    DeviceCBox->setMaxVisibleItems(10);
+    DeviceCBox->setFixedWidth(135);
+    DeviceCBox->setToolTip(QStringLiteral("Lists Past Components"));
+    ToolBar2->addWidget(DeviceCBox);
+    SelCompTBut = make(ToolBar2, "SelCompTBut", "Get a Component from file", 0, "getcomp");
+}
+
+void TMainWin::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* m, const char* caption, auto handler) {
+        QAction* a = m->addAction(QString::fromLatin1(caption));
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+
+    mnFile = bar->addMenu(QStringLiteral("&File"));
+    connect(mnFile, &QMenu::aboutToShow, this, [this] { mnFileClick(); });
+    mnNew = item(mnFile, "&New Schematic", [this] { mnNewClick(); });
+    mnOpen = item(mnFile, "&Open Schematic ...", [this] { mnOpenClick(); });
+    mnBrowse = item(mnFile, "&Browse for Schematics ...", [this] { mnBrowseClick(); });
+    mnFile->addSeparator();
+    mnFullSearch = item(mnFile, "&Recursive Schematic Search ...", [this] { mnFullSearchClick(); });
+    mnFile->addSeparator();
+    mnSave = item(mnFile, "&Save Schematic", [this] { mnSaveClick(); });
+    mnSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnSave->setShortcutContext(Qt::ApplicationShortcut);
+    mnSaveAs = item(mnFile, "Save Schematic &As ...", [this] { mnSaveAsClick(); });
+    mnFile->addSeparator();
+    mnSavePic = item(mnFile, "Save Circuit &Image as ...", [this] { mnSavePicClick(); });
+    mnFile->addSeparator();
+    mnPrintSetup = mnFile->addAction(QStringLiteral("Printer S&etup ..."));
+    mnPrint = mnFile->addAction(QStringLiteral("&Print ..."));
+    mnFile->addSeparator();
+    mnClose = item(mnFile, "&Close", [this] { mnCloseClick(); });
+    mnCloseAll = item(mnFile, "C&lose All", [this] { mnCloseAllClick(); });
+    mnFile->addSeparator();
+    mnExit = item(mnFile, "E&xit!", [this] { mnExitClick(); });
+
+    mnLibrary = bar->addMenu(QStringLiteral("&Library"));
+    connect(mnLibrary, &QMenu::aboutToShow, this, [this] { mnLibraryClick(); });
+    mnGetComponent = mnLibrary->addAction(QStringLiteral("&Get Component ..."));
+    mnLibrary->addSeparator();
+    mnCreateComp = mnLibrary->addAction(QStringLiteral("&New Component"));
+    mnEditComp = mnLibrary->addAction(QStringLiteral("&Edit Component ..."));
+    mnSaveComp = item(mnLibrary, "&Save Component", [this] { mnSaveClick(); });
+    mnSaveCompAs = item(mnLibrary, "Save Component &As ...", [this] { mnSaveAsClick(); });
+
+    mnWindow = bar->addMenu(QStringLiteral("&Window"));
+    connect(mnWindow, &QMenu::aboutToShow, this, [this] { FillWindowList(); });
+    mnNextWin = item(mnWindow, "&Next Window", [this] { mnNextPrevWinClick(1); });
+    mnNextWin->setShortcut(QKeySequence(Qt::Key_F6));
+    mnNextWin->setShortcutContext(Qt::ApplicationShortcut);
+    mnPrevWin = item(mnWindow, "&Previous Window", [this] { mnNextPrevWinClick(2); });
+    mnWindow->addSeparator();
+    mnTileHor = item(mnWindow, "Tile &Horizontal", [this] { mnWindMenuClick(1); });
+    mnTileVer = item(mnWindow, "Tile &Vertical", [this] { mnWindMenuClick(2); });
+    mnCascade = item(mnWindow, "&Cascade", [this] { mnWindMenuClick(3); });
+    mnArrangeIcons = item(mnWindow, "&Arrange Icons", [this] { mnWindMenuClick(4); });
+    mnMinimiseIcons = item(mnWindow, "&Minimise Icons", [this] { mnWindMenuClick(5); });
+
+    mnOptions = bar->addMenu(QStringLiteral("&Options"));
+    auto check = [&](const char* caption, auto) {
+        QAction* a = mnOptions->addAction(QString::fromLatin1(caption));
+        a->setCheckable(true);
+        return a;
+    };
+    // Check marks flip in the handlers, not by themselves.
+    mnDrawDots = check("Draw &Grid Background", [this] { mnDrawDotsClick(); });
+    mnShowTabs = check("Show Bottom &Tabs", [this] { mnShowTabsClick(); });
+    mnMaxWin = check("&Maximise Window on Open", [this] { mnMaxWinClick(); });
+    mnAltOpen = check("Set Open Button to &Browse", [this] { mnAltOpenClick(); });
+    mnShowHintStart = check("Show &Hint Window at Startup", [this] { mnShowHintStartClick(); });
+    mnOptions->addSeparator();
+    mnSetColors = item(mnOptions, "Set &Colours for Objects ...", [this] { mnSetColorsClick(); });
+    mnOptions->addSeparator();
+    mnAssociate = mnOptions->addAction(QStringLiteral("Check and Set File &Association ..."));
+    mnOptions->addSeparator();
+    mnAutoSave = mnOptions->addAction(QStringLiteral("Do A&utoSave of Undo files..."));
+    mnAutoSave->setCheckable(true);
+    mnViewBackup = mnOptions->addAction(QStringLiteral("&View ALL autosaved Backup Files ..."));
+
+    mnHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnShowHelp = mnHelp->addAction(QStringLiteral("&Show Hint ..."));
+    mnShowHelp->setCheckable(true);
+    mnHelp->addSeparator();
+    mnAbout = item(mnHelp, "&About ...", [this] { mnAboutClick(); });
+
+    // A checkable QAction flips itself before its handler runs; undo that so each
+    // handler does the one flip.
+    auto toggle = [this](QAction* a, void (TMainWin::*h)()) {
+        connect(a, &QAction::triggered, this, [this, a, h](bool checked) {
+            a->setChecked(!checked);  // back to the old mark; the handler flips it
+            (this->*h)();
+        });
+    };
+    toggle(mnDrawDots, &TMainWin::mnDrawDotsClick);
+    toggle(mnShowTabs, &TMainWin::mnShowTabsClick);
+    toggle(mnMaxWin, &TMainWin::mnMaxWinClick);
+    toggle(mnAltOpen, &TMainWin::mnAltOpenClick);
+    toggle(mnShowHintStart, &TMainWin::mnShowHintStartClick);
+    toggle(mnShowHelp, &TMainWin::mnShowHelpClick);
+}
+
+// ---- Creation, settings
+
+QString TMainWin::IniFileName() const
+{
+    return GetIniFolder() + QStringLiteral("OstrinIni.ini");
+}
+
+void TMainWin::FormCreate()
+{
+    FirstActivate = true;
+    QRect screen(0, 0, 1024, 768);
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        screen = s->geometry();
+    move(5, 5);
+    resize(std::max(640, screen.width() - 10), std::max(480, screen.height() - 40));
+    mnDrawDots->setChecked(true);
+    ReadSettings();
+    mnShowTabs->setChecked(!TabChild->isHidden());
+    if (mnAutoSave->isChecked()) {
+        if (!QFileInfo(AutoSaveFolder).isDir())
+            AutoSaveFolder = GetTempFolder();
+        mnAutoSave->setText(QStringLiteral("Do A&utoSave of Undo files..."));
+    } else {
+        mnAutoSave->setText(QStringLiteral("NOT A&utoSaving Undo files..."));
+    }
+    static const std::array<std::pair<int, const char*>, 3> cursors = {
+        {{crMove, ":/cursors/MOVE.xpm"}, {crHandO, ":/cursors/HANDO.xpm"}, {crHandC, ":/cursors/HANDC.xpm"}}};
+    for (const auto& [n, file] : cursors) {
+        QPixmap pm(QString::fromLatin1(file));
+        if (!pm.isNull()) {
+            CursorTable()[static_cast<std::size_t>(n)] = QCursor(pm, pm.width() / 2, pm.height() / 2);
+            CursorLoaded()[static_cast<std::size_t>(n)] = true;
+        }
+    }
+    SchemFolder = GetDocsFolder();
+    OpenDialog->setDirectory(SchemFolder);
+}
+
+void TMainWin::ReadSettings()
+{
+    const TProfile ini(IniFileName());
+    QRect virt(0, 0, 1024, 768);
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        virt = s->virtualGeometry();
+    const int vh = virt.height(), vw = virt.width();
+    const int top = ini.ReadInteger("Position", "Top", -100);
+    if (top >= -10 && top <= vh)
+        move(x(), top);
+    const int left = ini.ReadInteger("Position", "Left", -100);
+    if (left >= -10 && left <= vw)
+        move(left, y());
+    const int height = ini.ReadInteger("Position", "Height", -100);
+    if (height >= 100 && height <= vh)
+        resize(width(), height);
+    const int wid = ini.ReadInteger("Position", "Width", -100);
+    if (wid >= 100 && wid <= vw)
+        resize(wid, this->height());
+    mnMaxWin->setChecked(ini.ReadBool("Window", "Maximise", false));
+    mnShowHintStart->setChecked(ini.ReadBool("Settings", "ShowHint", true));
+    TabChild->setVisible(ini.ReadBool("Settings", "ShowTabs", true));
+    mnAltOpen->setChecked(ini.ReadBool("Settings", "UseBrowser", false));
+    DefaultArrow = ini.ReadInteger("Settings", "Arrow", 0);
+    LineColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Line", 8388608));
+    FillColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Fill", 8388608));
+    TextColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Text", 0));
+    SelColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Select", 255));
+    mnAutoSave->setChecked(ini.ReadBool("AutoSave", "DoIt", true));
+    const std::string path = ini.ReadString("AutoSave", "SearchPath", "");
+    AutoSaveFolder = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+void TMainWin::WriteSettings()
+{
+    TProfile ini(IniFileName());
+    ini.WriteInteger("Settings", "Arrow", DefaultArrow);
+    ini.WriteInteger("Position", "Top", y());
+    ini.WriteInteger("Position", "Left", x());
+    ini.WriteInteger("Position", "Height", height());
+    ini.WriteInteger("Position", "Width", width());
+    ini.WriteInteger("Colour", "Line", static_cast<int32_t>(LineColor));
+    ini.WriteInteger("Colour", "Fill", static_cast<int32_t>(FillColor));
+    ini.WriteInteger("Colour", "Text", static_cast<int32_t>(TextColor));
+    ini.WriteInteger("Colour", "Select", static_cast<int32_t>(SelColor));
+    ini.WriteBool("Settings", "ShowHint", mnShowHintStart->isChecked());
+    ini.WriteBool("Settings", "UseBrowser", mnAltOpen->isChecked());
+    ini.WriteBool("Settings", "ShowTabs", !TabChild->isHidden());
+    ini.WriteBool("Window", "Maximise", mnMaxWin->isChecked());
+    ini.WriteBool("AutoSave", "DoIt", mnAutoSave->isChecked());
+    const QByteArray path = QFile::encodeName(AutoSaveFolder);
+    ini.WriteString("AutoSave", "SearchPath", std::string_view(path.constData(), static_cast<std::size_t>(path.size())));
+    // A failed write is not reported: the frame closes all the same.
+    (void)ini.Save();
+}
+
+void TMainWin::FormClose()
+{
+    WriteSettings();
+}
+
+bool TMainWin::FormCloseQuery()
+{
+    for (TChildWin* c : Children()) {
+        QPointer<TChildWin> guard(c);
+        if (guard && !guard->FormCloseQuery())
+            return false;
+    }
+    return true;
+}
+
+void TMainWin::closeEvent(QCloseEvent* event)
+{
+    if (ClosingDown) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    ClosingDown = true;
+    for (TChildWin* c : Children())
+        delete c;
+    event->accept();
+}
+
+// ---- Start and activation
+
+void TMainWin::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The start-up open must not hang on a window manager that never activates us.
+    if (FirstActivate)
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
+}
+
+void TMainWin::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TMainWin::FormActivate()
+{
+    if (!FirstActivate)
+        return;
+    FirstActivate = false;
+    QCoreApplication::processEvents();
+    QThread::msleep(150);
+    if (SplashWin)
+        SplashWin->deleteLater();
+    SplashWin = nullptr;
+    QMetaObject::invokeMethod(this, [this] { WMStartup(); }, Qt::QueuedConnection);
+}
+
+void TMainWin::WMStartup()
+{
+    if (StartupDone)
+        return;
+    StartupDone = true;
+    bool opened = false;
+    if (!Args.isEmpty()) {
+        const QString arg = Args.first();
+        if (QFileInfo(arg).isFile()) {
+            const QString name = LongFileName(arg);
+            if (!name.isEmpty())
+                OpenFile(name);
+        }
+        opened = true;
+    }
+    // Files handed over while we were still starting take the place of the empty window.
+    const QStringList pending = std::exchange(PendingOpens, {});
+    for (const QString& p : pending) {
+        WMOpenFile(p);
+        opened = true;
+    }
+    if (!opened)
+        mnNewClick();
+}
+
+void TMainWin::WMOpenFile(const QString& name)
+{
+    if (name.isEmpty())
+        return;
+    QString error;
+    const QString full = LongFileName(name, &error);
+    if (full.isEmpty()) {
+        MessageBoxTitled(AppTitle, error, TMsgIcon::Error, mbOK, this);
+        return;
+    }
+    if (QFileInfo(full).isFile())
+        OpenFile(full);
+}
+
+void TMainWin::RestoreAndRaise()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+// ---- Child windows
+
+QList<TChildWin*> TMainWin::Children() const
+{
+    QList<TChildWin*> out;
+    // Topmost first, as the frame's child list runs.
+    const auto subs = MdiClient->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = subs.crbegin(); it != subs.crend(); ++it)
+        if (auto* c = qobject_cast<TChildWin*>(*it))
+            out.push_back(c);
+    return out;
+}
+
+TChildWin* TMainWin::ActiveChild() const
+{
+    return qobject_cast<TChildWin*>(MdiClient->activeSubWindow());
+}
+
+void TMainWin::AddChildTab(QWidget* handle)
+{
+    if (!handle)
+        return;
+    const int i = TabChild->addTab(handle->windowTitle());
+    TabChild->setTabData(i, QVariant::fromValue(reinterpret_cast<quintptr>(handle)));
+    TabChild->setCurrentIndex(TabChild->count() - 1);
+}
+
+int TMainWin::FindChildTab(QWidget* handle) const
+{
+    const auto key = reinterpret_cast<quintptr>(handle);
+    for (int i = 0; i < TabChild->count(); ++i)
+        if (TabChild->tabData(i).value<quintptr>() == key)
+            return i;
+    return -1;
+}
+
+void TMainWin::RemoveChildTab(QWidget* handle)
+{
+    const int i = FindChildTab(handle);
+    if (i < 0)
+        return;
+    TabChild->Tag = -1;
+    TabChild->removeTab(i);
+    TabChild->Tag = 0;
+}
+
+void TMainWin::RenameChildTab(QWidget* handle, const QString& text)
+{
+    const int i = FindChildTab(handle);
+    if (i < 0)
+        return;
+    TabChild->Tag = -1;
+    TabChild->setTabText(i, text);
+    TabChild->Tag = 0;
+}
+
+void TMainWin::TabChildChange(int index)
+{
+    if (TabChild->Tag == -1 || index < 0 || index >= TabChild->count())
+        return;
+    const auto key = TabChild->tabData(index).value<quintptr>();
+    for (TChildWin* c : Children())
+        if (reinterpret_cast<quintptr>(static_cast<QWidget*>(c)) == key) {
+            if (c->isMinimized())
+                c->showNormal();
+            MdiClient->setActiveSubWindow(c);
+            c->raise();
+            return;
+        }
+}
+
+void TMainWin::ShowChild(TChildWin* child, bool maximise)
+{
+    if (!child)
+        return;
+    if (child->mdiArea() != MdiClient)
+        MdiClient->addSubWindow(child);
+    if (maximise)
+        child->showMaximized();
+    else
+        child->show();
+    MdiClient->setActiveSubWindow(child);
+}
+
+TChildWin* TMainWin::CreateSchWin()
+{
+    if (!SchWinFactory)
+        return nullptr;
+    return SchWinFactory();
+}
+
+void TMainWin::ChildActivated()
+{
+    TChildWin* c = ActiveChild();
+    if (c == LastActive && !MergedMenus.isEmpty())
+        return;
+    for (QAction* a : MergedMenus)
+        menuBar()->removeAction(a);
+    MergedMenus.clear();
+    LastActive = c;
+    if (c) {
+        for (QMenu* m : c->ChildMenus()) {
+            menuBar()->insertMenu(mnLibrary->menuAction(), m);
+            MergedMenus.push_back(m->menuAction());
+        }
+    }
+    // Shortcuts act on what is active now, not on the last opening of the menu.
+    mnFileClick();
+    mnLibraryClick();
+}
+
+void TMainWin::FillWindowList()
+{
+    for (QAction* a : WindowListActions) {
+        mnWindow->removeAction(a);
+        a->deleteLater();
+    }
+    WindowListActions.clear();
+    const QList<QMdiSubWindow*> subs = MdiClient->subWindowList(QMdiArea::CreationOrder);
+    if (subs.isEmpty())
+        return;
+    WindowListActions.push_back(mnWindow->addSeparator());
+    int n = 0;
+    for (QMdiSubWindow* s : subs) {
+        ++n;
+        QAction* a = mnWindow->addAction(QStringLiteral("&%1 %2").arg(n).arg(s->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(s == MdiClient->activeSubWindow());
+        QPointer<QMdiSubWindow> target(s);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (!target)
+                return;
+            if (target->isMinimized())
+                target->showNormal();
+            MdiClient->setActiveSubWindow(target);
+        });
+        WindowListActions.push_back(a);
+    }
+}
+
+// ---- Menu enabling
+
+void TMainWin::mnFileClick()
+{
+    TChildWin* c = ActiveChild();
+    const bool sch = c && c->Kind() == TChildWin::TKind::Sch;
+    const bool comp = c && c->Kind() == TChildWin::TKind::Comp;
+    mnSave->setEnabled(sch || comp);
+    mnSaveAs->setEnabled(sch || comp);
+    mnPrint->setEnabled(sch);
+    mnSavePic->setEnabled(sch);
+}
+
+void TMainWin::mnLibraryClick()
+{
+    TChildWin* c = ActiveChild();
+    const bool comp = c && c->Kind() == TChildWin::TKind::Comp;
+    mnSaveComp->setEnabled(comp);
+    mnSaveCompAs->setEnabled(comp);
+}
+
+// ---- File commands
+
+void TMainWin::mnNewClick()
+{
+    TChildWin* w = CreateSchWin();
+    if (!w)
+        return;
+    QPointer<TChildWin> guard(w);
+    ShowChild(w, mnMaxWin->isChecked());
+    if (!guard)
+        return;
+    w->setWindowTitle(QStringLiteral("Schematic: NewFile.sch"));
+    w->FileName.clear();
+}
+
+void TMainWin::mnOpenClick()
+{
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setDirectory(SchemFolder);
+    OpenDialog->setDefaultSuffix(QStringLiteral("sch"));
+    OpenDialog->setNameFilters({QStringLiteral("Schematic File (*.sch)"), QStringLiteral("All files (*)")});
+    if (OpenDialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = OpenDialog->selectedFiles();
+    if (!files.isEmpty())
+        OpenFile(files.first());
+}
+
+void TMainWin::mnBrowseClick()
+{
+    // The folder browser joins with its own window.
+}
+
+void TMainWin::OpenTButClick()
+{
+    if (mnAltOpen->isChecked())
+        mnBrowseClick();
+    else
+        mnOpenClick();
+}
+
+static QString UpperAscii(const QString& s)
+{
+    QString u = s;
+    for (QChar& c : u)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    return u;
+}
+
+void TMainWin::OpenFile(const QString& name)
+{
+    // 1-2: already open (names compared with ASCII letters upper-cased).
+    bool found = false;
+    const QString key = UpperAscii(name);
+    for (TChildWin* c : Children()) {
+        if (c->Kind() != TChildWin::TKind::Sch || UpperAscii(c->FileName) != key)
+            continue;
+        if (c->isMinimized())
+            c->showNormal();
+        c->show();
+        MdiClient->setActiveSubWindow(c);
+        c->raise();
+        found = true;
+    }
+    if (found) {
+        MessageDlg(QStringLiteral("File is already open!\r") + name, TMsgDlgType::mtInformation, mbOK, this);
+        return;
+    }
+    // 3: a lone untouched new window gives way.
+    const QList<TChildWin*> kids = Children();
+    if (kids.size() == 1 && kids.front()->Kind() == TChildWin::TKind::Sch && kids.front()->FileName.isEmpty() &&
+        kids.front()->ModifiedPanel() != QLatin1String(" Modified")) {
+        TChildWin* lone = kids.front();
+        if (lone->close())
+            MdiClient->removeSubWindow(lone);
+    }
+    // 4: the new window.
+    TChildWin* w = CreateSchWin();
+    if (!w)
+        return;
+    QPointer<TChildWin> guard(w);
+    ShowChild(w, mnMaxWin->isChecked());
+    if (!guard)
+        return;
+    w->FileName = name;
+    w->setWindowTitle(QStringLiteral("Schematic: ") + name);
+    // 5: the folder follows the file, whatever the load's outcome.
+    SchemFolder = WithSlash(QFileInfo(name).absolutePath());
+    // 6-7
+    QThread::msleep(100);
+    w->OpenSchem(name);
+    // 8: a window whose load failed has closed itself.
+    if (guard && guard->isVisible())
+        RenameChildTab(guard, QStringLiteral(" ") + QFileInfo(name).fileName() + QStringLiteral(" "));
+}
+
+void TMainWin::mnFullSearchClick()
+{
+    const QString path = PelfindPath();
+    if (QFileInfo(path).isFile()) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        // One argument, whatever blanks the folder holds.
+        QProcess::startDetached(path, {SchemFolder});
+        QGuiApplication::restoreOverrideCursor();
+    } else {
+        MessageDlg(QStringLiteral("Ostrin Search Program \"Pelfind.exe\" not found!"), TMsgDlgType::mtError, mbOK,
+                   this);
+    }
+}
+
+QString TMainWin::PelfindPath()
+{
+    return WithSlash(QCoreApplication::applicationDirPath()) + QStringLiteral("Pelfind");
+}
+
+void TMainWin::mnSaveClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->SaveDoc();
+}
+
+void TMainWin::mnSaveAsClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->SaveDocAs();
+}
+
+void TMainWin::mnSavePicClick()
+{
+    TChildWin* c = ActiveChild();
+    if (c && c->Kind() == TChildWin::TKind::Sch)
+        c->CopyBMP(2);
+}
+
+void TMainWin::mnCloseClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->close();
+}
+
+void TMainWin::mnCloseAllClick()
+{
+    const QList<TChildWin*> kids = Children();
+    for (auto it = kids.crbegin(); it != kids.crend(); ++it) {
+        QPointer<TChildWin> c(*it);
+        if (c)
+            c->close();
+    }
+}
+
+void TMainWin::mnExitClick()
+{
+    close();
+}
+
+// ---- Window menu
+
+void TMainWin::mnNextPrevWinClick(int tag)
+{
+    if (tag == 1)
+        MdiClient->activatePreviousSubWindow();
+    else if (tag == 2)
+        MdiClient->activateNextSubWindow();
+}
+
+void TMainWin::TileChildren(bool horizontal)
+{
+    QList<TChildWin*> wins;
+    const QList<TChildWin*> kids = Children();
+    for (auto it = kids.crbegin(); it != kids.crend(); ++it)
+        if (!(*it)->isMinimized())
+            wins.push_back(*it);
+    const int n = static_cast<int>(wins.size());
+    if (n == 0)
+        return;
+    const QSize area = MdiClient->viewport()->size();
+    // Up to three windows share one column (horizontal) or one row (vertical); more make a grid.
+    int lines = n <= 3 ? 1 : static_cast<int>(std::sqrt(static_cast<double>(n)));
+    int per = (n + lines - 1) / lines;
+    int k = 0;
+    for (int line = 0; line < lines; ++line) {
+        const int inLine = std::min(per, n - k);
+        for (int j = 0; j < inLine; ++j, ++k) {
+            TChildWin* w = wins[k];
+            if (w->isMaximized())
+                w->showNormal();
+            QRect r;
+            if (horizontal) {
+                const int cw = area.width() / lines, ch = area.height() / inLine;
+                r = QRect(line * cw, j * ch, cw, ch);
+            } else {
+                const int cw = area.width() / inLine, ch = area.height() / lines;
+                r = QRect(j * cw, line * ch, cw, ch);
+            }
+            w->setGeometry(r);
+        }
+    }
+}
+
+void TMainWin::ArrangeIcons()
+{
+    const QSize area = MdiClient->viewport()->size();
+    int x = 0, y = area.height();
+    for (TChildWin* w : Children()) {
+        if (!w->isMinimized())
+            continue;
+        const QSize s = w->size();
+        if (x + s.width() > area.width() && x > 0) {
+            x = 0;
+            y -= s.height();
+        }
+        w->move(x, y - s.height());
+        x += s.width();
+    }
+}
+
+void TMainWin::mnWindMenuClick(int tag)
+{
+    switch (tag) {
+    case 1: TileChildren(true); break;
+    case 2: TileChildren(false); break;
+    case 3: MdiClient->cascadeSubWindows(); break;
+    case 4: ArrangeIcons(); break;
+    case 5: {
+        const QList<TChildWin*> kids = Children();
+        for (auto it = kids.crbegin(); it != kids.crend(); ++it)
+            (*it)->showMinimized();
+        ArrangeIcons();
+        break;
+    }
+    default: break;
+    }
+}
+
+// ---- Options
+
+void TMainWin::mnMaxWinClick()
+{
+    mnMaxWin->setChecked(!mnMaxWin->isChecked());
+}
+
+void TMainWin::mnDrawDotsClick()
+{
+    mnDrawDots->setChecked(!mnDrawDots->isChecked());
+    TChildWin* c = ActiveChild();
+    if (c && c->Kind() == TChildWin::TKind::Sch)
+        c->AltBackDots();
+}
+
+void TMainWin::mnShowTabsClick()
+{
+    mnShowTabs->setChecked(!mnShowTabs->isChecked());
+    TabChild->setVisible(mnShowTabs->isChecked());
+}
+
+void TMainWin::mnShowHelpClick()
+{
+    mnShowHelp->setChecked(!mnShowHelp->isChecked());
+    if (HelpWin)
+        HelpWin->setVisible(mnShowHelp->isChecked());
+}
+
+void TMainWin::mnShowHintStartClick()
+{
+    mnShowHintStart->setChecked(!mnShowHintStart->isChecked());
+}
+
+void TMainWin::mnAltOpenClick()
+{
+    mnAltOpen->setChecked(!mnAltOpen->isChecked());
+}
+
+void TMainWin::mnSetColorsClick()
+{
+    {
+        TColorDlg dlg(this);
+        dlg.SetColors(LineColor, FillColor, TextColor, SelColor);
+        if (dlg.exec() == QDialog::Accepted)
+            dlg.GetColors(LineColor, FillColor, TextColor, SelColor);
+    }
+    TChildWin* c = ActiveChild();
+    if (c && c->Kind() == TChildWin::TKind::Sch)
+        c->ChangeColors();
+}
+
+void TMainWin::mnAboutClick()
+{
+    QDialog box(this);
+    box.setWindowTitle(QStringLiteral("About"));
+    auto* lay = new QHBoxLayout(&box);
+    auto* icon = new QLabel(&box);
+    icon->setPixmap(ToolIcon(QStringLiteral("comp")).pixmap(40, 40));
+    lay->addWidget(icon);
+    auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("Ostrin\nCircuit Drawing"), &box));
+    auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    connect(ok, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    right->addWidget(ok);
+    lay->addLayout(right);
+    box.exec();
+}
+
+// ---- Tool buttons
+
+void TMainWin::SelectTButClick()
+{
+    if (TChildWin* c = ActiveChild()) {
+        c->SetDrawCursor(QCursor(Qt::ArrowCursor));
+        c->DrawMode = SelectTBut->Tag;
+    }
+    SelectTBut->setChecked(true);
+}
+
+void TMainWin::HandButClick()
+{
+    if (TChildWin* c = ActiveChild()) {
+        c->SetDrawCursor(ScreenCursor(crHandO));
+        c->DrawMode = HandBut->Tag;
+    }
+    HandBut->setChecked(true);
+}
+
+void TMainWin::ShapeButClick(TToolBut* button)
+{
+    if (!button)
+        return;
+    if (TChildWin* c = ActiveChild()) {
+        QCursor cur(Qt::CrossCursor);
+        if (button->Tag == 7)
+            cur = QCursor(Qt::IBeamCursor);
+        else if (button->Tag == 8 && c->Kind() == TChildWin::TKind::Sch)
+            cur = QCursor(Qt::DragMoveCursor);
+        c->SetDrawCursor(cur);
+        c->DrawMode = button->Tag;
+    }
+    button->setChecked(true);
+}
+
+void TMainWin::UndoTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnUndoClick();
+}
+
+void TMainWin::CopyTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnCopyTextClick();
+}
+
+void TMainWin::PasteTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnPasteTextClick();
+}
+
+void TMainWin::DeleteTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnDeleteClick();
+}
+
+void TMainWin::DupliTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnDupShapeClick();
+}
+
+void TMainWin::RotateButClick(TToolBut* button)
+{
+    if (TChildWin* c = ActiveChild(); c && button)
+        c->DoRotate(button->Tag);
+}
+
+void TMainWin::ClearFillTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnToggleFillClick();
+}
+
+void TMainWin::SizeLineTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnAlterPenSzeClick();
+}
+
+void TMainWin::TypeLineTButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnAlterPenTypeClick();
+}
+
+void TMainWin::ArrowButClick()
+{
+    if (TChildWin* c = ActiveChild())
+        c->mnAlterArrowClick();
+}
+
+void TMainWin::TButZorderClick()
+{
+    TChildWin* c = ActiveChild();
+    if (c && c->Kind() == TChildWin::TKind::Sch)
+        c->mnZOrderClick();
+}
+
+void TMainWin::ScaleTButClick(TToolBut* button)
+{
+    TChildWin* c = ActiveChild();
+    if (!c || !button || c->Kind() != TChildWin::TKind::Sch)
+        return;
+    if (button->Tag == 1)
+        c->AltScale(1);
+    else if (button->Tag == 2)
+        c->AltScale(0);
+}

@@ -1,0 +1,284 @@
+#pragma once
+// The frame window of the drawing program: menus, the two tool-bar rows, the MDI area
+// with its child windows, the bottom tab bar, and the settings read at start and
+// written at shutdown. Children read the public fields and check marks directly.
+#include <QCursor>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QTabBar>
+#include <QToolButton>
+
+#include <cstdint>
+#include <functional>
+
+#include "app/ChildWin.h"
+
+class QAction;
+class QComboBox;
+class QFileDialog;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+// Tab bar with a guard flag: Tag is -1 while a tab's text is being replaced.
+class TTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    using QTabBar::QTabBar;
+    int Tag = 0;
+};
+
+// Tool button carrying an integer Tag (tool code, zoom or rotation selector).
+class TToolBut : public QToolButton {
+    Q_OBJECT
+public:
+    using QToolButton::QToolButton;
+    int Tag = 0;
+};
+
+// Numbers of the program's own cursors in the screen cursor table.
+inline constexpr int crMove = 5;   // "MOVE": moving the selection with the right button
+inline constexpr int crHandO = 6;  // "HANDO": the pan tool
+inline constexpr int crHandC = 7;  // "HANDC": while panning
+// The loaded cursor of that number; the arrow for any number not loaded.
+QCursor ScreenCursor(int number);
+
+// Settings folder (created), temporary folder and documents folder, each ending in "/".
+QString GetIniFolder();
+QString GetTempFolder();
+QString GetDocsFolder();
+
+// Absolute, cleaned path of Name against the current folder, the path checked to exist
+// exactly as given (no wildcards). Empty, with error set to "Path %s does not exist!"
+// (the path in place of %s), when it does not.
+QString LongFileName(const QString& name, QString* error = nullptr);
+
+class TMainWin : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs FormCreate (reads the settings file). args: the command-line arguments after
+    // the program name.
+    explicit TMainWin(const QStringList& args = {}, QWidget* parent = nullptr);
+    ~TMainWin() override;
+
+    // ---- Settings read by the children and dialogs
+    QString SchemFolder;     // ends in "/"; documents folder at start, then the last opened file's
+    QString AutoSaveFolder;  // folder of the autosave files
+    int32_t DefaultArrow = 0;  // 0 ask, 1..6 that arrow type
+    uint32_t LineColor = 0x800000;  // $BBGGRR
+    uint32_t FillColor = 0x800000;
+    uint32_t TextColor = 0x000000;
+    uint32_t SelColor = 0x0000FF;
+    bool FirstActivate = true;
+
+    // ---- Frame parts
+    QMdiArea* MdiClient = nullptr;
+    TTabBar* TabChild = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+
+    // First tool-bar row (commands).
+    TToolBut* NewTBut = nullptr;
+    TToolBut* OpenTBut = nullptr;
+    TToolBut* SaveTBut = nullptr;
+    TToolBut* CopyTBut = nullptr;
+    TToolBut* PasteTBut = nullptr;
+    TToolBut* DeleteTBut = nullptr;
+    TToolBut* DupliTBut = nullptr;
+    TToolBut* UndoTBut = nullptr;
+    TToolBut* ScaleUPTBut = nullptr;
+    TToolBut* ScaleDWNTBut = nullptr;
+    TToolBut* MirrorTBut = nullptr;
+    TToolBut* FlipTBut = nullptr;
+    TToolBut* RotcTBut = nullptr;
+    TToolBut* RotaTBut = nullptr;
+    TToolBut* TButZorder = nullptr;
+    TToolBut* ClearFillTBut = nullptr;
+    TToolBut* SizeLineTBut = nullptr;
+    TToolBut* TypeLineTBut = nullptr;
+    TToolBut* ArrowBut = nullptr;
+
+    // Second row: the tool group (exactly one down), Tag = tool code.
+    TToolBut* HandBut = nullptr;
+    TToolBut* SelectTBut = nullptr;
+    TToolBut* LineTBut = nullptr;
+    TToolBut* DrawTBut = nullptr;
+    TToolBut* SquareTBut = nullptr;
+    TToolBut* EllipseTBut = nullptr;
+    TToolBut* CircTBut = nullptr;
+    TToolBut* ArcTBut = nullptr;
+    TToolBut* SineTBut = nullptr;
+    TToolBut* DimenTBut = nullptr;
+    TToolBut* ArrowTBut = nullptr;
+    TToolBut* DotTBut = nullptr;
+    TToolBut* TextTBut = nullptr;
+    TToolBut* CompTBut = nullptr;
+    QComboBox* DeviceCBox = nullptr;  // recent components
+    TToolBut* SelCompTBut = nullptr;
+
+    // Menus and their items.
+    QMenu* mnFile = nullptr;
+    QMenu* mnLibrary = nullptr;
+    QMenu* mnWindow = nullptr;
+    QMenu* mnOptions = nullptr;
+    QMenu* mnHelp = nullptr;
+    QAction* mnNew = nullptr;
+    QAction* mnOpen = nullptr;
+    QAction* mnBrowse = nullptr;
+    QAction* mnFullSearch = nullptr;
+    QAction* mnSave = nullptr;
+    QAction* mnSaveAs = nullptr;
+    QAction* mnSavePic = nullptr;
+    QAction* mnPrintSetup = nullptr;
+    QAction* mnPrint = nullptr;
+    QAction* mnClose = nullptr;
+    QAction* mnCloseAll = nullptr;
+    QAction* mnExit = nullptr;
+    QAction* mnGetComponent = nullptr;
+    QAction* mnCreateComp = nullptr;
+    QAction* mnEditComp = nullptr;
+    QAction* mnSaveComp = nullptr;
+    QAction* mnSaveCompAs = nullptr;
+    QAction* mnNextWin = nullptr;   // Tag 1
+    QAction* mnPrevWin = nullptr;   // Tag 2
+    QAction* mnTileHor = nullptr;   // Tag 1
+    QAction* mnTileVer = nullptr;   // Tag 2
+    QAction* mnCascade = nullptr;   // Tag 3
+    QAction* mnArrangeIcons = nullptr;  // Tag 4
+    QAction* mnMinimiseIcons = nullptr; // Tag 5
+    QAction* mnDrawDots = nullptr;
+    QAction* mnShowTabs = nullptr;
+    QAction* mnMaxWin = nullptr;
+    QAction* mnAltOpen = nullptr;
+    QAction* mnShowHintStart = nullptr;
+    QAction* mnSetColors = nullptr;
+    QAction* mnAssociate = nullptr;
+    QAction* mnAutoSave = nullptr;
+    QAction* mnViewBackup = nullptr;
+    QAction* mnShowHelp = nullptr;
+    QAction* mnAbout = nullptr;
+
+    // The frame's one file dialog (schematic open, and the component open).
+    QFileDialog* OpenDialog = nullptr;
+
+    // The help window, once one exists; "&Show Hint ..." shows and hides it.
+    QPointer<QWidget> HelpWin;
+
+    // ---- Child windows
+    // Called by each child's creation: a tab with the child's caption, then the last tab selected.
+    void AddChildTab(QWidget* handle);
+    // Called by each child's destruction; nothing when it has no tab.
+    void RemoveChildTab(QWidget* handle);
+    // Index of the tab carrying handle, or -1.
+    int FindChildTab(QWidget* handle) const;
+    // Replaces a child's tab text by " name " under the Tag guard.
+    void RenameChildTab(QWidget* handle, const QString& text);
+    // Active child, or null.
+    TChildWin* ActiveChild() const;
+    // Every child, in the frame's child list order (oldest first).
+    QList<TChildWin*> Children() const;
+    // Puts a newly created child into the frame and shows it (maximised when asked).
+    void ShowChild(TChildWin* child, bool maximise);
+    // Creates a schematic window through SchWinFactory; null when none can be made.
+    TChildWin* CreateSchWin();
+    // Makes the schematic windows; set by the schematic window's unit (tests may set a fake).
+    std::function<TChildWin*()> SchWinFactory;
+
+    // Opens a schematic file in a new schematic window (the already-open test first).
+    void OpenFile(const QString& name);
+
+    // ---- Start and hand-over
+    void WMStartup();
+    // A file name handed over by a second copy (or queued at start).
+    void WMOpenFile(const QString& name);
+    // Restores a minimised frame and brings it to the front.
+    void RestoreAndRaise();
+    // Set once the start-up open has run; requests before it wait in PendingOpens.
+    bool StartupDone = false;
+    // Requests handed over before the frame existed; opened by WMStartup.
+    QStringList PendingOpens;
+    // Splash window to free on the first activation.
+    QPointer<QWidget> SplashWin;
+    // Runs the first-activation work once (also called when the frame is shown but
+    // never activated).
+    void FormActivate();
+
+    // ---- Settings file
+    QString IniFileName() const;
+    void ReadSettings();
+    // Writes every stored key at once; failures stay silent.
+    void WriteSettings();
+
+    // ---- Handlers
+    void FormCreate();
+    void FormClose();
+    // Asks every child; false when one refuses.
+    bool FormCloseQuery();
+
+    void mnFileClick();
+    void mnLibraryClick();
+    void mnNewClick();
+    void mnOpenClick();
+    void mnBrowseClick();
+    void mnFullSearchClick();
+    void mnSaveClick();
+    void mnSaveAsClick();
+    void mnSavePicClick();
+    void mnCloseClick();
+    void mnCloseAllClick();
+    void mnExitClick();
+    void mnNextPrevWinClick(int tag);
+    void mnWindMenuClick(int tag);
+    void mnMaxWinClick();
+    void mnDrawDotsClick();
+    void mnShowTabsClick();
+    void mnShowHelpClick();
+    void mnShowHintStartClick();
+    void mnAltOpenClick();
+    void mnSetColorsClick();
+    void mnAboutClick();
+
+    void SelectTButClick();
+    void HandButClick();
+    void ShapeButClick(TToolBut* button);
+    void OpenTButClick();
+    void UndoTButClick();
+    void CopyTButClick();
+    void PasteTButClick();
+    void DeleteTButClick();
+    void DupliTButClick();
+    void RotateButClick(TToolBut* button);
+    void ClearFillTButClick();
+    void SizeLineTButClick();
+    void TypeLineTButClick();
+    void ArrowButClick();
+    void TButZorderClick();
+    void ScaleTButClick(TToolBut* button);
+    void TabChildChange(int index);
+
+    // Path of the search program beside this program file.
+    static QString PelfindPath();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildToolBars();
+    void BuildMenus();
+    void ChildActivated();
+    void FillWindowList();
+    void TileChildren(bool horizontal);
+    void ArrangeIcons();
+
+    QStringList Args;
+    QList<QAction*> MergedMenus;
+    QList<QAction*> WindowListActions;
+    QPointer<TChildWin> LastActive;
+    bool ClosingDown = false;
+};
+
+// The frame; null before it is created.
+extern TMainWin* MainWin;

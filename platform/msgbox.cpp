@@ -1,0 +1,91 @@
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+TMsgResponder& Responder()
+{
+    static TMsgResponder r;
+    return r;
+}
+
+struct TBtnMap {
+    unsigned Flag;
+    QMessageBox::StandardButton Std;
+    int Result;
+};
+constexpr TBtnMap kButtons[] = {
+    {mbYes, QMessageBox::Yes, mrYes},       {mbNo, QMessageBox::No, mrNo},
+    {mbOK, QMessageBox::Ok, mrOk},          {mbCancel, QMessageBox::Cancel, mrCancel},
+    {mbAbort, QMessageBox::Abort, mrAbort}, {mbRetry, QMessageBox::Retry, mrRetry},
+    {mbIgnore, QMessageBox::Ignore, mrIgnore},
+};
+
+} // namespace
+
+void SetMsgResponder(TMsgResponder responder) { Responder() = std::move(responder); }
+
+int MessageBoxTitled(const QString& title, const QString& text, TMsgIcon icon, unsigned buttons,
+                     QWidget* parent)
+{
+    if (buttons == 0)
+        buttons = mbOK;
+    if (Responder())
+        return Responder()(TMsgRecord{title, text, icon, buttons});
+
+    QMessageBox box(parent ? parent : QApplication::activeWindow());
+    box.setWindowTitle(title);
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
+    box.setTextFormat(Qt::PlainText);
+    switch (icon) {
+    case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case TMsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case TMsgIcon::None: break;
+    }
+    QMessageBox::StandardButtons std;
+    for (const auto& b : kButtons)
+        if (buttons & b.Flag)
+            std |= b.Std;
+    box.setStandardButtons(std);
+    // Escape and the close button give Cancel where there is one.
+    if (buttons & mbCancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const auto& b : kButtons)
+        if (clicked == b.Std)
+            return b.Result;
+    if (buttons & mbCancel)
+        return mrCancel;
+    for (const auto& b : kButtons)
+        if (buttons == b.Flag)
+            return b.Result;
+    return mrCancel;
+}
+
+int MessageDlg(const QString& text, TMsgDlgType type, unsigned buttons, QWidget* parent)
+{
+    switch (type) {
+    case TMsgDlgType::mtWarning: return MessageBoxTitled("Warning", text, TMsgIcon::Warning, buttons, parent);
+    case TMsgDlgType::mtError: return MessageBoxTitled("Error", text, TMsgIcon::Error, buttons, parent);
+    case TMsgDlgType::mtInformation:
+        return MessageBoxTitled("Information", text, TMsgIcon::Information, buttons, parent);
+    case TMsgDlgType::mtConfirmation:
+        return MessageBoxTitled("Confirm", text, TMsgIcon::Question, buttons, parent);
+    case TMsgDlgType::mtCustom: break;
+    }
+    return MessageBoxTitled(AppTitle, text, TMsgIcon::None, buttons, parent);
+}
+
+void ShowMessage(const QString& text, QWidget* parent)
+{
+    MessageBoxTitled(AppTitle, text, TMsgIcon::None, mbOK, parent);
+}
