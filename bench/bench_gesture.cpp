@@ -51,8 +51,9 @@ struct BenchHost : TCanvasGestureHost {
     void SetHScrollPos(int32_t) override {}
     void SetVScrollPos(int32_t) override {}
     void SetScreenCursor(int) override {}
-    int WindowCursor() const override { return 0; }
     void SetWindowCursor(int) override {}
+    void SaveWindowCursor() override {}
+    void RestoreWindowCursor() override {}
     int32_t DefaultArrow() const override { return 1; }
     void SetDefaultArrow(int32_t) override {}
     bool AskArrowType(int32_t&, bool&) override { return true; }

@@ -67,7 +67,7 @@ void TSchGestures::LeaveState()
     if (MouseState == 20)
         Host.SetScreenCursor(sch_cursor::Default);
     if (MouseState == 2)
-        Host.SetWindowCursor(SavedCursor1);
+        Host.RestoreWindowCursor();
 }
 
 void TSchGestures::Crosshair(int32_t x, int32_t y)
@@ -257,7 +257,7 @@ void TSchGestures::FormMouseDown(TMouseBtn Button, TShiftState Shift, int32_t X,
         }
     } else if (Button == TMouseBtn::Right) {
         MouseState = 2;
-        SavedCursor1 = Host.WindowCursor();
+        Host.SaveWindowCursor();
         Host.SetWindowCursor(sch_cursor::Move);
         StartX = WinUnit(X);
         StartY = WinUnit(Y);
@@ -325,7 +325,7 @@ void TSchGestures::FormMouseUp(TMouseBtn, TShiftState, int32_t X, int32_t Y)
         break;
     case 2:
         Host.EndShapeMove();
-        Host.SetWindowCursor(SavedCursor1);
+        Host.RestoreWindowCursor();
         break;
     case 3:
         EndPlaceComp();

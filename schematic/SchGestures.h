@@ -83,8 +83,10 @@ public:
     virtual void SetHScrollPos(int32_t) = 0;
     virtual void SetVScrollPos(int32_t) = 0;
     virtual void SetScreenCursor(int cursor) = 0;   // application-wide; Default restores
-    virtual int WindowCursor() const = 0;
     virtual void SetWindowCursor(int cursor) = 0;
+    // SavedCursor1 of the right-button move: the window's cursor kept and put back.
+    virtual void SaveWindowCursor() = 0;
+    virtual void RestoreWindowCursor() = 0;
 
     // Pixel extent of a free text in its font at `scale`.
     virtual void TextExtent(const TTextRec& t, int32_t scale, int32_t& w, int32_t& h) = 0;
@@ -109,7 +111,11 @@ public:
 
 class TSchGestures {
 public:
-    explicit TSchGestures(TSchGestureHost& host) : Host(host) {}
+    explicit TSchGestures(TSchGestureHost& host) : MouseState(ownState_), Host(host) {}
+    // With the state kept by the window (its double-click command and keys read and set it).
+    TSchGestures(TSchGestureHost& host, int32_t& mouseState) : MouseState(mouseState), Host(host) {}
+    TSchGestures(const TSchGestures&) = delete;
+    TSchGestures& operator=(const TSchGestures&) = delete;
     ~TSchGestures() = default;
 
     // Mouse, in client pixels.
@@ -141,10 +147,9 @@ public:
     void mnCorrFontsClick();
 
     // State, as the window and the move commands read it.
-    int32_t MouseState = 0;
+    int32_t& MouseState;
     int32_t StartX = 0, StartY = 0, EndX = 0, EndY = 0;
     TPointList PolyPoints;  // newest first
-    int SavedCursor1 = sch_cursor::Default;
 
     int32_t Snap(int32_t p) const;                 // snapped pixel
     int32_t WinUnit(int32_t p) const;              // (p + HalfScale) div Scale
@@ -159,5 +164,6 @@ private:
     void StartBand();
     bool InTextList(PTextRec t) const;
 
+    int32_t ownState_ = 0;
     TSchGestureHost& Host;
 };

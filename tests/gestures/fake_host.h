@@ -95,8 +95,10 @@ struct FakeHost : TSchGestureHost {
     void SetHScrollPos(int32_t v) override { hPos = std::clamp(v, 0, 1000); }
     void SetVScrollPos(int32_t v) override { vPos = std::clamp(v, 0, 1000); }
     void SetScreenCursor(int c) override { screenCursor = c; }
-    int WindowCursor() const override { return windowCursor; }
+    int savedCursor = -100;
     void SetWindowCursor(int c) override { windowCursor = c; }
+    void SaveWindowCursor() override { savedCursor = windowCursor; }
+    void RestoreWindowCursor() override { windowCursor = savedCursor; }
     void TextExtent(const TTextRec& t, int32_t s, int32_t& w, int32_t& h) override
     {
         if (extent)

@@ -40,8 +40,9 @@ struct SurfaceHost : TCanvasGestureHost {
     void SetHScrollPos(int32_t v) override { hPos = v; }
     void SetVScrollPos(int32_t v) override { vPos = v; }
     void SetScreenCursor(int) override {}
-    int WindowCursor() const override { return 0; }
     void SetWindowCursor(int) override {}
+    void SaveWindowCursor() override {}
+    void RestoreWindowCursor() override {}
     int32_t DefaultArrow() const override { return 1; }
     void SetDefaultArrow(int32_t) override {}
     bool AskArrowType(int32_t&, bool&) override { return true; }
