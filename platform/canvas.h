@@ -116,8 +116,9 @@ public:
     void SetFont(const TFontSpec& f) { font_ = f; }
 
     TPoint PenPos() const { return pos_; }
-    // Starts a new figure: also restarts the dash pattern.
-    void MoveTo(int32_t x, int32_t y) { pos_ = {x, y}; dashPhase_ = 0; }
+    // Starts a new figure: also restarts the dash pattern. A recording back end overrides it
+    // and calls this one.
+    virtual void MoveTo(int32_t x, int32_t y) { pos_ = {x, y}; dashPhase_ = 0; }
     // Draws from the current position up to, not including, (x, y); (x, y) becomes current.
     virtual void LineTo(int32_t x, int32_t y) = 0;
     // Outline with the pen, inside with the brush, in the box [x1, x2) x [y1, y2).
@@ -147,7 +148,9 @@ protected:
     int64_t dashPhase_ = 0;   // pixels of the dash pattern used since the last MoveTo
 };
 
-// Draws into an image the caller owns; the image must outlive the canvas and be Format_RGB32.
+// Draws into an image the caller owns; the image must outlive the canvas (it is converted to
+// Format_RGB32 if it is not). A painter stays active on the image for the canvas's life, so
+// no other QPainter may paint on it meanwhile; reading and copying it are fine.
 class TImageCanvas final : public TCanvas {
 public:
     explicit TImageCanvas(QImage& image);

@@ -1,5 +1,7 @@
 #include "platform/fonts.h"
 
+#include <QFont>
+
 namespace {
 struct Alias {
     std::string_view name;
@@ -24,3 +26,10 @@ QString ResolveFontFamily(std::string_view name)
 }
 
 bool IsSymbolFontName(std::string_view name) { return name == "Symbol"; }
+
+void InstallFontSubstitutes()
+{
+    for (const Alias& a : kAliases)
+        QFont::insertSubstitution(QString::fromLatin1(a.name.data(), static_cast<qsizetype>(a.name.size())),
+                                  QString::fromLatin1(a.family));
+}

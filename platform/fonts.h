@@ -9,3 +9,6 @@
 QString ResolveFontFamily(std::string_view name);
 // The symbol font takes its text bytes as its own code points, not as Windows-1252.
 bool IsSymbolFontName(std::string_view name);
+// Registers the stand-ins with Qt, so widgets asking for these names by QFont get them too.
+// Call once after the application object exists.
+void InstallFontSubstitutes();

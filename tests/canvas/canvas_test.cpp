@@ -227,6 +227,10 @@ TEST(Canvas, FontsResolveToTheInstalledStandIns)
         EXPECT_TRUE(QFontInfo(MakeQFont(f)).family().startsWith(QString::fromLatin1(k.family)))
             << k.name << " -> " << QFontInfo(MakeQFont(f)).family().toStdString();
     }
+    // Widgets that ask Qt for the names directly get the same families.
+    InstallFontSubstitutes();
+    EXPECT_TRUE(QFontInfo(QFont("MS Sans Serif")).family().startsWith("Liberation Sans"));
+    EXPECT_TRUE(QFontInfo(QFont("Times New Roman")).family().startsWith("Liberation Serif"));
     EXPECT_EQ(FontPixelSize(12), 16);
     EXPECT_EQ(FontPixelSize(7), 9);
 }
