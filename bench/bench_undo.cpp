@@ -3,6 +3,9 @@
 #include "schematic/core/autosave.h"
 #include "schematic/core/sch_text.h"
 #include "schematic/core/undo_ring.h"
+#include "schematic/Schem_.h"
+
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -112,4 +115,36 @@ static void BM_TenSlotsMemory(benchmark::State& state)
 }
 BENCHMARK(BM_TenSlotsMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+// Opening a 100,000-shape file in a window: reading, finding the newest snapshot, building
+// the lists and composing the picture into DrawBmp.
+static void BM_OpenSchem(benchmark::State& state)
+{
+    const TSchModel m = benchutil::MakeDrawing(static_cast<int>(state.range(0)), 0, 0);
+    TLines text;
+    WriteSnapshot(m, text);
+    const std::string path = TempFolder() + "/open.sch";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.TextView().data(), 1, text.TextView().size(), f);
+        std::fclose(f);
+    }
+    auto win = std::make_unique<TSchWin>();
+    for (auto _ : state) {
+        win->OpenSchem(QString::fromStdString(path));
+        if (win->Model.ShapeList.size() != m.ShapeList.size())
+            state.SkipWithError("not loaded");
+    }
+    win->FormClose();
+    ::unlink(path.c_str());
+}
+BENCHMARK(BM_OpenSchem)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,893 @@
+#include "schematic/Schem_.h"
+
+#include "app/Main_.h"
+#include "platform/cp1252.h"
+#include "platform/msgbox.h"
+#include "schematic/core/sch_clip.h"
+#include "schematic/core/sch_menus.h"
+#include "schematic/core/sch_text.h"
+#include "schematic/render/render.h"
+#include "schematic/render/view_scale.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+constexpr int BarThickness = 17;
+const QString ModifiedMark = QStringLiteral(" Modified");
+
+template <class List, class Rec>
+bool Holds(const List& list, const Rec* rec)
+{
+    return std::any_of(list.begin(), list.end(), [rec](const auto& r) { return &r == rec; });
+}
+
+std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+bool ReadWholeFile(const QString& path, QByteArray& out)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    out = f.readAll();
+    return f.error() == QFileDevice::NoError;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- client area
+
+TSchClient::TSchClient(TSchWin& win) : win_(win)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);   // all painting comes from the window surface
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+}
+
+void TSchClient::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, win_.View.Surface());
+}
+
+void TSchClient::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    win_.FormResize();
+}
+
+void TSchClient::wheelEvent(QWheelEvent* event)
+{
+    win_.WMMouseWheel(event->angleDelta().y());
+    event->accept();
+}
+
+void TSchClient::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    win_.FormDblClick();
+    event->accept();
+}
+
+// ---------------------------------------------------------------- creation and destruction
+
+TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
+{
+    setWindowTitle(QStringLiteral("Schematic:"));
+    setFont(QFont(QStringLiteral("Times New Roman")));
+    BuildControls();
+    BuildMenus();
+
+    // 1-2: empty ring (UndoIndex 1), no file, then the tab.
+    FileName.clear();
+    HitShape = nullptr;
+    if (MainWin)
+        MainWin->AddChildTab(this);
+    // 3: the autosave file name.
+    UndoFile.MakeName(AutoSaveFolderBytes());
+    // 4: colours.
+    if (MainWin) {
+        LineColor = MainWin->LineColor;
+        FillColor = MainWin->FillColor;
+        TextColor = MainWin->TextColor;
+        SelColor = MainWin->SelColor;
+    }
+    // 7-9: view, tile and the empty picture.
+    OffsetX = OffsetY = 0;
+    Scale = 4;
+    HalfScale = 2;
+    MouseState = 0;
+    View.RebuildGrid(Scale, MainWin && MainWin->mnDrawDots && MainWin->mnDrawDots->isChecked());
+    Client->resize(Client->sizeHint());
+    LayoutPanels();
+    View.Resize(Client->width(), Client->height());
+    FullRedraw();
+
+    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
+        if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive)) {
+            WMMDIActivate();
+            FormActivate();
+        }
+    });
+}
+
+TSchWin::~TSchWin()
+{
+    // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
+    if (MainWin)
+        MainWin->RemoveChildTab(this);
+    HitShape = nullptr;
+    HitComp = nullptr;
+    HitText = nullptr;
+}
+
+void TSchWin::BuildControls()
+{
+    Client = new TSchClient(*this);
+    setWidget(Client);
+
+    StatusBar = new QStatusBar(Client);
+    StatusBar->setSizeGripEnabled(false);
+    const int widths[3] = {55, 115, 50};
+    for (int i = 0; i < 3; ++i) {
+        Panels[i] = new QLabel(StatusBar);
+        if (i < 2) {
+            Panels[i]->setFixedWidth(widths[i]);
+            StatusBar->addWidget(Panels[i]);
+        } else {
+            Panels[i]->setMinimumWidth(widths[i]);
+            StatusBar->addWidget(Panels[i], 1);
+        }
+    }
+    Panels[1]->setText(QStringLiteral(" Shape Count :  0"));
+
+    BotPanel = new QWidget(Client);
+    HScrollBar = new QScrollBar(Qt::Horizontal, BotPanel);
+    LeftPanel = new QWidget(Client);
+    VScrollBar = new QScrollBar(Qt::Vertical, LeftPanel);
+    for (QScrollBar* bar : {HScrollBar, VScrollBar}) {
+        bar->setRange(0, 1000);
+        bar->setPageStep(10);
+        connect(bar, &QScrollBar::valueChanged, this, [this] { ScrollBarChange(); });
+        connect(bar, &QScrollBar::actionTriggered, this, [this] { ScrollBarScroll(); });
+    }
+
+    // Keeps the focus so that key presses reach the window; out of sight.
+    KeyInEdit = new QLineEdit(Client);
+    KeyInEdit->setGeometry(-40, 0, 20, 20);
+
+    auto box = [this](TColor c) {
+        QWidget* w = new QWidget(Client);
+        w->setAutoFillBackground(true);
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Window, QColor::fromRgb(ColorToRgb(c)));
+        w->setPalette(pal);
+        w->setGeometry(0, 0, 6, 6);
+        w->hide();
+        return w;
+    };
+    MoveBox = box(clBlue);
+    ReszeBox1 = box(clRed);
+    ReszeBox2 = box(clRed);
+}
+
+void TSchWin::BuildMenus()
+{
+    // Shortcuts first run the menu's own enabling, as opening the menu would.
+    auto item = [this](QMenu* menu, const QString& caption, const QKeySequence& key, void (TSchWin::*opened)()) {
+        QAction* a = menu->addAction(key.isEmpty() ? caption : caption + '\t' + key.toString(QKeySequence::NativeText));
+        if (!key.isEmpty()) {
+            auto* sc = new QShortcut(key, this);
+            sc->setContext(Qt::WidgetWithChildrenShortcut);
+            connect(sc, &QShortcut::activated, this, [this, a, opened] {
+                (this->*opened)();
+                if (a->isEnabled())
+                    a->trigger();
+            });
+        }
+        return a;
+    };
+
+    mnEdit = new QMenu(QStringLiteral("&Edit"), this);
+    connect(mnEdit, &QMenu::aboutToShow, this, [this] { mnEditClick(); });
+    const auto E = &TSchWin::mnEditClick;
+    mnUndo = item(mnEdit, "&Undo", QKeySequence("Ctrl+Z"), E);
+    mnViewUndoInfo = item(mnEdit, "&View stored Undo ...", {}, E);
+    mnEdit->addSeparator();
+    mnCopyText = item(mnEdit, "&Copy", QKeySequence("Ctrl+C"), E);
+    mnPasteText = item(mnEdit, "&Paste", QKeySequence("Ctrl+V"), E);
+    mnDelete = item(mnEdit, "&Delete", QKeySequence("Ctrl+Del"), E);
+    mnDupShape = item(mnEdit, "Dup&licate", QKeySequence("Ctrl+D"), E);
+    mnSelAll = item(mnEdit, "Select &All", QKeySequence("Ctrl+A"), E);
+    mnEdit->addSeparator();
+    mnCopyBMP = item(mnEdit, "Copy Image to &Bitmap", QKeySequence("Ctrl+B"), E);
+    mnCopyMeta = item(mnEdit, "Copy Image to &Metafile", QKeySequence("Ctrl+E"), E);
+    mnEdit->addSeparator();
+    mnRedraw = item(mnEdit, "&Redraw", QKeySequence("Ctrl+L"), E);
+    connect(mnUndo, &QAction::triggered, this, [this] { mnUndoClick(); });
+    connect(mnCopyText, &QAction::triggered, this, [this] { mnCopyTextClick(); });
+    connect(mnPasteText, &QAction::triggered, this, [this] { mnPasteTextClick(); });
+    connect(mnDelete, &QAction::triggered, this, [this] { mnDeleteClick(); });
+    connect(mnDupShape, &QAction::triggered, this, [this] { mnDupShapeClick(); });
+    connect(mnRedraw, &QAction::triggered, this, [this] { mnRedrawClick(); });
+    connect(mnViewUndoInfo, &QAction::triggered, this, [this] { mnViewUndoInfoClick(); });
+
+    mnModCircuit = new QMenu(QStringLiteral("&Modify"), this);
+    connect(mnModCircuit, &QMenu::aboutToShow, this, [this] { mnModCircuitClick(); });
+    const auto M = &TSchWin::mnModCircuitClick;
+    mnFlip = item(mnModCircuit, "&Flip Components Horizontal", QKeySequence("Ctrl+F"), M);
+    mnMirror = item(mnModCircuit, "&Mirror Components Vertical", QKeySequence("Ctrl+M"), M);
+    mnRotateClock = item(mnModCircuit, "&Rotate Components Clockwise", QKeySequence("Ctrl+R"), M);
+    mnRotateAnti = item(mnModCircuit, "Rotate Components A&nti-Clockwise", {}, M);
+    mnModCircuit->addSeparator();
+    mnAlterPenSze = item(mnModCircuit, "Alter Selected Line &Widths ...", {}, M);
+    mnAlterPenType = item(mnModCircuit, "Alter Selected Line &Styles ...", {}, M);
+    mnAlterArrow = item(mnModCircuit, "Alter Selected &Arrow Types ...", {}, M);
+    mnCorrFonts = item(mnModCircuit, "Alter Selected &Text Font Sizes to  ...", {}, M);
+    mnAlterText = item(mnModCircuit, "Alter Selected Text &Properties ...", {}, M);
+    mnToggleFill = item(mnModCircuit, "T&oggle Selections Fill/Transparent State", {}, M);
+    mnZOrder = item(mnModCircuit, "&Move Selected Shape to Back (&Z-order)", {}, M);
+    mnModCircuit->addSeparator();
+    mnPanTopMost = item(mnModCircuit, "Pan ALL &Circuit to Top-Left most position", {}, M);
+    connect(mnFlip, &QAction::triggered, this, [this] { DoRotate(2); });
+    connect(mnMirror, &QAction::triggered, this, [this] { DoRotate(1); });
+    connect(mnRotateClock, &QAction::triggered, this, [this] { DoRotate(3); });
+    connect(mnRotateAnti, &QAction::triggered, this, [this] { DoRotate(4); });
+    connect(mnAlterPenSze, &QAction::triggered, this, [this] { mnAlterPenSzeClick(); });
+    connect(mnAlterPenType, &QAction::triggered, this, [this] { mnAlterPenTypeClick(); });
+    connect(mnAlterArrow, &QAction::triggered, this, [this] { mnAlterArrowClick(); });
+    connect(mnToggleFill, &QAction::triggered, this, [this] { mnToggleFillClick(); });
+    connect(mnZOrder, &QAction::triggered, this, [this] { mnZOrderClick(); });
+
+    mnViewMenu = new QMenu(QStringLiteral("&View"), this);
+    connect(mnViewMenu, &QMenu::aboutToShow, this, [this] { mnViewClick(); });
+    auto* scales = new QActionGroup(this);
+    auto scaleItem = [&](const char* caption, int tag) {
+        QAction* a = mnViewMenu->addAction(QString::fromLatin1(caption));
+        a->setCheckable(true);
+        a->setData(tag);
+        scales->addAction(a);
+        connect(a, &QAction::triggered, this, [this, tag] { mnScaleClick(tag); });
+        return a;
+    };
+    mnSmall = scaleItem("&Small Scale", 2);
+    mnNormal = scaleItem("&Normal Scale", 4);
+    mnLarge = scaleItem("&Large Scale", 8);
+    mnNormal->setChecked(true);
+    mnViewMenu->addSeparator();
+    mnCheckNodes = mnViewMenu->addAction(QStringLiteral("Show Connection &Nodes"));
+}
+
+QList<QMenu*> TSchWin::ChildMenus() { return {mnEdit, mnModCircuit, mnViewMenu}; }
+
+void TSchWin::LayoutPanels()
+{
+    const int w = Client->width();
+    const int h = Client->height();
+    const int sh = StatusBar->sizeHint().height();
+    StatusBar->setGeometry(0, h - sh, w, sh);
+    BotPanel->setGeometry(0, h - sh - BarThickness, w, BarThickness);
+    LeftPanel->setGeometry(w - BarThickness, 0, BarThickness, std::max(0, h - sh - BarThickness));
+    VScrollBar->setGeometry(0, 0, BarThickness, std::max(0, LeftPanel->height() - 1));
+    HScrollBar->setGeometry(0, 0, std::max(0, BotPanel->width() - 16), BarThickness);
+}
+
+// ---------------------------------------------------------------- frame settings
+
+bool TSchWin::AutoSaveOn() const
+{
+    return MainWin && MainWin->mnAutoSave && MainWin->mnAutoSave->isChecked();
+}
+
+std::string TSchWin::AutoSaveFolderBytes() const
+{
+    const QString folder = MainWin ? MainWin->AutoSaveFolder : QString();
+    return PathBytes(folder.isEmpty() ? QDir::tempPath() : folder);
+}
+
+QString TSchWin::UndoFileName() const { return QFile::decodeName(QByteArray::fromStdString(UndoFile.FileName())); }
+
+// ---------------------------------------------------------------- status and redraws
+
+QString TSchWin::ModifiedPanel() const { return Panels[0]->text(); }
+void TSchWin::SetModified() { Panels[0]->setText(ModifiedMark); }
+void TSchWin::ClearModified() { Panels[0]->clear(); }
+void TSchWin::SetStatus2(const QString& text) { Panels[2]->setText(text); }
+
+TRenderView TSchWin::RenderView() const
+{
+    TRenderView v;
+    v.Scale = Scale;
+    v.OffsetX = OffsetX;
+    v.OffsetY = OffsetY;
+    v.LineColor = LineColor;
+    v.FillColor = FillColor;
+    v.TextColor = TextColor;
+    v.SelColor = SelColor;
+    v.ArcRadius = PrimaryScreenWidth();
+    return v;
+}
+
+void TSchWin::FullRedraw()
+{
+    const TComposeResult r = View.FullRedraw(Model, RenderView(), HitShape, HitText, HitComp);
+    Panels[1]->setText(QString::fromStdString(ShapeCountText(r.ShapeCount)));
+    auto place = [](QWidget* w, const THandleBox& b) {
+        if (b.Visible) {
+            w->move(b.Left, b.Top);
+            w->show();
+            w->raise();
+        } else {
+            w->hide();
+        }
+    };
+    place(MoveBox, r.Boxes.MoveBox);
+    place(ReszeBox1, r.Boxes.ReszeBox1);
+    place(ReszeBox2, r.Boxes.ReszeBox2);
+    UpdateWindow();
+}
+
+void TSchWin::BitmapRepaint()
+{
+    View.BitmapRepaint();
+    UpdateWindow();
+}
+
+TImageCanvas& TSchWin::WindowCanvas() { return View.WindowCanvas(); }
+
+void TSchWin::UpdateWindow() { Client->update(); }
+
+void TSchWin::mnRedrawClick() { BitmapRepaint(); }
+
+// ---------------------------------------------------------------- activation, scrolling, resizing
+
+void TSchWin::FormActivate()
+{
+    if (MainWin) {
+        if (MainWin->SelectTBut)
+            MainWin->SelectTBut->setChecked(true);
+        if (MainWin->UndoTBut)
+            MainWin->UndoTBut->setEnabled(UndoList.CanUndo());
+    }
+    Client->setCursor(Qt::ArrowCursor);
+    DrawMode = 0;
+}
+
+void TSchWin::WMMDIActivate()
+{
+    if (!MainWin || !MainWin->TabChild)
+        return;
+    const int index = MainWin->FindChildTab(this);
+    if (index < 0)
+        return;
+    QString name = QFileInfo(FileName).fileName();
+    if (name.size() < 4)
+        name = QStringLiteral("NewFile.sch");
+    MainWin->TabChild->Tag = -1;
+    MainWin->TabChild->setCurrentIndex(index);
+    MainWin->TabChild->setTabText(index, ' ' + name + ' ');
+    MainWin->TabChild->Tag = 0;
+}
+
+void TSchWin::WMMouseWheel(int delta)
+{
+    // A touchpad sends many small deltas: only whole notches move the bar.
+    wheelAccum_ += delta;
+    while (wheelAccum_ >= 120) {
+        VScrollBar->setValue(VScrollBar->value() - 5);
+        wheelAccum_ -= 120;
+    }
+    while (wheelAccum_ <= -120) {
+        VScrollBar->setValue(VScrollBar->value() + 5);
+        wheelAccum_ += 120;
+    }
+    KeyInEdit->setFocus();
+}
+
+void TSchWin::ScrollBarChange()
+{
+    OffsetX = HScrollBar->value();
+    OffsetY = VScrollBar->value();
+    KeyInEdit->setFocus();
+    FullRedraw();
+}
+
+void TSchWin::ScrollBarScroll() { KeyInEdit->setFocus(); }
+
+void TSchWin::FormResize()
+{
+    if (!StatusBar)
+        return;
+    LayoutPanels();
+    View.Resize(std::max(1, Client->width()), std::max(1, Client->height()));
+    FullRedraw();
+}
+
+void TSchWin::ChangeColors()
+{
+    if (MainWin) {
+        LineColor = MainWin->LineColor;
+        FillColor = MainWin->FillColor;
+        TextColor = MainWin->TextColor;
+        SelColor = MainWin->SelColor;
+    }
+    FullRedraw();
+}
+
+// ---------------------------------------------------------------- double click
+
+void TSchWin::RecheckHits()
+{
+    if (HitShape && !Holds(Model.ShapeList, HitShape))
+        HitShape = nullptr;
+    if (HitComp && !Holds(Model.CompList, HitComp))
+        HitComp = nullptr;
+    if (HitText && !Holds(Model.TextList, HitText))
+        HitText = nullptr;
+}
+
+void TSchWin::FormDblClick()
+{
+    // Each action first lets pending events run; any of them (or the action's own dialog)
+    // may close this window or change the drawing, so both are checked again each time.
+    QPointer<TSchWin> self(this);
+    auto alive = [&] { return self && !self->closed_; };
+    auto pump = [&] {
+        QCoreApplication::processEvents();
+        if (!alive())
+            return false;
+        RecheckHits();
+        return true;
+    };
+    MouseState = 100;
+    if (HitShape) {
+        if (!pump())
+            return;
+        if (HitShape)
+            mnAlterPenSzeClick();
+        if (!alive())
+            return;
+        RecheckHits();
+    }
+    if (HitComp) {
+        if (!pump())
+            return;
+        if (HitComp)
+            DoRotate(3);
+        if (!alive())
+            return;
+        RecheckHits();
+    }
+    if (HitText) {
+        if (!pump())
+            return;
+        if (HitText && OnAlterText)
+            OnAlterText(HitText);
+        if (!alive())
+            return;
+    }
+    MouseState = 100;
+}
+
+// ---------------------------------------------------------------- closing
+
+bool TSchWin::FormCloseQuery()
+{
+    ClearHits();
+    if (ModifiedPanel() != ModifiedMark)
+        return true;
+    QPointer<TSchWin> self(this);
+    const int answer = MessageDlg(windowTitle() + "\rCircuit has changed.\rDo you wish to save changes?",
+                                  TMsgDlgType::mtConfirmation, mbYesNoCancel, this);
+    if (!self)
+        return false;
+    if (answer == mrYes)
+        return SaveSchem();   // a cancelled dialog or a failed write keeps the window and the work
+    return answer == mrNo;
+}
+
+void TSchWin::FormClose()
+{
+    closed_ = true;
+    ClearHits();
+    Model.EraseMem();
+    PlaceComp.reset();
+}
+
+void TSchWin::CloseWindow()
+{
+    // With WA_DeleteOnClose the deletion is deferred to the event loop, after our callers.
+    if (!closed_)
+        close();
+}
+
+// ---------------------------------------------------------------- menus
+
+void TSchWin::mnEditClick()
+{
+    TEditMenuFacts f;
+    f.NewestSlotLines = UndoList.Newest().Count();
+    f.AutoSaveOn = AutoSaveOn();
+    f.UndoFileExists = QFileInfo::exists(UndoFileName());
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    f.ClipboardHasText = mime && mime->hasText();
+    const TEditMenuState s = EditMenuState(Model, f);
+    mnUndo->setEnabled(s.Undo);
+    mnViewUndoInfo->setEnabled(s.ViewUndoInfo);
+    mnCopyText->setEnabled(s.CopyText);
+    mnPasteText->setEnabled(s.PasteText);
+    mnDelete->setEnabled(s.Delete);
+    mnDupShape->setEnabled(s.DupShape);
+    mnSelAll->setEnabled(s.SelAll);
+    mnCopyBMP->setEnabled(s.CopyBMP);
+    mnCopyMeta->setEnabled(s.CopyMeta);
+    mnRedraw->setEnabled(s.Redraw);
+}
+
+void TSchWin::mnModCircuitClick()
+{
+    const TModifyMenuState s = ModifyMenuState(Model, HitShape != nullptr, HitText != nullptr);
+    mnFlip->setEnabled(s.Flip);
+    mnMirror->setEnabled(s.Mirror);
+    mnRotateClock->setEnabled(s.RotateClock);
+    mnRotateAnti->setEnabled(s.RotateAnti);
+    mnAlterPenSze->setEnabled(s.AlterPenSze);
+    mnAlterPenType->setEnabled(s.AlterPenType);
+    mnAlterArrow->setEnabled(s.AlterArrow);
+    mnCorrFonts->setEnabled(s.CorrFonts);
+    mnAlterText->setEnabled(s.AlterText);
+    mnToggleFill->setEnabled(s.ToggleFill);
+    mnZOrder->setEnabled(s.ZOrder);
+    mnPanTopMost->setEnabled(s.PanTopMost);
+}
+
+void TSchWin::mnViewClick()
+{
+    mnViewUndoInfo->setEnabled(ViewUndoInfoEnabled(AutoSaveOn(), UndoList.Newest().Count(),
+                                                   QFileInfo::exists(UndoFileName()), PathBytes(FileName),
+                                                   FileName.size() > 3 && QFileInfo::exists(FileName)));
+    mnCheckNodes->setEnabled(!Model.ShapeList.empty() && CheckNodesEnabled(Model.ShapeList));
+}
+
+void TSchWin::mnViewUndoInfoClick()
+{
+    if (!QFileInfo::exists(UndoFileName())) {
+        ShowMessage(QStringLiteral("No Backup Information for current Schematic!"), this);
+        SetStatus2(QStringLiteral(" < No Backup Information >"));
+        return;
+    }
+    if (ShowUndoInfo)
+        ShowUndoInfo(*this);
+}
+
+void TSchWin::mnScaleClick(int tag)
+{
+    const TViewScale v = ScaleClick(tag);
+    Scale = v.Scale;
+    HalfScale = v.HalfScale;
+    const TScaleChecks c = ScaleChecks(Scale);
+    mnSmall->setChecked(c.Small);
+    mnNormal->setChecked(c.Normal);
+    mnLarge->setChecked(c.Large);
+    AltBackDots();
+}
+
+void TSchWin::AltScale(int up)
+{
+    const TViewScale v = ::AltScale(Scale, up != 0);
+    mnScaleClick(v.Scale);
+}
+
+void TSchWin::AltBackDots()
+{
+    View.RebuildGrid(Scale, MainWin && MainWin->mnDrawDots && MainWin->mnDrawDots->isChecked());
+    FullRedraw();
+}
+
+void TSchWin::ClearHits()
+{
+    HitShape = nullptr;
+    HitComp = nullptr;
+    HitText = nullptr;
+}
+
+void TSchWin::mnDeleteClick()
+{
+    if (Model.Empty())
+        return;
+    StoreUndo();
+    DeleteSelected(Model);
+    ClearHits();
+    SetModified();
+    FullRedraw();
+}
+
+void TSchWin::mnZOrderClick()
+{
+    if (Model.ShapeList.empty() || !HitShape)
+        return;
+    StoreUndo();
+    MoveShapeToBack(Model.ShapeList, HitShape);
+    HitShape = nullptr;
+    SetModified();
+    FullRedraw();
+}
+
+// ---------------------------------------------------------------- undo
+
+void TSchWin::UpdateUndoEnabled()
+{
+    const bool can = UndoList.CanUndo();
+    mnUndo->setEnabled(can);
+    if (MainWin && MainWin->UndoTBut)
+        MainWin->UndoTBut->setEnabled(can);
+}
+
+void TSchWin::StoreUndo()
+{
+    if (Model.Empty())
+        return;
+    if (MainWin && MainWin->UndoTBut)
+        MainWin->UndoTBut->setEnabled(true);
+    UndoList.Store(Model);
+    if (!AutoSaveOn())
+        return;
+    // A failed autosave never stops the edit or the save; the panel says so.
+    const TAutoSaveFile::TResult r = UndoFile.Append(UndoList.Newest(), AutoSaveFolderBytes());
+    if (!r.Ok)
+        SetStatus2(QString::fromStdString(r.Note));
+}
+
+void TSchWin::ShowLoadReport(const TLoadReport& r)
+{
+    if (!r.PanelText.empty())
+        SetStatus2(FromCp1252(r.PanelText));
+    if (r.Message.empty())
+        return;
+    const QString text = FromCp1252(r.Message);
+    if (r.ShapeErrors + r.CompErrors + r.TextErrors > 0)
+        MessageDlg(text, TMsgDlgType::mtError, mbOK, this);
+    else
+        ShowMessage(text, this);
+}
+
+void TSchWin::DoUndo()
+{
+    ClearHits();
+    const TLoadReport r = ::DoUndo(UndoList.Newest(), Model);
+    ShowLoadReport(r);
+    if (r.Ok)
+        FullRedraw();
+}
+
+void TSchWin::mnUndoClick()
+{
+    QPointer<TSchWin> self(this);
+    DoUndo();
+    if (!self)
+        return;
+    UndoList.StepBack();
+    UpdateUndoEnabled();
+}
+
+// ---------------------------------------------------------------- files
+
+void TSchWin::SetCaptionFile() { setWindowTitle(QStringLiteral("Schematic: ") + FileName); }
+
+bool TSchWin::SaveSchem()
+{
+    if (Model.Empty()) {
+        ShowMessage(QStringLiteral("There are NO components in Circuit, nothing to Save!"), this);
+        return false;
+    }
+    ClearHits();
+    if (FileName.size() < 3)
+        return SaveSchemAs();
+    StoreUndo();
+    // Written beside the old file and renamed over it only when complete.
+    const std::string text = UndoList.Newest().Text();
+    QSaveFile f(FileName);
+    bool ok = f.open(QIODevice::WriteOnly);
+    ok = ok && f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+    ok = ok && f.commit();
+    if (!ok) {
+        const QString why = f.errorString();
+        f.cancelWriting();
+        MessageDlg(QStringLiteral("Error! The file could not be saved:\r") + FileName + '\r' + why,
+                   TMsgDlgType::mtError, mbOK, this);
+        return false;
+    }
+    ClearModified();
+    SetCaptionFile();
+    return true;
+}
+
+bool TSchWin::SaveSchemAs()
+{
+    if (Model.Empty()) {
+        ShowMessage(QStringLiteral("There are NO components in Circuit, nothing to Save!"), this);
+        return false;
+    }
+    QPointer<TSchWin> self(this);
+    QFileDialog dlg(this);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(QStringLiteral("sch"));
+    dlg.setNameFilters({QStringLiteral("Component Files (*.sch)"), QStringLiteral("All Files (*.*)")});
+    if (FileName.size() < 4) {
+        dlg.setDirectory(MainWin ? MainWin->SchemFolder : QDir::homePath());
+    } else {
+        const QFileInfo fi(FileName);
+        dlg.setDirectory(fi.absolutePath());
+        dlg.selectFile(fi.fileName());
+    }
+    const int result = dlg.exec();
+    if (!self || closed_ || result != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return false;
+    const QString old = FileName;
+    FileName = dlg.selectedFiles().first();
+    if (!SaveSchem()) {
+        if (self)
+            FileName = old;   // the window still names the file it really came from
+        return false;
+    }
+    if (MainWin && MainWin->FindChildTab(this) >= 0)
+        MainWin->RenameChildTab(this, ' ' + QFileInfo(FileName).fileName() + ' ');
+    return true;
+}
+
+void TSchWin::DoLoad(int startLine)
+{
+    ClearHits();
+    const TLoadReport r = ::DoLoad(UndoList.Newest(), startLine, Model);
+    ShowLoadReport(r);
+    if (r.Ok)
+        FullRedraw();
+}
+
+void TSchWin::OpenSchem(const QString& name)
+{
+    ClearHits();
+    Model.EraseMem();
+    if (name.size() < 3) {
+        ShowMessage(QStringLiteral("Error in the Filename!\rFilename is: ") + name, this);
+        CloseWindow();
+        return;
+    }
+    TLines& slot = UndoList.Newest();
+    QByteArray bytes;
+    // A file that cannot be read is treated like one that is not a schematic.
+    slot = ReadWholeFile(name, bytes) ? TLines::FromText(std::string_view(bytes.constData(), bytes.size())) : TLines();
+    bytes = QByteArray();
+    if (slot.Count() >= 6 && slot[0] == "SCHEMATIC") {
+        FileName = name;
+        ClearModified();
+        SetCaptionFile();
+        // The newest snapshot: the last header found by walking the blocks, so a text
+        // that reads "SCHEMATIC" is never taken for one.
+        const std::vector<std::size_t> starts = SnapshotStarts(slot);
+        const int start = starts.empty() ? 0 : static_cast<int>(starts.back());
+        QPointer<TSchWin> self(this);
+        DoLoad(start);
+        if (!self)
+            return;
+        UndoList.Newest().Clear();
+        return;
+    }
+    slot.Clear();
+    QPointer<TSchWin> self(this);
+    MessageDlg(QStringLiteral("Error in Saved File!\r") + name + QStringLiteral("\r\rThis is NOT a Schematic File!"),
+               TMsgDlgType::mtError, mbOK, this);
+    if (!self)
+        return;
+    ClearModified();
+    setWindowTitle(QStringLiteral("Schematic:"));
+    CloseWindow();
+}
+
+void TSchWin::OpenBackUp(const QString& name, int startLine)
+{
+    ClearHits();
+    Model.EraseMem();
+    QByteArray bytes;
+    if (name.size() >= 3 && QFileInfo(name).isFile() && ReadWholeFile(name, bytes)) {
+        FileName.clear();
+        TLines& slot = UndoList.Newest();
+        slot = TLines::FromText(std::string_view(bytes.constData(), bytes.size()));
+        bytes = QByteArray();
+        if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
+            startLine = 0;
+        QPointer<TSchWin> self(this);
+        DoLoad(startLine);
+        if (!self)
+            return;
+        SetModified();
+        setWindowTitle(QStringLiteral("Schematic: <Restored from BackUp File>"));
+        // The slot holds the whole file, so Undo is offered at once.
+        UpdateUndoEnabled();
+        return;
+    }
+    ShowMessage(QStringLiteral("Error! Backup file is Invalid!\r") + name, this);
+}
+
+void TSchWin::LoadComp(const QString& name)
+{
+    PlaceComp.reset();
+    if (!QFileInfo(name).isFile()) {
+        MessageDlg(QStringLiteral("Component: ") + name + QStringLiteral("\rNOT FOUND!"), TMsgDlgType::mtError, mbOK,
+                   this);
+        return;
+    }
+    QByteArray bytes;
+    std::optional<TCompRec> comp;
+    if (ReadWholeFile(name, bytes))
+        comp = ReadCompFile(TLines::FromText(std::string_view(bytes.constData(), bytes.size())));
+    if (!comp) {
+        MessageDlg(QStringLiteral("File: ") + name + QStringLiteral("\rHas Errors!"), TMsgDlgType::mtError, mbOK, this);
+        return;
+    }
+    PlaceComp = std::make_unique<TCompRec>(std::move(*comp));
+    KeyInEdit->setFocus();
+}
+
+// ---------------------------------------------------------------- clipboard text
+
+void TSchWin::mnCopyTextClick()
+{
+    if (Model.Empty())
+        return;
+    TLines clip;
+    WriteClipboard(Model, clip);
+    if (clip.Count() > 4)
+        QGuiApplication::clipboard()->setText(FromCp1252(clip.Text()));
+}
+
+void TSchWin::mnPasteTextClick()
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasText())
+        return;
+    const std::string text = ToCp1252(mime->text());
+    if (!Model.Empty()) {
+        SelectNone(Model);
+        ClearHits();
+        FullRedraw();
+    }
+    ClearHits();
+    const TLines lines = TLines::FromText(text);
+    // One undo state before the first item goes in, as every other change stores one.
+    const TPasteResult r = PasteText(lines, 2 * HalfScale, Model, [this] { StoreUndo(); });
+    if (r.NoSchematic) {
+        ShowMessage(QStringLiteral("NOTE: Clipboard did NOT have a Schematic!"), this);
+        return;
+    }
+    QPointer<TSchWin> self(this);
+    if (r.Added > 0)
+        SetModified();
+    else
+        ShowMessage(QStringLiteral("NOTE: Clipboard did NOT contain any shapes!"), this);
+    if (self)
+        FullRedraw();
+}
