@@ -5,6 +5,7 @@
 
 #include "app/Main_.h"
 #include "app/Splash_.h"
+#include "schematic/Schem_.h"
 #include "platform/msgbox.h"
 #include "platform/single_instance.h"
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
     splash->update();
 
     TMainWin frame(args);
+    frame.SchWinFactory = [] { return new TSchWin(); };
     frame.PendingOpens = std::exchange(PendingQueue(), {});
     frame.SplashWin = splash.data();
     frame.show();
