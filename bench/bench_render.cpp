@@ -84,6 +84,26 @@ void BM_ComposeFixture(benchmark::State& state)
 }
 BENCHMARK(BM_ComposeFixture)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
 
+// One kind at a time, all in view (range(0) is the kind; 0 stands for 2,000 free texts).
+void BM_KindInView(benchmark::State& state)
+{
+    const int32_t kind = static_cast<int32_t>(state.range(0));
+    TSchModel all = benchutil::MakeDrawing(10000, 0, 2000, 250);
+    TSchModel m;
+    if (kind == 0)
+        m.TextList = all.TextList;
+    for (const TShapeRec& sh : all.ShapeList)
+        if (sh.Kind == kind)
+            m.ShapeList.push_back(sh);
+    QImage img = NewBitmap(1600, 1000);
+    TImageCanvas c(img);
+    TRenderView v;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DrawCirc(c, m, v, nullptr).ShapeCount);
+    state.counters["records"] = static_cast<double>(m.ShapeList.size() + m.TextList.size());
+}
+BENCHMARK(BM_KindInView)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Arg(5)->Arg(6)->Arg(11)->Arg(12)->Unit(benchmark::kMillisecond);
+
 void BM_BitmapRepaint(benchmark::State& state)
 {
     TSchSurface s;

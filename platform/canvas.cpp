@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -168,6 +170,7 @@ struct FontCache {
         TFontSpec spec;
         QFont font;
         QFontMetrics metrics;
+        QRawFont raw;   // glyphs looked up straight from the font's character map
     };
     std::vector<Entry> entries;
     const Entry& Get(const TFontSpec& f)
@@ -181,7 +184,7 @@ struct FontCache {
         if (entries.size() >= 64)
             entries.erase(entries.begin());
         QFont q = MakeQFont(key);
-        entries.push_back({key, q, QFontMetrics(q)});
+        entries.push_back({key, q, QFontMetrics(q), QRawFont::fromFont(q)});
         return entries.back();
     }
 };
@@ -575,23 +578,47 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
     const QString s = FontText(font_, text);
     QPainter& p = d_->Begin(image_);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setFont(fe.font);
-    const double angle = font_.Escapement / 10.0;
+    // One glyph per byte at its advance, as the single-byte text is meant: no shaping.
+    QGlyphRun run;
+    bool useRun = fe.raw.isValid();
+    QList<QPointF> positions;
+    if (useRun) {
+        const QList<quint32> glyphs = fe.raw.glyphIndexesForString(s);
+        const QList<QPointF> advances = fe.raw.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances);
+        useRun = glyphs.size() == s.size() && advances.size() == glyphs.size();
+        if (useRun) {
+            positions.reserve(glyphs.size());
+            qreal pen = 0;
+            for (const QPointF& a : advances) {
+                positions.append(QPointF(pen, 0));
+                pen += a.x();
+            }
+            run.setRawFont(fe.raw);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+        }
+    }
     const bool rotated = (font_.Escapement % 3600) != 0;
+    QPointF origin(x, y);
     if (rotated) {
         p.translate(x, y);
-        p.rotate(-angle);
-    } else {
-        p.translate(x, y);
+        p.rotate(-font_.Escapement / 10.0);
+        origin = QPointF(0, 0);
     }
     if (brush_.Style == TBrushStyle::Solid) {
         const int width = fe.metrics.horizontalAdvance(s);
-        p.fillRect(QRect(0, 0, width, fe.metrics.ascent() + fe.metrics.descent()),
+        p.fillRect(QRectF(origin, QSizeF(width, fe.metrics.ascent() + fe.metrics.descent())),
                    QColor::fromRgb(ColorToRgb(brush_.Color)));
     }
     p.setPen(QColor::fromRgb(ColorToRgb(font_.Color)));
-    p.drawText(QPointF(0, fe.metrics.ascent()), s);
-    p.resetTransform();
+    if (useRun) {
+        p.drawGlyphRun(origin + QPointF(0, fe.metrics.ascent()), run);
+    } else {
+        p.setFont(fe.font);
+        p.drawText(origin + QPointF(0, fe.metrics.ascent()), s);
+    }
+    if (rotated)
+        p.resetTransform();
 }
 
 void TImageCanvas::Draw(int32_t x, int32_t y, const QImage& src)

@@ -353,3 +353,35 @@ TEST(Canvas, AnEmptyImageTakesEveryCallQuietly)
     c.Draw(0, 0, NewBitmap(3, 3));
     EXPECT_EQ(c.Pixel(0, 0), 0u);
 }
+
+// Texts are drawn glyph by glyph from the character map; the result must be what Qt's own
+// text drawing gives for the same font, unturned and turned.
+TEST(Canvas, TextGlyphsMatchQtTextDrawing)
+{
+    struct Case { const char* font; int size; const char* bytes; int esc; };
+    for (const Case k : {Case{"Times New Roman", 24, "Wave Vcc 12k", 0}, Case{"Times New Roman", 7, "R12 \xe9\x80", 0},
+                         Case{"Symbol", 18, "abgW m", 0}, Case{"Times New Roman", 18, "Up text", 900},
+                         Case{"Arial", 12, "AV To", 2700}}) {
+        TFontSpec f;
+        f.Name = k.font;
+        f.Size = k.size;
+        f.Escapement = k.esc;
+        QImage mine = NewBitmap(240, 240), qt = NewBitmap(240, 240);
+        {
+            TImageCanvas c(mine);
+            c.SetFont(f);
+            c.SetBrushStyle(TBrushStyle::Clear);
+            c.TextOut(120, 120, k.bytes);
+        }
+        {
+            const QFont q = MakeQFont(f);
+            QPainter p(&qt);
+            p.setFont(q);
+            p.setPen(Qt::black);
+            p.translate(120, 120);
+            p.rotate(-k.esc / 10.0);
+            p.drawText(QPointF(0, QFontMetrics(q).ascent()), FontText(f, k.bytes));
+        }
+        EXPECT_EQ(mine, qt) << k.font << " " << k.bytes << " " << k.esc;
+    }
+}
