@@ -341,6 +341,10 @@ TEST_F(SchWinTest, CloseQuestion)
     EXPECT_FALSE(unnamed->Closed());
     EXPECT_EQ(unnamed->Model.ShapeList.size(), 1u);
     EXPECT_EQ(unnamed->ModifiedPanel(), " Modified");
+    // The same answer stops the frame's shutdown.
+    CancelDialog();
+    EXPECT_FALSE(frame->FormCloseQuery());
+    EXPECT_EQ(unnamed->Model.ShapeList.size(), 1u);
 }
 
 TEST_F(SchWinTest, SaveWritesTheStoredStateAndReopens)
@@ -562,4 +566,33 @@ TEST_F(SchWinTest, ViewMenu)
     win->mnViewClick();
     EXPECT_TRUE(win->mnViewUndoInfo->isEnabled());
     EXPECT_TRUE(win->mnCheckNodes->isEnabled());
+}
+
+// The frame's open command with real windows: a file that fails to load leaves no window
+// and no tab behind.
+TEST_F(SchWinTest, FrameOpensFilesInSchematicWindows)
+{
+    frame->SchWinFactory = [] { return new TSchWin(); };
+    frame->show();
+    const QString good = Path("g.sch");
+    ASSERT_TRUE(testutil::WriteFile(good.toStdString(),
+                                    testutil::CrLf({"SCHEMATIC", "<SHAPE>", "1", "0", "0", "10", "10", "0"})));
+    frame->OpenFile(good);
+    auto* opened = qobject_cast<TSchWin*>(frame->MdiClient->subWindowList().constLast());
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->FileName, good);
+    EXPECT_EQ(opened->Model.ShapeList.size(), 1u);
+    EXPECT_EQ(frame->TabChild->tabText(frame->FindChildTab(opened)), " g.sch ");
+
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);   // the untouched window gave way
+    EXPECT_TRUE(win.isNull());
+    const int tabs = frame->TabChild->count();
+    const QString bad = Path("b.sch");
+    ASSERT_TRUE(testutil::WriteFile(bad.toStdString(), "nothing\r\n"));
+    frame->OpenFile(bad);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->TabChild->count(), tabs);
+    for (QMdiSubWindow* s : frame->MdiClient->subWindowList())
+        EXPECT_NE(static_cast<TChildWin*>(s)->FileName, bad);
+    EXPECT_EQ(messages.back(), "Error in Saved File!\r" + bad + "\r\rThis is NOT a Schematic File!");
 }
