@@ -165,6 +165,9 @@ void TSchWin::BuildControls()
     BotPanel = new QWidget(Client);
     HScrollBar = new QScrollBar(Qt::Horizontal, BotPanel);
     LeftPanel = new QWidget(Client);
+    // The strips lie over the picture; they paint their own background.
+    for (QWidget* w : {static_cast<QWidget*>(StatusBar), BotPanel, LeftPanel})
+        w->setAutoFillBackground(true);
     VScrollBar = new QScrollBar(Qt::Vertical, LeftPanel);
     for (QScrollBar* bar : {HScrollBar, VScrollBar}) {
         bar->setRange(0, 1000);
@@ -176,6 +179,7 @@ void TSchWin::BuildControls()
     // Keeps the focus so that key presses reach the window; out of sight.
     KeyInEdit = new QLineEdit(Client);
     KeyInEdit->setGeometry(-40, 0, 20, 20);
+    KeyInEdit->installEventFilter(this);
 
     auto box = [this](TColor c) {
         QWidget* w = new QWidget(Client);
@@ -214,16 +218,13 @@ void TSchWin::BuildMenus()
     const auto E = &TSchWin::mnEditClick;
     mnUndo = item(mnEdit, "&Undo", QKeySequence("Ctrl+Z"), E);
     mnViewUndoInfo = item(mnEdit, "&View stored Undo ...", {}, E);
-    mnEdit->addSeparator();
     mnCopyText = item(mnEdit, "&Copy", QKeySequence("Ctrl+C"), E);
     mnPasteText = item(mnEdit, "&Paste", QKeySequence("Ctrl+V"), E);
     mnDelete = item(mnEdit, "&Delete", QKeySequence("Ctrl+Del"), E);
     mnDupShape = item(mnEdit, "Dup&licate", QKeySequence("Ctrl+D"), E);
     mnSelAll = item(mnEdit, "Select &All", QKeySequence("Ctrl+A"), E);
-    mnEdit->addSeparator();
     mnCopyBMP = item(mnEdit, "Copy Image to &Bitmap", QKeySequence("Ctrl+B"), E);
     mnCopyMeta = item(mnEdit, "Copy Image to &Metafile", QKeySequence("Ctrl+E"), E);
-    mnEdit->addSeparator();
     mnRedraw = item(mnEdit, "&Redraw", QKeySequence("Ctrl+L"), E);
     connect(mnUndo, &QAction::triggered, this, [this] { mnUndoClick(); });
     connect(mnCopyText, &QAction::triggered, this, [this] { mnCopyTextClick(); });
@@ -240,7 +241,6 @@ void TSchWin::BuildMenus()
     mnMirror = item(mnModCircuit, "&Mirror Components Vertical", QKeySequence("Ctrl+M"), M);
     mnRotateClock = item(mnModCircuit, "&Rotate Components Clockwise", QKeySequence("Ctrl+R"), M);
     mnRotateAnti = item(mnModCircuit, "Rotate Components A&nti-Clockwise", {}, M);
-    mnModCircuit->addSeparator();
     mnAlterPenSze = item(mnModCircuit, "Alter Selected Line &Widths ...", {}, M);
     mnAlterPenType = item(mnModCircuit, "Alter Selected Line &Styles ...", {}, M);
     mnAlterArrow = item(mnModCircuit, "Alter Selected &Arrow Types ...", {}, M);
@@ -248,7 +248,6 @@ void TSchWin::BuildMenus()
     mnAlterText = item(mnModCircuit, "Alter Selected Text &Properties ...", {}, M);
     mnToggleFill = item(mnModCircuit, "T&oggle Selections Fill/Transparent State", {}, M);
     mnZOrder = item(mnModCircuit, "&Move Selected Shape to Back (&Z-order)", {}, M);
-    mnModCircuit->addSeparator();
     mnPanTopMost = item(mnModCircuit, "Pan ALL &Circuit to Top-Left most position", {}, M);
     connect(mnFlip, &QAction::triggered, this, [this] { DoRotate(2); });
     connect(mnMirror, &QAction::triggered, this, [this] { DoRotate(1); });
@@ -275,8 +274,17 @@ void TSchWin::BuildMenus()
     mnNormal = scaleItem("&Normal Scale", 4);
     mnLarge = scaleItem("&Large Scale", 8);
     mnNormal->setChecked(true);
-    mnViewMenu->addSeparator();
     mnCheckNodes = mnViewMenu->addAction(QStringLiteral("Show Connection &Nodes"));
+}
+
+bool TSchWin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The edit box would take Ctrl+Z, Ctrl+C, Ctrl+V ... for itself; they are the window's.
+    if (watched == KeyInEdit && event->type() == QEvent::ShortcutOverride) {
+        event->ignore();
+        return true;
+    }
+    return TChildWin::eventFilter(watched, event);
 }
 
 QList<QMenu*> TSchWin::ChildMenus() { return {mnEdit, mnModCircuit, mnViewMenu}; }

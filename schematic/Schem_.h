@@ -196,6 +196,9 @@ public:
     // Shows the backup viewer on this window's autosave file; set by the viewer's unit.
     static inline std::function<void(TSchWin&)> ShowUndoInfo;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildControls();
     void BuildMenus();

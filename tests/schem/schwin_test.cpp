@@ -14,10 +14,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <unistd.h>
 
@@ -595,4 +597,23 @@ TEST_F(SchWinTest, FrameOpensFilesInSchematicWindows)
     for (QMdiSubWindow* s : frame->MdiClient->subWindowList())
         EXPECT_NE(static_cast<TChildWin*>(s)->FileName, bad);
     EXPECT_EQ(messages.back(), "Error in Saved File!\r" + bad + "\r\rThis is NOT a Schematic File!");
+}
+
+// Shortcuts act on the drawing as it is now, as if the menu had just been opened.
+TEST_F(SchWinTest, ShortcutsRunTheMenuRulesFirst)
+{
+    frame->show();
+    frame->activateWindow();
+    frame->MdiClient->setActiveSubWindow(win);
+    win->KeyInEdit->setFocus();
+    QApplication::processEvents();
+    if (QApplication::focusWidget() != win->KeyInEdit)
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    AddLine(win, 0);
+    AddLine(win, 10);
+    QTest::keyClick(win->KeyInEdit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(win->Model.ShapeList.size(), 1u);
+    QTest::keyClick(win->KeyInEdit, Qt::Key_Z, Qt::ControlModifier);   // nothing left to undo
+    EXPECT_EQ(win->Model.ShapeList.size(), 1u);
+    EXPECT_EQ(win->UndoList.UndoIndex, 1);
 }
