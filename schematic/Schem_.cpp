@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -134,6 +135,10 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
 
 TSchWin::~TSchWin()
 {
+    // Leave the frame's area while this is still a whole TSchWin: the area activates the
+    // next window and the frame takes our menus out of its bar now, not mid-destruction.
+    if (QMdiArea* area = mdiArea())
+        area->removeSubWindow(this);
     // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
     if (MainWin)
         MainWin->RemoveChildTab(this);
