@@ -1,0 +1,72 @@
+#pragma once
+// The schematic window's side of the gesture machine: it adapts TSchWin (model, view,
+// undo, status panels, redraws, the window surface, scroll bars, cursors, the frame's
+// remembered arrow type and the dialogs) to TSchGestureHost, and turns the client area's
+// mouse events and the Escape key into calls of the machine.
+#include <QCursor>
+#include <QObject>
+
+#include "schematic/SchGestureCanvas.h"
+
+class QMouseEvent;
+class TSchWin;
+
+class TSchWinGestures : public QObject, public TCanvasGestureHost {
+public:
+    explicit TSchWinGestures(TSchWin& win);
+    ~TSchWinGestures() override;
+
+    TSchGestures Machine;
+
+    // Client-area events.
+    void MousePress(QMouseEvent* e);
+    void MouseMove(QMouseEvent* e);
+    void MouseRelease(QMouseEvent* e);
+    // After the window's double-click command: the flagged second press.
+    void DoubleClickPress(QMouseEvent* e);
+    // Escape (also the window's own key handler may call it).
+    void EscapeKey();
+
+    // TSchGestureHost
+    TSchModel& Model() override;
+    int32_t Scale() const override;
+    int32_t OffsetX() const override;
+    int32_t OffsetY() const override;
+    int32_t DrawMode() const override;
+    PShapeRec& HitShape() override;
+    PCompRec& HitComp() override;
+    PTextRec& HitText() override;
+    const TCompRec* PlaceComp() const override;
+    void StoreUndo() override;
+    void SetModified() override;
+    void SetStatus2(const std::string& s) override;
+    void FullRedraw() override;
+    void BitmapRepaint() override;
+    void ProcessMessages() override;
+    TCanvas& OverlayCanvas() override;
+    void OverlayChanged() override;
+    TColor FillColor() const override;
+    int32_t HScrollPos() const override;
+    int32_t VScrollPos() const override;
+    void SetHScrollPos(int32_t v) override;
+    void SetVScrollPos(int32_t v) override;
+    void SetScreenCursor(int cursor) override;
+    void SetWindowCursor(int cursor) override;
+    void SaveWindowCursor() override;
+    void RestoreWindowCursor() override;
+    int32_t DefaultArrow() const override;
+    void SetDefaultArrow(int32_t v) override;
+    bool AskArrowType(int32_t& type, bool& setDefault) override;
+    bool AskText(TCharDlgValues& v) override;
+    bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    void ShowMessage(const std::string& text) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TSchWin& W;
+    bool overrideCursor_ = false;
+    QCursor savedCursor_;
+    bool savedOwnCursor_ = false;
+};

@@ -1,0 +1,279 @@
+// Mouse gestures through the schematic window's real event handlers, offscreen.
+#include "app/CharWin_.h"
+#include "app/Main_.h"
+#include "app/TypeArrowDlg_.h"
+#include "platform/msgbox.h"
+#include "schematic/SchMouse.h"
+#include "schematic/Schem_.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWheelEvent>
+
+namespace {
+
+void WhenModal(std::function<void(QWidget*)> act)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll] {
+        if (QWidget* w = QApplication::activeModalWidget()) {
+            act(w);
+            return;
+        }
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+class SchMouseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        frame = std::make_unique<TMainWin>();
+        frame->AutoSaveFolder = tmp.path() + "/";
+        frame->mnAutoSave->setChecked(false);
+        SetMsgResponder([this](const TMsgRecord& r) {
+            messages.push_back(r.Text);
+            return int(mrOk);
+        });
+        win = new TSchWin();
+        frame->ShowChild(win, false);
+        win->Client->resize(688, 434);
+    }
+    void TearDown() override
+    {
+        SetMsgResponder({});
+        if (win)
+            win->ClearModified();
+        frame.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void Send(QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held, int x, int y,
+              Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        const QPointF p(x, y);
+        QMouseEvent e(type, p, win->Client->mapToGlobal(p), b, held, mods);
+        QCoreApplication::sendEvent(win->Client, &e);
+    }
+    void Press(int x, int y, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        Send(QEvent::MouseButtonPress, b, b, x, y, m);
+    }
+    void Move(int x, int y, Qt::MouseButton held = Qt::LeftButton) { Send(QEvent::MouseMove, Qt::NoButton, held, x, y); }
+    void Release(int x, int y, Qt::MouseButton b = Qt::LeftButton) { Send(QEvent::MouseButtonRelease, b, Qt::NoButton, x, y); }
+    void Drag(int tool, int x1, int y1, int x2, int y2)
+    {
+        win->DrawMode = tool;
+        Press(x1, y1);
+        Move((x1 + x2) / 2, (y1 + y2) / 2);
+        Move(x2, y2);
+        Release(x2, y2);
+    }
+    void DoubleClick(int x, int y)
+    {
+        Press(x, y);
+        Release(x, y);
+        Send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, x, y);
+        Release(x, y);
+    }
+    void Key(int key)
+    {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(win->KeyInEdit, &e);
+    }
+    QString Panel(int i) const { return win->Panels[i]->text(); }
+
+    QTemporaryDir tmp;
+    std::unique_ptr<TMainWin> frame;
+    QPointer<TSchWin> win;
+    std::vector<QString> messages;
+};
+
+TEST_F(SchMouseTest, DragMakesTheShapeWithUndoAndMark)
+{
+    win->Model.ShapeList.push_back({1, 100, 100, 101, 101, 0, 0});
+    const int32_t before = win->UndoList.UndoIndex;
+    Drag(2, 40, 40, 0, 8);
+    EXPECT_EQ(win->UndoList.UndoIndex, before + 1);  // one state stored
+    ASSERT_EQ(win->Model.ShapeList.size(), 2u);
+    EXPECT_EQ(win->Model.ShapeList.back(), (TShapeRec{2, 0, 2, 10, 10, 0, 0}));
+    EXPECT_EQ(Panel(0), " Modified");
+    EXPECT_EQ(win->MouseState, 0);
+    // The surface shows the composed picture again: no outline is left on it.
+    EXPECT_EQ(win->View.Surface(), win->View.DrawBmp());
+    // A press and release at one point makes nothing.
+    win->ClearModified();
+    Drag(3, 20, 20, 20, 20);
+    EXPECT_EQ(win->UndoList.UndoIndex, before + 1);
+    EXPECT_EQ(win->Model.ShapeList.size(), 2u);
+    EXPECT_TRUE(Panel(0).isEmpty());
+    // The dot tool places a dot with one click.
+    win->DrawMode = 9;
+    Press(13, 7);
+    Release(13, 7);
+    EXPECT_EQ(win->Model.ShapeList.back(), (TShapeRec{4, 3, 2, 4, 4, 1, 0}));
+    EXPECT_EQ(Panel(2), "  (12,8) ");
+}
+
+TEST_F(SchMouseTest, ArrowQuestionRemembersTheTickedType)
+{
+    frame->DefaultArrow = 0;
+    WhenModal([](QWidget* w) {
+        auto* d = qobject_cast<TTypeArrowDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        d->PaintBoxMouseDown(130);  // type 5
+        d->CboxSetDefault->setChecked(true);
+        d->CancelBitBut->click();
+    });
+    Drag(11, 0, 0, 40, 40);
+    EXPECT_TRUE(win->Model.ShapeList.empty());
+    EXPECT_EQ(frame->DefaultArrow, 5);
+    EXPECT_EQ(win->MouseState, 0);
+    Drag(11, 0, 0, 40, 0);  // asks nothing now
+    ASSERT_EQ(win->Model.ShapeList.size(), 1u);
+    EXPECT_EQ(win->Model.ShapeList.front().Style, 5 * 256 + 1);
+}
+
+TEST_F(SchMouseTest, TextToolEntersATypedText)
+{
+    WhenModal([](QWidget* w) {
+        auto* c = qobject_cast<TCharWin*>(w);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->FontComBox->currentText(), "3");
+        c->StrEdit->setText("R1");
+        c->OKBut->click();
+    });
+    win->DrawMode = 7;
+    Press(100, 60);
+    Release(100, 60);
+    ASSERT_EQ(win->Model.TextList.size(), 1u);
+    const TTextRec& t = win->Model.TextList.front();
+    EXPECT_EQ(t.X, 250);
+    EXPECT_EQ(t.Y, 110);
+    EXPECT_EQ(t.Font, 48);
+    EXPECT_EQ(t.Text, "R1");
+    EXPECT_EQ(Panel(0), " Modified");
+}
+
+TEST_F(SchMouseTest, DoubleClickOnSymbolTextAltersItAndEndsIdle)
+{
+    // A symbol text at world (10, 10) with bytes only the symbol font shows.
+    win->Model.TextList.push_back({"\xB5\x61\xFF", 100, 100, 1 + 3 * 16, 0});
+    win->FullRedraw();
+    WhenModal([](QWidget* w) {
+        auto* c = qobject_cast<TCharWin*>(w);
+        ASSERT_NE(c, nullptr);
+        EXPECT_TRUE(c->SymCheckBox->isChecked());
+        c->OKBut->click();  // no edits
+    });
+    DoubleClick(42, 44);
+    EXPECT_EQ(win->MouseState, 0);
+    const TTextRec& t = win->Model.TextList.front();
+    EXPECT_EQ(t.Text, "\xB5\x61\xFF");
+    EXPECT_EQ(t.Font, 1 + 3 * 16);
+    EXPECT_EQ(Panel(0), " Modified");
+    // The second press of the double click started nothing: a click on empty space next
+    // begins a band as usual.
+    Press(400, 300);
+    EXPECT_EQ(win->MouseState, 4);
+    Release(400, 300);
+}
+
+TEST_F(SchMouseTest, WheelIsIgnoredWhileAGestureRuns)
+{
+    win->Model.ShapeList.push_back({1, 100, 100, 110, 110, 0, 0});
+    auto wheel = [&] {
+        QWheelEvent e(QPointF(10, 10), win->Client->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(win->Client, &e);
+    };
+    Press(8, 8);  // empty spot: band
+    ASSERT_EQ(win->MouseState, 4);
+    wheel();
+    EXPECT_EQ(win->VScrollBar->value(), 0);
+    Release(8, 8);
+    wheel();
+    EXPECT_EQ(win->VScrollBar->value(), 5);
+}
+
+TEST_F(SchMouseTest, EscapeEndsThePolylineAndResetsTheTool)
+{
+    win->DrawMode = 10;
+    Press(0, 0);
+    Move(40, 40);
+    Move(80, 60);
+    EXPECT_EQ(win->Gestures->Machine.PolyPoints.size(), 3u);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(win->MouseState, 0);
+    EXPECT_TRUE(win->Gestures->Machine.PolyPoints.empty());
+    EXPECT_EQ(win->DrawMode, 0);
+    EXPECT_EQ(win->View.Surface(), win->View.DrawBmp());
+    Release(80, 60);
+    EXPECT_TRUE(win->Model.ShapeList.empty());
+    EXPECT_TRUE(Panel(0).isEmpty());
+    // Panning: the closed hand goes at once.
+    win->DrawMode = 20;
+    Press(100, 100);
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SchMouseTest, MenusSelectAllAndFontSizes)
+{
+    win->Model.ShapeList.push_back({1, 1, 1, 5, 5, 0, 0});
+    win->Model.TextList.push_back({"a", 10, 10, 48, 0});
+    win->mnSelAll->trigger();
+    EXPECT_EQ(win->Model.ShapeList.front().Selected, 1);
+    EXPECT_EQ(win->Model.TextList.front().Selected, 1);
+    WhenModal([](QWidget* w) {
+        auto* d = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Alter ALL current text to size:");
+        d->setTextValue("7");
+        d->accept();
+    });
+    win->mnCorrFonts->trigger();
+    EXPECT_EQ(win->Model.TextList.front().Font, 7 * 16);
+    WhenModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    win->mnCorrFonts->trigger();
+    EXPECT_EQ(messages, std::vector<QString>{"Selected font size is invalid!"});
+}
+
+TEST_F(SchMouseTest, RightButtonMoveRestoresTheCursor)
+{
+    win->Client->setCursor(Qt::CrossCursor);
+    Press(40, 40, Qt::RightButton);
+    EXPECT_EQ(win->MouseState, 2);
+    Press(40, 40, Qt::LeftButton);  // another press ends the move
+    EXPECT_EQ(win->MouseState, 0);
+    EXPECT_EQ(win->Client->cursor().shape(), Qt::CrossCursor);
+}
+
+TEST_F(SchMouseTest, ComponentPlacedAtTheRelease)
+{
+    win->PlaceComp = std::make_unique<TCompRec>();
+    win->PlaceComp->Shapes.push_back({2, -2, -2, 2, 2, 0, 0});
+    Drag(8, 0, 0, 41, 22);
+    ASSERT_EQ(win->Model.CompList.size(), 1u);
+    EXPECT_EQ(win->Model.CompList.front().X, 10);
+    EXPECT_EQ(win->Model.CompList.front().Y, 6);
+    EXPECT_EQ(win->Model.CompList.front().Shapes.size(), 1u);
+}
+
+} // namespace
