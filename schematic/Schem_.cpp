@@ -1,5 +1,7 @@
 #include "schematic/Schem_.h"
 
+#include "schematic/SchMouse.h"
+
 #include "app/Main_.h"
 #include "platform/cp1252.h"
 #include "platform/msgbox.h"
@@ -81,13 +83,41 @@ void TSchClient::resizeEvent(QResizeEvent* event)
 
 void TSchClient::wheelEvent(QWheelEvent* event)
 {
-    win_.WMMouseWheel(event->angleDelta().y());
+    // Scrolling under a running gesture would shift what its outlines were drawn against.
+    if (win_.MouseState == 0)
+        win_.WMMouseWheel(event->angleDelta().y());
     event->accept();
 }
 
 void TSchClient::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // The command first, then its flagged press: a dialog that ate the release cannot leave
+    // the state at 100.
+    QPointer<TSchWin> win(&win_);
     win_.FormDblClick();
+    if (win && !win->Closed() && win->Gestures)
+        win->Gestures->DoubleClickPress(event);
+    event->accept();
+}
+
+void TSchClient::mousePressEvent(QMouseEvent* event)
+{
+    if (win_.Gestures && !win_.Closed())
+        win_.Gestures->MousePress(event);
+    event->accept();
+}
+
+void TSchClient::mouseMoveEvent(QMouseEvent* event)
+{
+    if (win_.Gestures && !win_.Closed())
+        win_.Gestures->MouseMove(event);
+    event->accept();
+}
+
+void TSchClient::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (win_.Gestures && !win_.Closed())
+        win_.Gestures->MouseRelease(event);
     event->accept();
 }
 
@@ -124,6 +154,9 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
     LayoutPanels();
     View.Resize(Client->width(), Client->height());
     FullRedraw();
+    Gestures = std::make_unique<TSchWinGestures>(*this);
+    if (!OnAlterText)
+        OnAlterText = [this](PTextRec t) { Gestures->Machine.AlterText(t); };
 
     connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
         if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive)) {
@@ -523,6 +556,8 @@ bool TSchWin::FormCloseQuery()
 void TSchWin::FormClose()
 {
     closed_ = true;
+    if (Gestures)
+        Gestures->Machine.Abandon();
     ClearHits();
     Model.EraseMem();
     PlaceComp.reset();

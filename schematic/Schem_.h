@@ -26,6 +26,7 @@ class QScrollBar;
 class QStatusBar;
 class TMainWin;
 class TSchWin;
+class TSchWinGestures;
 
 // The client area: shows the window surface and hands mouse, wheel and size changes to
 // the window.
@@ -40,6 +41,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     TSchWin& win_;
@@ -74,6 +78,8 @@ public:
     int32_t OffsetX = 0;
     int32_t OffsetY = 0;
     int32_t MouseState = 0;
+    // The mouse gestures (press, move, release, double-click press, Escape); SchMouse.h.
+    std::unique_ptr<TSchWinGestures> Gestures;
     TColor LineColor = clNavy;
     TColor FillColor = clNavy;
     TColor TextColor = clBlack;
