@@ -54,6 +54,9 @@ bool ReadWholeFile(const QString& path, QByteArray& out)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
+    // The line list addresses its text with 32-bit offsets; larger files are not ours.
+    if (f.size() > static_cast<qint64>(UINT32_MAX))
+        return false;
     out = f.readAll();
     return f.error() == QFileDevice::NoError;
 }
