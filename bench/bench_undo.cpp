@@ -146,5 +146,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    ::rmdir(TempFolder().c_str());
     return 0;
 }
