@@ -5,6 +5,7 @@
 #include "platform/msgbox.h"
 #include "schematic/SchMouse.h"
 #include "schematic/Schem_.h"
+#include "tests/support/test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -261,15 +262,25 @@ TEST_F(SchMouseTest, RightButtonMoveRestoresTheCursor)
     EXPECT_EQ(win->Client->cursor().shape(), Qt::CrossCursor);
 }
 
-TEST_F(SchMouseTest, ComponentPlacedAtTheRelease)
+TEST_F(SchMouseTest, LoadedComponentPlacedAtEachRelease)
 {
-    win->PlaceComp = std::make_unique<TCompRec>();
-    win->PlaceComp->Shapes.push_back({2, -2, -2, 2, 2, 0, 0});
-    Drag(8, 0, 0, 41, 22);
-    ASSERT_EQ(win->Model.CompList.size(), 1u);
-    EXPECT_EQ(win->Model.CompList.front().X, 10);
-    EXPECT_EQ(win->Model.CompList.front().Y, 6);
-    EXPECT_EQ(win->Model.CompList.front().Shapes.size(), 1u);
+    const QString file = tmp.path() + "/R.cmp";
+    ASSERT_TRUE(testutil::WriteFile(file.toStdString(),
+                                    testutil::CrLf({"COMPONENT", "<SHAPE>", "2", "-2", "-2", "2", "2", "0"})));
+    win->LoadComp(file);
+    ASSERT_TRUE(win->PlaceComp);
+    for (int i = 0; i < 3; ++i)
+        Drag(8, 0, 0, 41 + 8 * i, 22);
+    ASSERT_EQ(win->Model.CompList.size(), 3u);
+    auto it = win->Model.CompList.begin();
+    EXPECT_EQ(it->X, 10);
+    EXPECT_EQ(it->Y, 6);
+    EXPECT_EQ(std::next(it)->X, 12);
+    EXPECT_EQ(it->Shapes.front(), (TShapeRec{2, -2, -2, 2, 2, 0, 0}));
+    it->Shapes.front().X1 = 7;  // copies are independent
+    EXPECT_EQ(std::next(it)->Shapes.front().X1, -2);
+    EXPECT_EQ(Panel(0), " Modified");
+    EXPECT_EQ(win->View.Surface(), win->View.DrawBmp());
 }
 
 } // namespace
