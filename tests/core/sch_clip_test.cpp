@@ -139,3 +139,26 @@ TEST(CompFile, ReadsBlocksAndRejectsFaultsWhole)
     for (std::size_t k = 0; k < std::size(bad); ++k)
         EXPECT_FALSE(ReadCompFile(bad[k])) << k;
 }
+
+// Clipboard texts and component files come from outside: any mix of keywords, numbers and
+// junk, cut anywhere, is read without touching a line that is not there.
+TEST(Paste, RandomTextsNeverReadPastTheEnd)
+{
+    const char* vocab[] = {"SCHEMATIC", "<SHAPE>", "<COMPONENT>", "<CSHAPE>", "<CTEXT>", "<TEXT>", "COMPONENT",
+                           "1", "-7", "x", "", "2147483648", "$ff"};
+    uint32_t seed = 7;
+    auto rnd = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        TLines l;
+        const uint32_t n = rnd(40);
+        for (uint32_t i = 0; i < n; ++i)
+            l.Append(vocab[rnd(std::size(vocab))]);
+        TSchModel m;
+        const TPasteResult r = PasteText(l, 8, m);
+        EXPECT_EQ(static_cast<std::size_t>(r.Added), m.ShapeList.size() + m.CompList.size() + m.TextList.size());
+        ReadCompFile(l);
+    }
+}
