@@ -270,12 +270,51 @@ QString LongFileName(const QString& name, QString* error)
     return full;
 }
 
+QStringList& EarlyHandOvers()
+{
+    static QStringList q;
+    return q;
+}
+
+QByteArray HandOverRequest(const QStringList& args)
+{
+    if (args.isEmpty() || args.first().isEmpty())
+        return QByteArrayLiteral("R");
+    return "O" + QDir::cleanPath(QDir::current().absoluteFilePath(args.first())).toUtf8();
+}
+
+void ReceiveHandOver(const QByteArray& request)
+{
+    if (request.isEmpty() || (request[0] != 'O' && request[0] != 'R'))
+        return;
+    QString path;
+    if (request[0] == 'O') {
+        path = QString::fromUtf8(request.mid(1));
+        // A name is one line of a sane length; anything else is not a path we open.
+        if (path.isEmpty() || path.size() > 4096 || path.contains(QChar('\0')) || path.contains(QChar('\n')))
+            return;
+    }
+    if (!MainWin) {
+        if (!path.isEmpty())
+            EarlyHandOvers().append(path);
+        return;
+    }
+    MainWin->RestoreAndRaise();
+    if (path.isEmpty())
+        return;
+    if (!MainWin->StartupDone)
+        MainWin->PendingOpens.append(path);
+    else
+        MainWin->WMOpenFile(path);
+}
+
 // ---------------------------------------------------------------------------
 
 TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(parent), Args(args)
 {
     InitOstrinResources();
     MainWin = this;
+    PendingOpens = std::exchange(EarlyHandOvers(), {});
     setObjectName(QStringLiteral("TMainWin"));
     setWindowTitle(QStringLiteral("Circuit Drawing"));
     setMinimumSize(640, 480);

@@ -54,6 +54,15 @@ QString GetDocsFolder();
 // (the path in place of %s), when it does not.
 QString LongFileName(const QString& name, QString* error = nullptr);
 
+// Hand-over between copies. A later copy sends "O" + the UTF-8 path, made absolute
+// against its own working folder, or "R" (no argument) to only raise the running copy.
+QByteArray HandOverRequest(const QStringList& args);
+// In the running copy: raises the frame and opens the file. Files that come before the
+// frame exists, or before its start-up open has run, wait and are opened by it.
+void ReceiveHandOver(const QByteArray& request);
+// Files handed over before the frame existed; the frame takes them when it is created.
+QStringList& EarlyHandOvers();
+
 class TMainWin : public QMainWindow {
     Q_OBJECT
 public:

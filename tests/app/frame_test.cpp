@@ -1,0 +1,408 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QScreen>
+
+#include <functional>
+#include <memory>
+
+#include "app/Main_.h"
+#include "platform/msgbox.h"
+#include "tests/app/fake_child.h"
+#include "tests/support/test_util.h"
+
+namespace {
+
+void Pump()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile::remove(IniPath());
+        SetMsgResponder([this](const TMsgRecord& r) {
+            Messages.push_back(r);
+            return Answer;
+        });
+    }
+    void TearDown() override
+    {
+        Frame.reset();
+        Pump();
+        SetMsgResponder(nullptr);
+        QFile::remove(IniPath());
+    }
+    static QString IniPath() { return GetIniFolder() + "OstrinIni.ini"; }
+
+    void MakeFrame()
+    {
+        Frame = std::make_unique<TMainWin>();
+        Frame->FirstActivate = false;  // no start-up open in these tests
+        Frame->SchWinFactory = [this] {
+            auto* w = new TFakeChild(TChildWin::TKind::Sch, &Log);
+            w->FailLoad = NextLoadFails;
+            Made.push_back(w);
+            return w;
+        };
+        Frame->show();
+        Pump();
+    }
+    TFakeChild* AddChild(TChildWin::TKind kind)
+    {
+        auto* w = new TFakeChild(kind, &Log);
+        Frame->ShowChild(w, false);
+        Pump();
+        return w;
+    }
+    QStringList TabTexts() const
+    {
+        QStringList t;
+        for (int i = 0; i < Frame->TabChild->count(); ++i)
+            t << Frame->TabChild->tabText(i);
+        return t;
+    }
+
+    std::unique_ptr<TMainWin> Frame;
+    std::vector<std::string> Log;
+    std::vector<TFakeChild*> Made;
+    std::vector<TMsgRecord> Messages;
+    int Answer = mrOk;
+    bool NextLoadFails = false;
+};
+
+TEST_F(FrameTest, CommandsGoToTheActiveChildByKind)
+{
+    MakeFrame();
+    struct Case {
+        const char* Name;
+        std::function<void(TMainWin&)> Run;
+        const char* Sch;   // what a schematic window is asked; "" nothing
+        const char* Comp;  // what a component window is asked
+    } cases[] = {
+        {"undo", [](TMainWin& f) { f.UndoTButClick(); }, "undo", "undo"},
+        {"copy", [](TMainWin& f) { f.CopyTButClick(); }, "copy", "copy"},
+        {"paste", [](TMainWin& f) { f.PasteTButClick(); }, "paste", "paste"},
+        {"delete", [](TMainWin& f) { f.DeleteTButClick(); }, "delete", "delete"},
+        {"dup", [](TMainWin& f) { f.DupliTButClick(); }, "dup", "dup"},
+        {"mirror", [](TMainWin& f) { f.RotateButClick(f.MirrorTBut); }, "rotate1", "rotate1"},
+        {"flip", [](TMainWin& f) { f.RotateButClick(f.FlipTBut); }, "rotate2", "rotate2"},
+        {"rot+", [](TMainWin& f) { f.RotateButClick(f.RotcTBut); }, "rotate3", "rotate3"},
+        {"rot-", [](TMainWin& f) { f.RotateButClick(f.RotaTBut); }, "rotate4", "rotate4"},
+        {"fill", [](TMainWin& f) { f.ClearFillTButClick(); }, "fill", "fill"},
+        {"width", [](TMainWin& f) { f.SizeLineTButClick(); }, "width", "width"},
+        {"style", [](TMainWin& f) { f.TypeLineTButClick(); }, "style", "style"},
+        {"arrow", [](TMainWin& f) { f.ArrowButClick(); }, "arrow", "arrow"},
+        {"save", [](TMainWin& f) { f.mnSave->trigger(); }, "save", "save"},
+        {"save button", [](TMainWin& f) { f.SaveTBut->click(); }, "save", "save"},
+        {"save as", [](TMainWin& f) { f.mnSaveAsClick(); }, "saveas", "saveas"},
+        {"zorder", [](TMainWin& f) { f.TButZorderClick(); }, "zorder", ""},
+        {"zoom in", [](TMainWin& f) { f.ScaleTButClick(f.ScaleUPTBut); }, "scale1", ""},
+        {"zoom out", [](TMainWin& f) { f.ScaleTButClick(f.ScaleDWNTBut); }, "scale0", ""},
+        {"picture", [](TMainWin& f) { f.mnSavePicClick(); }, "bmp2", ""},
+        {"grid", [](TMainWin& f) { f.mnDrawDotsClick(); }, "dots", ""},
+    };
+    // With no child nothing is asked and nothing breaks.
+    for (const auto& c : cases)
+        c.Run(*Frame);
+    EXPECT_TRUE(Log.empty());
+
+    for (auto kind : {TChildWin::TKind::Sch, TChildWin::TKind::Comp}) {
+        TFakeChild* w = AddChild(kind);
+        ASSERT_EQ(Frame->ActiveChild(), w);
+        for (const auto& c : cases) {
+            Log.clear();
+            c.Run(*Frame);
+            const std::string want = kind == TChildWin::TKind::Sch ? c.Sch : c.Comp;
+            EXPECT_EQ(Log, want.empty() ? std::vector<std::string>{} : std::vector<std::string>{want})
+                << c.Name << (kind == TChildWin::TKind::Sch ? " schematic" : " component");
+        }
+        w->Refuse = false;
+        delete w;
+        Pump();
+    }
+}
+
+TEST_F(FrameTest, ToolButtonsWriteTheirCodeIntoEitherKind)
+{
+    MakeFrame();
+    for (auto kind : {TChildWin::TKind::Sch, TChildWin::TKind::Comp}) {
+        TFakeChild* w = AddChild(kind);
+        for (TToolBut* b : {Frame->LineTBut, Frame->DrawTBut, Frame->SquareTBut, Frame->EllipseTBut,
+                            Frame->CircTBut, Frame->ArcTBut, Frame->SineTBut, Frame->DimenTBut, Frame->ArrowTBut,
+                            Frame->DotTBut, Frame->TextTBut, Frame->CompTBut, Frame->HandBut}) {
+            b->click();
+            EXPECT_EQ(w->DrawMode, b->Tag) << b->objectName().toStdString();
+            EXPECT_TRUE(b->isChecked());
+            EXPECT_FALSE(Frame->SelectTBut->isChecked());
+        }
+        Frame->SelectTBut->click();
+        EXPECT_EQ(w->DrawMode, 0);
+        EXPECT_FALSE(Frame->HandBut->isChecked());
+        delete w;
+        Pump();
+    }
+    EXPECT_EQ(Frame->CompTBut->Tag, 8);
+    EXPECT_EQ(Frame->HandBut->Tag, 20);
+    EXPECT_EQ(Frame->DimenTBut->Tag, 11);
+    EXPECT_EQ(Frame->DrawTBut->Tag, 10);
+}
+
+TEST_F(FrameTest, MenusEnableByTheActiveKind)
+{
+    MakeFrame();
+    Frame->mnFileClick();
+    Frame->mnLibraryClick();
+    EXPECT_FALSE(Frame->mnSave->isEnabled());
+    EXPECT_FALSE(Frame->mnSaveComp->isEnabled());
+    TFakeChild* comp = AddChild(TChildWin::TKind::Comp);
+    Frame->mnFileClick();
+    Frame->mnLibraryClick();
+    EXPECT_TRUE(Frame->mnSave->isEnabled());
+    EXPECT_TRUE(Frame->mnSaveAs->isEnabled());
+    EXPECT_FALSE(Frame->mnPrint->isEnabled());
+    EXPECT_FALSE(Frame->mnSavePic->isEnabled());
+    EXPECT_TRUE(Frame->mnSaveComp->isEnabled());
+    delete comp;
+    Pump();
+    AddChild(TChildWin::TKind::Sch);
+    Frame->mnFileClick();
+    Frame->mnLibraryClick();
+    EXPECT_TRUE(Frame->mnPrint->isEnabled());
+    EXPECT_TRUE(Frame->mnSavePic->isEnabled());
+    EXPECT_FALSE(Frame->mnSaveCompAs->isEnabled());
+}
+
+TEST_F(FrameTest, OpenFileCases)
+{
+    const QString name = "/some/where/Circuit.sch";
+    struct Case {
+        const char* Name;
+        bool Existing;           // a schematic window is already there
+        QString ExistingFile;
+        QString Panel0;
+        bool Fails;
+        int WantChildren;
+        QStringList WantTabs;
+        int WantMessages;
+    } cases[] = {
+        {"into an empty frame", false, "", "", false, 1, {" Circuit.sch "}, 0},
+        {"already open, other case", true, "/SOME/WHERE/circuit.SCH", "", false, 1, {"Schematic:"}, 1},
+        {"lone untouched new window replaced", true, "", "", false, 1, {" Circuit.sch "}, 0},
+        {"modified new window kept", true, "", " Modified", false, 2, {"Schematic:", " Circuit.sch "}, 0},
+        {"failing load leaves nothing", false, "", "", true, 0, {}, 0},
+    };
+    for (const auto& c : cases) {
+        MakeFrame();
+        Messages.clear();
+        Made.clear();
+        if (c.Existing) {
+            TFakeChild* w = AddChild(TChildWin::TKind::Sch);
+            w->FileName = c.ExistingFile;
+            w->Panel0 = c.Panel0;
+        }
+        NextLoadFails = c.Fails;
+        Frame->OpenFile(name);
+        Pump();
+        EXPECT_EQ(Frame->Children().size(), c.WantChildren) << c.Name;
+        EXPECT_EQ(TabTexts(), c.WantTabs) << c.Name;
+        ASSERT_EQ(static_cast<int>(Messages.size()), c.WantMessages) << c.Name;
+        if (c.WantMessages) {
+            EXPECT_EQ(Messages[0].Title, "Information");
+            EXPECT_EQ(Messages[0].Text, "File is already open!\r" + name);
+        } else {
+            EXPECT_EQ(Frame->SchemFolder, "/some/where/") << c.Name;
+        }
+        if (!Made.empty() && !c.Fails) {
+            EXPECT_EQ(Made.back()->FileName, name);
+            EXPECT_EQ(Made.back()->windowTitle(), "Schematic: " + name);
+        }
+        NextLoadFails = false;
+        Frame.reset();
+        Pump();
+    }
+}
+
+TEST_F(FrameTest, TabsFollowTheirWindows)
+{
+    MakeFrame();
+    TFakeChild* a = AddChild(TChildWin::TKind::Sch);
+    TFakeChild* b = AddChild(TChildWin::TKind::Sch);
+    TFakeChild* c = AddChild(TChildWin::TKind::Comp);
+    ASSERT_EQ(Frame->TabChild->count(), 3);
+    delete b;
+    Pump();
+    ASSERT_EQ(Frame->TabChild->count(), 2);
+    Frame->TabChildChange(1);
+    EXPECT_EQ(Frame->ActiveChild(), c);
+    Frame->TabChildChange(0);
+    EXPECT_EQ(Frame->ActiveChild(), a);
+    // While a tab is being renamed the change is ignored.
+    Frame->TabChild->Tag = -1;
+    Frame->TabChildChange(1);
+    EXPECT_EQ(Frame->ActiveChild(), a);
+    Frame->TabChild->Tag = 0;
+    Frame->RemoveChildTab(nullptr);  // no such tab: nothing
+    EXPECT_EQ(Frame->TabChild->count(), 2);
+}
+
+TEST_F(FrameTest, CloseAllKeepsOnlyTheOneThatRefuses)
+{
+    MakeFrame();
+    AddChild(TChildWin::TKind::Sch);
+    TFakeChild* keep = AddChild(TChildWin::TKind::Sch);
+    AddChild(TChildWin::TKind::Comp);
+    keep->Refuse = true;
+    Frame->mnCloseAllClick();
+    Pump();
+    ASSERT_EQ(Frame->Children().size(), 1);
+    EXPECT_EQ(Frame->Children().front(), keep);
+    EXPECT_EQ(Frame->TabChild->count(), 1);
+}
+
+TEST_F(FrameTest, ShutdownWithOneCancelWritesNoSettings)
+{
+    MakeFrame();
+    AddChild(TChildWin::TKind::Sch);
+    TFakeChild* refuses = AddChild(TChildWin::TKind::Sch);
+    refuses->Refuse = true;
+    EXPECT_FALSE(Frame->close());
+    Pump();
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_EQ(Frame->Children().size(), 2);
+
+    refuses->Refuse = false;
+    EXPECT_TRUE(Frame->close());
+    Pump();
+    EXPECT_TRUE(QFile::exists(IniPath()));
+    EXPECT_TRUE(Frame->Children().isEmpty());
+    EXPECT_EQ(Frame->TabChild->count(), 0);
+}
+
+TEST_F(FrameTest, MissingSearchProgramIsReported)
+{
+    MakeFrame();
+    if (QFile::exists(TMainWin::PelfindPath()))
+        GTEST_SKIP() << "the search program is built beside the tests";
+    Frame->mnFullSearchClick();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Title, "Error");
+    EXPECT_EQ(Messages[0].Text, "Ostrin Search Program \"Pelfind.exe\" not found!");
+}
+
+TEST_F(FrameTest, FreshStartDefaults)
+{
+    MakeFrame();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(Frame->x(), 5);
+    EXPECT_EQ(Frame->y(), 5);
+    EXPECT_EQ(Frame->width(), std::max(640, screen.width() - 10));
+    EXPECT_EQ(Frame->height(), std::max(480, screen.height() - 40));
+    EXPECT_TRUE(Frame->mnShowTabs->isChecked());
+    EXPECT_TRUE(Frame->mnShowHintStart->isChecked());
+    EXPECT_TRUE(Frame->mnDrawDots->isChecked());
+    EXPECT_FALSE(Frame->mnMaxWin->isChecked());
+    EXPECT_EQ(Frame->LineColor, 0x800000u);
+    EXPECT_EQ(Frame->FillColor, 0x800000u);
+    EXPECT_EQ(Frame->TextColor, 0u);
+    EXPECT_EQ(Frame->SelColor, 0xFFu);
+    EXPECT_TRUE(Frame->mnAutoSave->isChecked());
+    EXPECT_EQ(Frame->AutoSaveFolder, GetTempFolder());
+    EXPECT_EQ(Frame->mnAutoSave->text(), "Do A&utoSave of Undo files...");
+    EXPECT_EQ(Frame->SchemFolder, GetDocsFolder());
+    EXPECT_EQ(Frame->windowTitle(), "Circuit Drawing");
+    EXPECT_EQ(Frame->minimumSize(), QSize(640, 480));
+    // The settings file appears only at the first close.
+    EXPECT_FALSE(QFile::exists(IniPath()));
+    EXPECT_FALSE(ScreenCursor(crHandO).pixmap().isNull());
+    EXPECT_FALSE(ScreenCursor(crHandC).pixmap().isNull());
+    EXPECT_FALSE(ScreenCursor(crMove).pixmap().isNull());
+}
+
+TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
+{
+    const QRect virt = QGuiApplication::primaryScreen()->virtualGeometry();
+    const QString autosave = QDir::tempPath() + "/ostrin auto";
+    QDir().mkpath(autosave);
+    testutil::WriteFile(IniPath().toStdString(),
+                        testutil::CrLf({"[Position]", "Top=-10", "Left=-11", "Height=99",
+                                        ("Width=" + std::to_string(virt.width())).c_str(), "[Window]", "Maximise=1",
+                                        "[Settings]", "ShowHint=0", "ShowTabs=0", "UseBrowser=2", "Arrow=9",
+                                        "[Colour]", "Line=$FF", "Fill=0x00FF00", "Text=True", "Select=16711680",
+                                        "[AutoSave]", "DoIt=0",
+                                        ("SearchPath=" + autosave.toStdString()).c_str()}));
+    MakeFrame();
+    EXPECT_EQ(Frame->y(), -10);                 // -10 is in range
+    EXPECT_EQ(Frame->x(), 5);                   // -11 is not
+    EXPECT_NE(Frame->height(), 99);             // below 100: start bounds stay
+    EXPECT_EQ(Frame->width(), virt.width());    // the edge itself is in range
+    EXPECT_TRUE(Frame->mnMaxWin->isChecked());
+    EXPECT_FALSE(Frame->mnShowHintStart->isChecked());
+    EXPECT_FALSE(Frame->mnShowTabs->isChecked());
+    EXPECT_TRUE(Frame->TabChild->isHidden());
+    EXPECT_TRUE(Frame->mnAltOpen->isChecked());
+    EXPECT_EQ(Frame->DefaultArrow, 9);
+    EXPECT_EQ(Frame->LineColor, 0xFFu);
+    EXPECT_EQ(Frame->FillColor, 0xFF00u);
+    EXPECT_EQ(Frame->TextColor, 0u);
+    EXPECT_EQ(Frame->SelColor, 0xFF0000u);
+    EXPECT_FALSE(Frame->mnAutoSave->isChecked());
+    EXPECT_EQ(Frame->mnAutoSave->text(), "NOT A&utoSaving Undo files...");
+    EXPECT_EQ(Frame->AutoSaveFolder, autosave);
+
+    QFile::remove(IniPath());
+    Frame->DefaultArrow = 3;
+    Frame->WriteSettings();
+    const std::string pos = std::to_string(Frame->y()) + "|" + std::to_string(Frame->x()) + "|" +
+                            std::to_string(Frame->height()) + "|" + std::to_string(Frame->width());
+    (void)pos;
+    const std::string want = testutil::CrLf(
+        {"[Settings]", "Arrow=3", "ShowHint=0", "UseBrowser=1", "ShowTabs=0", "", "[Position]",
+         ("Top=" + std::to_string(Frame->y())).c_str(), ("Left=" + std::to_string(Frame->x())).c_str(),
+         ("Height=" + std::to_string(Frame->height())).c_str(), ("Width=" + std::to_string(Frame->width())).c_str(),
+         "", "[Colour]", "Line=255", "Fill=65280", "Text=0", "Select=16711680", "", "[Window]", "Maximise=1", "",
+         "[AutoSave]", "DoIt=0", ("SearchPath=" + autosave.toStdString()).c_str()});
+    EXPECT_EQ(testutil::ReadFile(IniPath().toStdString()), want);
+
+    // And read back by the next start.
+    Frame.reset();
+    MakeFrame();
+    EXPECT_EQ(Frame->DefaultArrow, 3);
+    EXPECT_EQ(Frame->FillColor, 0xFF00u);
+    EXPECT_EQ(Frame->AutoSaveFolder, autosave);
+    QDir(autosave).removeRecursively();
+}
+
+TEST_F(FrameTest, MessageBoxTitlesAndAnswers)
+{
+    struct Case {
+        TMsgDlgType Type;
+        const char* Title;
+        TMsgIcon Icon;
+    } cases[] = {
+        {TMsgDlgType::mtWarning, "Warning", TMsgIcon::Warning},
+        {TMsgDlgType::mtError, "Error", TMsgIcon::Error},
+        {TMsgDlgType::mtInformation, "Information", TMsgIcon::Information},
+        {TMsgDlgType::mtConfirmation, "Confirm", TMsgIcon::Question},
+        {TMsgDlgType::mtCustom, "Rerurudez Eruv", TMsgIcon::None},
+    };
+    for (const auto& c : cases) {
+        Messages.clear();
+        Answer = mrNo;
+        EXPECT_EQ(MessageDlg("a\rb", c.Type, mbYesNoCancel), mrNo);
+        ASSERT_EQ(Messages.size(), 1u);
+        EXPECT_EQ(Messages[0].Title, c.Title);
+        EXPECT_EQ(Messages[0].Icon, c.Icon);
+        EXPECT_EQ(Messages[0].Buttons, mbYesNoCancel);
+        EXPECT_EQ(Messages[0].Text, "a\rb");
+    }
+}
+
+} // namespace
