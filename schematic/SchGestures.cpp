@@ -64,7 +64,9 @@ int32_t TSchGestures::WorldY(int64_t pixel) const { return Px(pixel / Host.Scale
 void TSchGestures::LeaveState()
 {
     PolyPoints.clear();
-    if (MouseState == 20)
+    // Panning shows the closed hand application-wide, moving its own cursor on the window:
+    // whichever way the gesture ends, both go back.
+    if (MouseState == 20 || MouseState == 2)
         Host.SetScreenCursor(sch_cursor::Default);
     if (MouseState == 2)
         Host.RestoreWindowCursor();
