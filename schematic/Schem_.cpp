@@ -96,8 +96,10 @@ void TSchClient::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The command first, then its flagged press: a dialog that ate the release cannot leave
     // the state at 100.
+    // Only the left button's double click is the window's command.
     QPointer<TSchWin> win(&win_);
-    win_.FormDblClick();
+    if (event->button() == Qt::LeftButton)
+        win_.FormDblClick();
     if (win && !win->Closed() && win->Gestures)
         win->Gestures->DoubleClickPress(event);
     event->accept();

@@ -184,6 +184,14 @@ TEST_F(SchMouseTest, DoubleClickOnSymbolTextAltersItAndEndsIdle)
     EXPECT_EQ(t.Text, "\xB5\x61\xFF");
     EXPECT_EQ(t.Font, 1 + 3 * 16);
     EXPECT_EQ(Panel(0), " Modified");
+    // A right double click is no command: it only ends the state.
+    win->Model.TextList.front().Text = "x";
+    win->HitText = &win->Model.TextList.front();
+    Press(42, 44, Qt::RightButton);
+    Release(42, 44, Qt::RightButton);
+    Send(QEvent::MouseButtonDblClick, Qt::RightButton, Qt::RightButton, 42, 44);
+    EXPECT_EQ(win->MouseState, 0);
+    EXPECT_EQ(win->Model.TextList.front().Text, "x");
     // The second press of the double click started nothing: a click on empty space next
     // begins a band as usual.
     Press(400, 300);
