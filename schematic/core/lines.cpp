@@ -1,62 +1,102 @@
 #include "schematic/core/lines.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <limits>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
-// Offsets are 32 bits; text beyond that is not taken in.
+
+// Offsets are 32 bits. Lone CR or LF grow into CR LF, so the input is capped at half.
 constexpr std::size_t kMaxBuf = std::numeric_limits<uint32_t>::max();
+constexpr std::size_t kMaxInput = kMaxBuf / 2 - 2;
+
+// Bit k set when p[k] is CR or LF, for the 64 bytes at p.
+inline uint64_t BreakMask64(const char* p)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    uint64_t m = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+        m |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
+    }
+    return m;
+#else
+    uint64_t m = 0;
+    for (int k = 0; k < 64; ++k)
+        m |= static_cast<uint64_t>(p[k] == '\r' || p[k] == '\n') << k;
+    return m;
+#endif
 }
+
+inline uint64_t BreakMaskTail(const char* p, std::size_t n)
+{
+    uint64_t m = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        m |= static_cast<uint64_t>(p[k] == '\r' || p[k] == '\n') << k;
+    return m;
+}
+
+} // namespace
 
 TLines TLines::FromText(std::string_view text)
 {
     TLines t;
     const char* p = text.data();
-    const char* e = p + text.size();
-    if (const void* z = std::memchr(p, '\0', text.size()))
-        e = static_cast<const char*>(z);
-    if (p == e)
+    std::size_t n = text.size();
+    if (const void* z = std::memchr(p, '\0', n))
+        n = static_cast<std::size_t>(static_cast<const char*>(z) - p);
+    n = std::min(n, kMaxInput);
+    if (n == 0)
         return t;
 
-    // One pass to size both buffers, so a large file costs one allocation each.
+    // CR LF pairs are kept as they are, so text written by us is copied in long runs; only a
+    // lone CR or LF ends a run and is replaced by CR LF.
+    // Reserve for the worst case (every break a lone CR or LF); pages that are reserved but
+    // never written cost nothing.
     std::size_t breaks = 0;
-    for (const char* q = p; q < e; ++q)
-        breaks += (*q == '\n') + (*q == '\r');
-    const std::size_t n = static_cast<std::size_t>(e - p);
+    for (std::size_t base = 0; base < n; base += 64)
+        breaks += static_cast<std::size_t>(__builtin_popcountll(
+            n - base >= 64 ? BreakMask64(p + base) : BreakMaskTail(p + base, n - base)));
+    t.buf_.reserve(n + breaks + 2);
     t.starts_.reserve(breaks + 1);
-    t.buf_.reserve(std::min(n + 2 * (breaks + 1), kMaxBuf));
+    t.starts_.push_back(0);
+    std::size_t run = 0;  // input offset where the current uncopied run begins
+    auto outPos = [&](std::size_t i) { return t.buf_.size() + (i - run); };
+    std::size_t skip = std::numeric_limits<std::size_t>::max();  // LF of a CR LF pair
 
-    while (p < e) {
-        const char* q = p;
-        while (q < e && *q != '\n' && *q != '\r')
-            ++q;
-        const std::size_t len = static_cast<std::size_t>(q - p);
-        if (t.buf_.size() + len + 2 > kMaxBuf)
-            break;
-        t.starts_.push_back(static_cast<uint32_t>(t.buf_.size()));
-        t.buf_.append(p, len);
-        t.buf_.append("\r\n", 2);
-        if (q == e)
-            break;
-        q += (*q == '\r' && q + 1 < e && q[1] == '\n') ? 2 : 1;
-        p = q;
+    for (std::size_t base = 0; base < n; base += 64) {
+        uint64_t m = (n - base >= 64) ? BreakMask64(p + base) : BreakMaskTail(p + base, n - base);
+        while (m) {
+            const std::size_t i = base + static_cast<std::size_t>(__builtin_ctzll(m));
+            m &= m - 1;
+            if (i == skip)
+                continue;
+            std::size_t next;
+            if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') {
+                skip = i + 1;
+                next = i + 2;
+            } else {
+                t.buf_.append(p + run, i - run);
+                t.buf_.append("\r\n", 2);
+                run = i + 1;
+                next = i + 1;
+            }
+            if (next < n)
+                t.starts_.push_back(static_cast<uint32_t>(outPos(next)));
+        }
     }
+    t.buf_.append(p + run, n - run);
+    const char last = p[n - 1];
+    if (last != '\r' && last != '\n')
+        t.buf_.append("\r\n", 2);  // the last line had no terminator
     return t;
-}
-
-std::size_t TLines::Count() const
-{
-    return starts_.size();
-}
-
-std::string_view TLines::operator[](std::size_t i) const
-{
-    const std::size_t b = starts_[i];
-    const std::size_t end = (i + 1 < starts_.size() ? starts_[i + 1] : buf_.size()) - 2;
-    return std::string_view(buf_.data() + b, end - b);
 }
 
 void TLines::Append(std::string_view line)
@@ -79,8 +119,7 @@ void TLines::Append(std::string_view line)
 void TLines::AppendNumber(int32_t v)
 {
     char tmp[16];
-    const auto r = std::to_chars(tmp, tmp + sizeof tmp, v);
-    const std::size_t len = static_cast<std::size_t>(r.ptr - tmp);
+    const std::size_t len = static_cast<std::size_t>(std::to_chars(tmp, tmp + 11, v).ptr - tmp);
     if (buf_.size() + len + 2 > kMaxBuf)
         throw std::length_error("TLines: text too large");
     starts_.push_back(static_cast<uint32_t>(buf_.size()));
@@ -131,4 +170,51 @@ bool TLines::operator==(const TLines& o) const
 {
     // Lines never hold CR or LF, so the buffer alone fixes the line offsets.
     return buf_ == o.buf_;
+}
+
+// ---- Writer: the buffer is sized ahead and written through a pointer; the string's size
+// is set right only when the writer ends.
+
+namespace {
+// The buffer is opened in steps, so that reserved room is touched only when it is written.
+constexpr std::size_t kStep = 1 << 20;
+}
+
+TLines::Writer::Writer(TLines& out) : out_(out)
+{
+    const std::size_t used = out_.buf_.size();
+    out_.buf_.resize(std::max(std::min(out_.buf_.capacity(), used + kStep), used + 64));
+    p_ = out_.buf_.data() + used;
+    end_ = out_.buf_.data() + out_.buf_.size();
+}
+
+TLines::Writer::~Writer()
+{
+    out_.buf_.resize(static_cast<std::size_t>(p_ - out_.buf_.data()));
+}
+
+void TLines::Writer::Grow(std::size_t n)
+{
+    const std::size_t used = static_cast<std::size_t>(p_ - out_.buf_.data());
+    if (used + n > kMaxBuf) {
+        out_.buf_.resize(used);
+        p_ = end_ = out_.buf_.data() + used;
+        throw std::length_error("TLines: text too large");
+    }
+    std::size_t want = used + std::max(n, kStep);
+    if (want > out_.buf_.capacity())
+        want = std::max(used + n, 2 * out_.buf_.capacity());
+    out_.buf_.resize(std::min(kMaxBuf, want));
+    p_ = out_.buf_.data() + used;
+    end_ = out_.buf_.data() + out_.buf_.size();
+}
+
+void TLines::Writer::Line(std::string_view s)
+{
+    Room(s.size() + 2);
+    Start();
+    for (char c : s)
+        if (c != '\r' && c != '\n' && c != '\0')
+            *p_++ = c;
+    End();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // A list of single-byte text lines held in one byte buffer with line offsets, so that an
 // autosave file of 300001 lines costs one allocation for its text, not one per line.
+#include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,14 +13,19 @@ public:
     TLines() = default;
 
     // Splits text into lines ended by CR LF, LF alone or CR alone. A NUL ends the text;
-    // a final terminator adds no empty line; "" is zero lines. Text past 4 GiB of lines is
-    // dropped (offsets are 32 bits).
+    // a final terminator adds no empty line; "" is zero lines. Text past 2 GiB is dropped
+    // (offsets are 32 bits).
     static TLines FromText(std::string_view text);
 
-    std::size_t Count() const;
+    std::size_t Count() const { return starts_.size(); }
     bool Empty() const { return Count() == 0; }
     // Line i without its terminator; i must be below Count().
-    std::string_view operator[](std::size_t i) const;
+    std::string_view operator[](std::size_t i) const
+    {
+        const std::size_t b = starts_[i];
+        const std::size_t e = (i + 1 < starts_.size() ? starts_[i + 1] : buf_.size()) - 2;
+        return std::string_view(buf_.data() + b, e - b);
+    }
 
     // Appends one line; CR, LF and NUL in it are dropped so the text stays one value per line.
     // Appending past 4 GiB throws std::length_error.
@@ -38,6 +45,54 @@ public:
     std::size_t ByteSize() const;
 
     bool operator==(const TLines& o) const;
+
+    // Fast appending for the writers: lines go straight into the buffer. While a Writer
+    // lives, its list must not be used otherwise; the destructor finishes the list.
+    class Writer {
+    public:
+        explicit Writer(TLines& out);
+        ~Writer();
+        Writer(const Writer&) = delete;
+        Writer& operator=(const Writer&) = delete;
+
+        // A line of trusted bytes (keywords): no CR, LF or NUL in it.
+        void Keyword(std::string_view s)
+        {
+            Room(s.size() + 2);
+            Start();
+            std::memcpy(p_, s.data(), s.size());
+            p_ += s.size();
+            End();
+        }
+        // Any bytes; CR, LF and NUL are dropped.
+        void Line(std::string_view s);
+        void Number(int32_t v)
+        {
+            Room(16);
+            Start();
+            p_ = std::to_chars(p_, p_ + 11, v).ptr;
+            End();
+        }
+
+    private:
+        void Room(std::size_t n)
+        {
+            if (static_cast<std::size_t>(end_ - p_) < n)
+                Grow(n);
+        }
+        void Start() { out_.starts_.push_back(static_cast<uint32_t>(p_ - out_.buf_.data())); }
+        void End()
+        {
+            p_[0] = '\r';
+            p_[1] = '\n';
+            p_ += 2;
+        }
+        void Grow(std::size_t n);
+
+        TLines& out_;
+        char* p_ = nullptr;
+        char* end_ = nullptr;
+    };
 
 private:
     std::string buf_;               // each line followed by CR LF

@@ -15,44 +15,46 @@ constexpr std::string_view kText = "<TEXT>";
 
 // ---- writer ----
 
-void PutText(TLines& out, const std::string& text)
+using TWriter = TLines::Writer;
+
+void PutText(TWriter& w, const std::string& text)
 {
-    // Append drops CR, LF and NUL; a text that is too long is cut as when it is stored.
+    // Line drops CR, LF and NUL; a text that is too long is cut as when it is stored.
     if (text.size() <= MaxTextLen)
-        out.Append(text);
+        w.Line(text);
     else
-        out.Append(StoredText(text));
+        w.Line(StoredText(text));
 }
 
-void PutShape(TLines& out, const TShapeRec& s, std::string_view keyword)
+void PutShape(TWriter& w, const TShapeRec& s, std::string_view keyword)
 {
-    out.Append(keyword);
-    out.AppendNumber(s.Kind);
-    out.AppendNumber(s.X1);
-    out.AppendNumber(s.Y1);
-    out.AppendNumber(s.X2);
-    out.AppendNumber(s.Y2);
-    out.AppendNumber(s.Style);
+    w.Keyword(keyword);
+    w.Number(s.Kind);
+    w.Number(s.X1);
+    w.Number(s.Y1);
+    w.Number(s.X2);
+    w.Number(s.Y2);
+    w.Number(s.Style);
 }
 
-void PutText(TLines& out, const TTextRec& t, std::string_view keyword)
+void PutText(TWriter& w, const TTextRec& t, std::string_view keyword)
 {
-    out.Append(keyword);
-    PutText(out, t.Text);
-    out.AppendNumber(t.Font);
-    out.AppendNumber(t.X);
-    out.AppendNumber(t.Y);
+    w.Keyword(keyword);
+    PutText(w, t.Text);
+    w.Number(t.Font);
+    w.Number(t.X);
+    w.Number(t.Y);
 }
 
-void PutComp(TLines& out, const TCompRec& c, std::string_view shapeKeyword)
+void PutComp(TWriter& w, const TCompRec& c, std::string_view shapeKeyword)
 {
-    out.Append(kComp);
-    out.AppendNumber(c.X);
-    out.AppendNumber(c.Y);
+    w.Keyword(kComp);
+    w.Number(c.X);
+    w.Number(c.Y);
     for (const TShapeRec& s : c.Shapes)
-        PutShape(out, s, shapeKeyword);
+        PutShape(w, s, shapeKeyword);
     for (const TTextRec& t : c.Texts)
-        PutText(out, t, kCText);
+        PutText(w, t, kCText);
 }
 
 void ReserveFor(TLines& out, const TSchModel& m)
@@ -60,7 +62,7 @@ void ReserveFor(TLines& out, const TSchModel& m)
     std::size_t lines = 1 + 7 * m.ShapeList.size() + 5 * m.TextList.size();
     for (const TCompRec& c : m.CompList)
         lines += 3 + 7 * c.Shapes.size() + 5 * c.Texts.size();
-    out.Reserve(lines * 7, lines);
+    out.Reserve(lines * 8, lines);  // over-reserving costs nothing until written
 }
 
 // ---- reader ----
@@ -153,28 +155,30 @@ void WriteSnapshot(const TSchModel& model, TLines& out)
     if (model.Empty())
         return;
     ReserveFor(out, model);
-    out.Append(kHeader);
+    TWriter w(out);
+    w.Keyword(kHeader);
     for (const TShapeRec& s : model.ShapeList)
-        PutShape(out, s, kShape);
+        PutShape(w, s, kShape);
     for (const TCompRec& c : model.CompList)
-        PutComp(out, c, kShape);
+        PutComp(w, c, kShape);
     for (const TTextRec& t : model.TextList)
-        PutText(out, t, kText);
+        PutText(w, t, kText);
 }
 
 void WriteClipboard(const TSchModel& model, TLines& out)
 {
     out.Clear();
-    out.Append(kHeader);
+    TWriter w(out);
+    w.Keyword(kHeader);
     for (const TShapeRec& s : model.ShapeList)
         if (s.Selected > 0)
-            PutShape(out, s, kShape);
+            PutShape(w, s, kShape);
     for (const TCompRec& c : model.CompList)
         if (c.Selected > 0)
-            PutComp(out, c, kCShape);
+            PutComp(w, c, kCShape);
     for (const TTextRec& t : model.TextList)
         if (t.Selected > 0)
-            PutText(out, t, kText);
+            PutText(w, t, kText);
 }
 
 TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
