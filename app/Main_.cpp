@@ -34,6 +34,7 @@
 #include "app/ColorDlg_.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
+#include "schematic/Schem_.h"
 
 static void InitOstrinResources()
 {
@@ -354,6 +355,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
 
+    SchWinFactory = [] { return new TSchWin(); };
     BuildToolBars();
     BuildMenus();
     FormCreate();
@@ -1010,9 +1012,7 @@ void TMainWin::OpenFile(const QString& name)
     const QList<TChildWin*> kids = Children();
     if (kids.size() == 1 && kids.front()->Kind() == TChildWin::TKind::Sch && kids.front()->FileName.isEmpty() &&
         kids.front()->ModifiedPanel() != QLatin1String(" Modified")) {
-        TChildWin* lone = kids.front();
-        if (lone->close())
-            MdiClient->removeSubWindow(lone);
+        kids.front()->close();
     }
     // 4: the new window.
     TChildWin* w = CreateSchWin();

@@ -191,7 +191,7 @@ public:
     void ShowChild(TChildWin* child, bool maximise);
     // Creates a schematic window through SchWinFactory; null when none can be made.
     TChildWin* CreateSchWin();
-    // Makes the schematic windows; set by the schematic window's unit (tests may set a fake).
+    // Makes the schematic windows (TSchWin; tests may set a fake).
     std::function<TChildWin*()> SchWinFactory;
 
     // Opens a schematic file in a new schematic window (the already-open test first).

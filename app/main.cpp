@@ -4,7 +4,6 @@
 
 #include "app/Main_.h"
 #include "app/Splash_.h"
-#include "schematic/Schem_.h"
 #include "platform/single_instance.h"
 
 int main(int argc, char** argv)
@@ -30,7 +29,6 @@ int main(int argc, char** argv)
     splash->update();
 
     TMainWin frame(args);
-    frame.SchWinFactory = [] { return new TSchWin(); };
     frame.SplashWin = splash.data();
     frame.show();
     app.exec();

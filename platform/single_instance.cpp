@@ -51,7 +51,8 @@ bool TSingleInstance::Acquire()
     Lock = std::make_unique<QLockFile>(LockPath());
     // Age alone never makes the lock stale; a dead owner does.
     Lock->setStaleLockTime(0);
-    if (!Lock->tryLock(0)) {
+    // A copy that was just killed can look alive for a moment; give it that moment.
+    if (!Lock->tryLock(500)) {
         if (Lock->error() == QLockFile::LockFailedError) {
             Lock.reset();
             return false;

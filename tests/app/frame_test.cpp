@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/ColorDlg_.h"
 
 #include <functional>
 #include <memory>
@@ -403,6 +407,116 @@ TEST_F(FrameTest, MessageBoxTitlesAndAnswers)
         EXPECT_EQ(Messages[0].Buttons, mbYesNoCancel);
         EXPECT_EQ(Messages[0].Text, "a\rb");
     }
+}
+
+} // namespace
+
+namespace {
+
+// Answers the next modal dialog once it is up.
+void OnNextDialog(std::function<void(QDialog*)> act)
+{
+    QTimer::singleShot(0, [act] {
+        for (int i = 0; i < 200; ++i) {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                act(d);
+                return;
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    });
+}
+
+TEST_F(FrameTest, ColoursDialogTakesOkAndKeepsOnCancelRedrawingBothTimes)
+{
+    MakeFrame();
+    AddChild(TChildWin::TKind::Sch);
+    Frame->LineColor = 0x123456;  // not one of the listed colours: offered all the same
+    OnNextDialog([](QDialog* d) {
+        auto* dlg = qobject_cast<TColorDlg*>(d);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->windowTitle(), "Select Color");
+        EXPECT_EQ(TColorDlg::SelectedColor(dlg->ColorBoxLine), 0x123456u);
+        EXPECT_EQ(TColorDlg::SelectedColor(dlg->ColorBoxSel), 0xFFu);
+        TColorDlg::SelectColor(dlg->ColorBoxFill, 0x00FF00);
+        dlg->reject();
+    });
+    Log.clear();
+    Frame->mnSetColorsClick();
+    EXPECT_EQ(Frame->FillColor, 0x800000u);
+    EXPECT_EQ(Log, std::vector<std::string>{"colors"});
+
+    OnNextDialog([](QDialog* d) {
+        auto* dlg = qobject_cast<TColorDlg*>(d);
+        ASSERT_NE(dlg, nullptr);
+        TColorDlg::SelectColor(dlg->ColorBoxFill, 0x00FF00);
+        TColorDlg::SelectColor(dlg->ColorBoxText, 0xFFFFFF);
+        dlg->accept();
+    });
+    Log.clear();
+    Frame->mnSetColorsClick();
+    EXPECT_EQ(Frame->LineColor, 0x123456u);
+    EXPECT_EQ(Frame->FillColor, 0x00FF00u);
+    EXPECT_EQ(Frame->TextColor, 0xFFFFFFu);
+    EXPECT_EQ(Log, std::vector<std::string>{"colors"});
+}
+
+TEST_F(FrameTest, OptionItemsFlipOnceAndTheTabBarFollows)
+{
+    MakeFrame();
+    for (QAction* a : {Frame->mnMaxWin, Frame->mnAltOpen, Frame->mnShowHintStart, Frame->mnShowTabs}) {
+        const bool before = a->isChecked();
+        a->trigger();
+        EXPECT_EQ(a->isChecked(), !before) << a->text().toStdString();
+    }
+    EXPECT_FALSE(Frame->mnShowTabs->isChecked());
+    EXPECT_TRUE(Frame->TabChild->isHidden());
+    Frame->mnShowTabs->trigger();
+    EXPECT_FALSE(Frame->TabChild->isHidden());
+    // Children start maximised while the mark is set.
+    ASSERT_TRUE(Frame->mnMaxWin->isChecked());
+    Frame->mnNewClick();
+    Pump();
+    ASSERT_EQ(Made.size(), 1u);
+    EXPECT_TRUE(Made[0]->isMaximized());
+    EXPECT_EQ(Made[0]->windowTitle(), "Schematic: NewFile.sch");
+}
+
+TEST_F(FrameTest, ArrangementsAndMinimiseAll)
+{
+    MakeFrame();
+    TFakeChild* a = AddChild(TChildWin::TKind::Sch);
+    TFakeChild* b = AddChild(TChildWin::TKind::Sch);
+    const QSize area = Frame->MdiClient->viewport()->size();
+    Frame->mnTileHor->trigger();
+    EXPECT_EQ(a->width(), area.width());
+    EXPECT_EQ(b->width(), area.width());
+    EXPECT_NE(a->y(), b->y());
+    Frame->mnTileVer->trigger();
+    EXPECT_EQ(a->height(), area.height());
+    EXPECT_NE(a->x(), b->x());
+    Frame->mnMinimiseIcons->trigger();
+    Pump();
+    EXPECT_TRUE(a->isMinimized());
+    EXPECT_TRUE(b->isMinimized());
+    EXPECT_NE(a->x(), b->x());
+}
+
+TEST(LongFileName, AbsoluteCleanedAndChecked)
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.path() + "/Sub Dir");
+    const QString file = dir.path() + "/Sub Dir/A.sch";
+    testutil::WriteFile(file.toStdString(), "x");
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QString error;
+    EXPECT_EQ(LongFileName("Sub Dir/A.sch"), QDir::cleanPath(file));
+    EXPECT_EQ(LongFileName("./Sub Dir/../Sub Dir/A.sch"), QDir::cleanPath(file));
+    EXPECT_EQ(LongFileName("Sub Dir/a.sch", &error), "");
+    EXPECT_EQ(error, "Path " + QDir::cleanPath(dir.path() + "/Sub Dir/a.sch") + " does not exist!");
+    EXPECT_EQ(LongFileName("Sub Dir/*.sch", &error), "");  // no wildcards
+    QDir::setCurrent(saved);
 }
 
 } // namespace

@@ -1,0 +1,133 @@
+// OpenFile with real schematic windows and files.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "app/Main_.h"
+#include "platform/msgbox.h"
+#include "schematic/Schem_.h"
+#include "tests/support/test_util.h"
+
+namespace {
+
+void Pump()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class OpenSchTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetMsgResponder([this](const TMsgRecord& r) {
+            Messages.push_back(r);
+            return int(mrOk);
+        });
+        Good = Dir.path() + "/Good.sch";
+        Bad = Dir.path() + "/bad/Bad.sch";
+        QDir().mkpath(Dir.path() + "/bad");
+        ASSERT_TRUE(QFile::copy(QString::fromStdString(testutil::DataPath("render_all.sch")), Good));
+        ASSERT_TRUE(testutil::WriteFile(Bad.toStdString(), "not a schematic\r\n"));
+        Frame = std::make_unique<TMainWin>();
+        Frame->FirstActivate = false;
+        Frame->show();
+        Pump();
+    }
+    void TearDown() override
+    {
+        Frame.reset();
+        Pump();
+        SetMsgResponder(nullptr);
+    }
+    QStringList TabTexts() const
+    {
+        QStringList t;
+        for (int i = 0; i < Frame->TabChild->count(); ++i)
+            t << Frame->TabChild->tabText(i);
+        return t;
+    }
+
+    QTemporaryDir Dir;
+    QString Good, Bad;
+    std::unique_ptr<TMainWin> Frame;
+    std::vector<TMsgRecord> Messages;
+};
+
+TEST_F(OpenSchTest, FileReplacesTheUntouchedNewWindow)
+{
+    Frame->mnNewClick();
+    Pump();
+    ASSERT_EQ(Frame->Children().size(), 1);
+    EXPECT_EQ(Frame->Children().front()->windowTitle(), "Schematic: NewFile.sch");
+    Frame->OpenFile(Good);
+    Pump();
+    ASSERT_EQ(Frame->Children().size(), 1);
+    auto* w = qobject_cast<TSchWin*>(Frame->Children().front());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->FileName, Good);
+    EXPECT_FALSE(w->Model.Empty());
+    EXPECT_EQ(TabTexts(), QStringList{" Good.sch "});
+    EXPECT_EQ(Frame->SchemFolder, Dir.path() + "/");
+    EXPECT_TRUE(Messages.empty());
+
+    // Again, with other letter case: brought forward, not opened twice.
+    QString upper = Good;
+    upper.replace("Good.sch", "GOOD.SCH");
+    Frame->OpenFile(upper);
+    Pump();
+    EXPECT_EQ(Frame->Children().size(), 1);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "File is already open!\r" + upper);
+}
+
+TEST_F(OpenSchTest, ModifiedNewWindowStaysBesideTheFile)
+{
+    Frame->mnNewClick();
+    Pump();
+    auto* fresh = qobject_cast<TSchWin*>(Frame->Children().front());
+    ASSERT_NE(fresh, nullptr);
+    fresh->SetModified();
+    Frame->OpenFile(Good);
+    Pump();
+    EXPECT_EQ(Frame->Children().size(), 2);
+    EXPECT_EQ(Frame->TabChild->count(), 2);
+}
+
+TEST_F(OpenSchTest, FailingLoadLeavesNoWindowOrTab)
+{
+    Frame->OpenFile(Bad);
+    Pump();
+    EXPECT_TRUE(Frame->Children().isEmpty());
+    EXPECT_EQ(Frame->TabChild->count(), 0);
+    EXPECT_EQ(Frame->SchemFolder, Dir.path() + "/bad/");
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Title, "Error");
+}
+
+TEST_F(OpenSchTest, ShutdownCancelledByAModifiedWindowWritesNoSettings)
+{
+    const QString ini = GetIniFolder() + "OstrinIni.ini";
+    QFile::remove(ini);
+    Frame->mnNewClick();
+    Pump();
+    qobject_cast<TSchWin*>(Frame->Children().front())->SetModified();
+    SetMsgResponder([](const TMsgRecord&) { return int(mrCancel); });
+    EXPECT_FALSE(Frame->close());
+    Pump();
+    EXPECT_FALSE(QFile::exists(ini));
+    EXPECT_EQ(Frame->Children().size(), 1);
+    SetMsgResponder([](const TMsgRecord&) { return int(mrNo); });
+    EXPECT_TRUE(Frame->close());
+    Pump();
+    EXPECT_TRUE(QFile::exists(ini));
+    QFile::remove(ini);
+}
+
+} // namespace
