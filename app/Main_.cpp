@@ -336,7 +336,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     TabChild->setShape(QTabBar::RoundedSouth);
     TabChild->setExpanding(false);
     TabChild->setDrawBase(false);
-    TabChild->setFixedHeight(18 + 4);
+    TabChild->setFixedHeight(18);
     QFont tf(QStringLiteral("MS Sans Serif"));
     tf.setPointSize(8);
     tf.setBold(true);
@@ -549,6 +549,8 @@ void TMainWin::BuildMenus()
     mnOptions->addSeparator();
     mnAutoSave = mnOptions->addAction(QStringLiteral("Do A&utoSave of Undo files..."));
     mnAutoSave->setCheckable(true);
+    // The mark belongs to the autosave settings dialog; a click alone does not flip it.
+    connect(mnAutoSave, &QAction::triggered, this, [this](bool checked) { mnAutoSave->setChecked(!checked); });
     mnViewBackup = mnOptions->addAction(QStringLiteral("&View ALL autosaved Backup Files ..."));
 
     mnHelp = bar->addMenu(QStringLiteral("&Help"));
