@@ -873,10 +873,11 @@ TChildWin* TMainWin::CreateSchWin()
 void TMainWin::ChildActivated()
 {
     TChildWin* c = ActiveChild();
-    if (c == LastActive && !MergedMenus.isEmpty())
+    if (static_cast<QObject*>(c) == LastActive.data() && !MergedMenus.isEmpty())
         return;
-    for (QAction* a : MergedMenus)
-        menuBar()->removeAction(a);
+    for (const QPointer<QAction>& a : MergedMenus)
+        if (a)
+            menuBar()->removeAction(a);
     MergedMenus.clear();
     LastActive = c;
     if (c) {

@@ -283,9 +283,9 @@ private:
     void ArrangeIcons();
 
     QStringList Args;
-    QList<QAction*> MergedMenus;
+    QList<QPointer<QAction>> MergedMenus;  // owned by the child, which may be gone
     QList<QAction*> WindowListActions;
-    QPointer<TChildWin> LastActive;
+    QPointer<QObject> LastActive;  // compared only: it may be mid-destruction
     bool ClosingDown = false;
 };
 
