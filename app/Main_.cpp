@@ -1039,7 +1039,7 @@ void TMainWin::OpenFile(const QString& name)
 
 void TMainWin::mnFullSearchClick()
 {
-    const QString path = PelfindPath();
+    const QString path = SearchProgram;
     if (QFileInfo(path).isFile()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         // One argument, whatever blanks the folder holds.

@@ -268,6 +268,8 @@ public:
 
     // Path of the search program beside this program file.
     static QString PelfindPath();
+    // The search program started by mnFullSearchClick (PelfindPath; tests may point elsewhere).
+    QString SearchProgram = PelfindPath();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

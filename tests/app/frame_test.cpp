@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include "app/ColorDlg_.h"
 
@@ -290,11 +292,27 @@ TEST_F(FrameTest, ShutdownWithOneCancelWritesNoSettings)
     EXPECT_EQ(Frame->TabChild->count(), 0);
 }
 
-TEST_F(FrameTest, MissingSearchProgramIsReported)
+TEST_F(FrameTest, SearchProgramGetsTheFolderAsOneArgument)
 {
     MakeFrame();
-    if (QFile::exists(TMainWin::PelfindPath()))
-        GTEST_SKIP() << "the search program is built beside the tests";
+    QTemporaryDir dir;
+    const QString out = dir.path() + "/args.txt";
+    const QString script = dir.path() + "/Pelfind";
+    testutil::WriteFile(script.toStdString(),
+                        "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > \"" + out.toStdString() + ".tmp\"\nmv \"" +
+                            out.toStdString() + ".tmp\" \"" + out.toStdString() + "\"\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    Frame->SearchProgram = script;
+    Frame->SchemFolder = dir.path() + "/my  schematics; $HOME/";
+    Frame->mnFullSearchClick();
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(out) && t.elapsed() < 10000)
+        QThread::msleep(20);
+    EXPECT_EQ(testutil::ReadFile(out.toStdString()), "1|" + Frame->SchemFolder.toStdString() + "|");
+    EXPECT_TRUE(Messages.empty());
+
+    Frame->SearchProgram = dir.path() + "/none/Pelfind";
     Frame->mnFullSearchClick();
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0].Title, "Error");
