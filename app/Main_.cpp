@@ -343,10 +343,9 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     TabChild->setFont(tf);
     lay->addWidget(TabChild);
     setCentralWidget(central);
-    connect(TabChild, &QTabBar::tabBarClicked, this, [this](int index) {
-        // The click selects the tab after this signal; act on the picked index.
-        TabChildChange(index);
-    });
+    // A pick by mouse or keyboard; changes made under the Tag guard are ignored.
+    connect(TabChild, &QTabBar::currentChanged, this, [this](int index) { TabChildChange(index); });
+    connect(TabChild, &QTabBar::tabBarClicked, this, [this](int index) { TabChildChange(index); });
     connect(MdiClient, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { ChildActivated(); });
 
     OpenDialog = new QFileDialog(this);

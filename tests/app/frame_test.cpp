@@ -255,6 +255,17 @@ TEST_F(FrameTest, TabsFollowTheirWindows)
     Frame->TabChildChange(1);
     EXPECT_EQ(Frame->ActiveChild(), a);
     Frame->TabChild->Tag = 0;
+    // Picked by the user (the tab bar's own change).
+    Frame->TabChild->setCurrentIndex(0);
+    Frame->TabChild->setCurrentIndex(1);
+    EXPECT_EQ(Frame->ActiveChild(), c);
+    Frame->TabChild->setCurrentIndex(0);
+    EXPECT_EQ(Frame->ActiveChild(), a);
+    // Next and previous walk the children both ways.
+    Frame->mnNextWin->trigger();
+    EXPECT_EQ(Frame->ActiveChild(), c);
+    Frame->mnPrevWin->trigger();
+    EXPECT_EQ(Frame->ActiveChild(), a);
     Frame->RemoveChildTab(nullptr);  // no such tab: nothing
     EXPECT_EQ(Frame->TabChild->count(), 2);
 }
