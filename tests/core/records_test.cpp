@@ -31,6 +31,11 @@ TEST(Records, SnapAndCircleSize)
         EXPECT_EQ(world::SnapPixel(c.p, c.scale), c.want) << c.p << " at " << c.scale;
     EXPECT_EQ(world::CircleSize(12, 4), 12);
     EXPECT_EQ(world::ToWorld(16, 8, 3), 5);
+    // File values at the ends of the 32-bit range must not wrap when mapped to pixels.
+    EXPECT_EQ(world::ToPixel(2147483647, -1000, 8), (2147483647LL + 1000) * 8);
+    EXPECT_EQ(world::ToPixel(5, 2, 4), 12);
+    EXPECT_EQ(world::TextToPixel(-2147483647 - 1, 1000, 8), (-2147483648LL - 10000) * 8 / 10);
+    EXPECT_EQ(world::TextToPixel(-5, 0, 2), -1);  // truncates toward zero
 }
 
 TEST(Records, StoredTextCutsAndDropsLineBreaks)
