@@ -259,16 +259,20 @@ QString GetIniFolder()
     return folder;
 }
 
-QString LongFileName(const QString& name, QString* error)
+QString GetLongPath(const QString& path, QString* error)
 {
-    const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(name));
     // No wildcards: the name is looked up exactly as it stands.
-    if (!QFileInfo::exists(full)) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
         if (error)
-            *error = QStringLiteral("Path %1 does not exist!").arg(full);
+            *error = QStringLiteral("Path %1 does not exist!").arg(path);
         return {};
     }
-    return full;
+    return path;
+}
+
+QString LongFileName(const QString& name, QString* error)
+{
+    return GetLongPath(QDir::cleanPath(QDir::current().absoluteFilePath(name)), error);
 }
 
 QStringList& EarlyHandOvers()

@@ -53,6 +53,9 @@ QString GetDocsFolder();
 // exactly as given (no wildcards). Empty, with error set to "Path %s does not exist!"
 // (the path in place of %s), when it does not.
 QString LongFileName(const QString& name, QString* error = nullptr);
+// The worker for a full path: the path itself when it exists as given, else empty with
+// the error set. Names are stored as typed here, so there is no long form to look up.
+QString GetLongPath(const QString& path, QString* error = nullptr);
 
 // Hand-over between copies. A later copy sends "O" + the UTF-8 path, made absolute
 // against its own working folder, or "R" (no argument) to only raise the running copy.
