@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_host.h"
+#include "tests/support/test_util.h"
 
 namespace {
 
@@ -30,17 +31,6 @@ struct Rig {
     }
 };
 
-TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0)
-{
-    TShapeRec s;
-    s.Kind = kind;
-    s.X1 = x1;
-    s.Y1 = y1;
-    s.X2 = x2;
-    s.Y2 = y2;
-    s.Style = style;
-    return s;
-}
 
 TEST(Gestures, SnappingWithNegativePixels)
 {
@@ -84,26 +74,26 @@ TEST(Gestures, EveryToolMakesItsRecordOrRefuses)
         TShapeRec rec;
     };
     const Case cases[] = {
-        {1, 0, 0, 40, 20, true, Shape(1, 0, 0, 10, 5)},
+        {1, 0, 0, 40, 20, true, testutil::Shape(1, 0, 0, 10, 5)},
         {1, 10, 10, 11, 11, false, {}},
-        {2, 40, 40, 0, 0, true, Shape(2, 0, 0, 10, 10)},
+        {2, 40, 40, 0, 0, true, testutil::Shape(2, 0, 0, 10, 10)},
         {2, 0, 0, 40, 1, false, {}},
-        {3, 40, 0, 0, 40, true, Shape(3, 0, 0, 10, 10)},
+        {3, 40, 0, 0, 40, true, testutil::Shape(3, 0, 0, 10, 10)},
         {3, 0, 0, 0, 40, false, {}},
-        {4, 40, 40, 52, 44, true, Shape(4, 10, 10, 12, 12)},
+        {4, 40, 40, 52, 44, true, testutil::Shape(4, 10, 10, 12, 12)},
         {4, 40, 40, 40, 40, false, {}},
-        {5, 0, 0, 40, 0, true, Shape(5, 0, 0, 10, 0)},
+        {5, 0, 0, 40, 0, true, testutil::Shape(5, 0, 0, 10, 0)},
         {5, 8, 8, 8, 8, false, {}},
-        {6, 40, 40, 0, 0, true, Shape(6, 10, 10, 0, 0, 1)},
+        {6, 40, 40, 0, 0, true, testutil::Shape(6, 10, 10, 0, 0, 1)},
         {6, 0, 0, 1, 1, false, {}},
-        {12, 40, 20, 0, 8, true, Shape(12, 0, 5, 10, 8)},
+        {12, 40, 20, 0, 8, true, testutil::Shape(12, 0, 5, 10, 8)},
         {12, 0, 20, 40, 20, false, {}},
         {12, 20, 0, 20, 40, false, {}},
         {7 + 100, 0, 0, 40, 40, false, {}},
     };
     for (const Case& c : cases) {
         Rig r;
-        r.host.model.ShapeList.push_back(Shape(1, 100, 100, 101, 101));
+        r.host.model.ShapeList.push_back(testutil::Shape(1, 100, 100, 101, 101));
         r.Drag(c.tool, c.x1, c.y1, c.x2, c.y2);
         SCOPED_TRACE("tool " + std::to_string(c.tool));
         EXPECT_EQ(r.g.MouseState, 0);
@@ -128,7 +118,7 @@ TEST(Gestures, EveryToolMakesItsRecordOrRefuses)
     r.host.offY = -3;
     r.host.scale = 2;
     r.Drag(2, 0, 0, 9, 9);
-    EXPECT_EQ(r.host.model.ShapeList.back(), Shape(2, 7, -3, 12, 2));
+    EXPECT_EQ(r.host.model.ShapeList.back(), testutil::Shape(2, 7, -3, 12, 2));
 }
 
 TEST(Gestures, OutlinesFollowThePointerAndEraseThemselves)
@@ -192,7 +182,7 @@ TEST(Gestures, ArrowQuestion)
         r.host.defaultArrow = 3;
         r.Drag(11, 0, 0, 40, 0);
         EXPECT_EQ(r.host.arrowAsked, 0);
-        EXPECT_EQ(r.host.model.ShapeList.back(), Shape(11, 0, 0, 10, 0, 3 * 256 + 1));
+        EXPECT_EQ(r.host.model.ShapeList.back(), testutil::Shape(11, 0, 0, 10, 0, 3 * 256 + 1));
     }
     // Asked, confirmed with type 4, box clear: made, remembered type stays 0.
     {
@@ -232,7 +222,7 @@ TEST(Gestures, ArrowQuestion)
         EXPECT_EQ(r.host.defaultArrow, 5);
         r.Drag(11, 0, 0, 8, 40);
         EXPECT_EQ(r.host.arrowAsked, 1);
-        EXPECT_EQ(r.host.model.ShapeList.back(), Shape(11, 0, 0, 2, 10, 5 * 256 + 1));
+        EXPECT_EQ(r.host.model.ShapeList.back(), testutil::Shape(11, 0, 0, 2, 10, 5 * 256 + 1));
     }
     // A click without movement is refused before anything is asked.
     {
@@ -250,7 +240,7 @@ TEST(Gestures, ArrowQuestion)
             return true;
         };
         r.Drag(11, 0, 0, 40, 40);
-        EXPECT_EQ(r.host.model.ShapeList.back(), Shape(11, 0, 0, 10, 10, 257));
+        EXPECT_EQ(r.host.model.ShapeList.back(), testutil::Shape(11, 0, 0, 10, 10, 257));
     }
 }
 
@@ -258,10 +248,10 @@ TEST(Gestures, ClickCyclesThroughStackedShapes)
 {
     Rig r;
     auto& l = r.host.model.ShapeList;
-    l.push_back(Shape(1, 0, 10, 20, 10));
-    l.push_back(Shape(2, 5, 5, 15, 10));
-    l.push_back(Shape(4, 10, 14, 16, 16));
-    l.push_back(Shape(1, 50, 50, 60, 60));  // not under the click
+    l.push_back(testutil::Shape(1, 0, 10, 20, 10));
+    l.push_back(testutil::Shape(2, 5, 5, 15, 10));
+    l.push_back(testutil::Shape(4, 10, 14, 16, 16));
+    l.push_back(testutil::Shape(1, 50, 50, 60, 60));  // not under the click
     std::vector<TShapeRec*> order;
     for (auto& s : l)
         order.push_back(&s);
@@ -284,9 +274,9 @@ TEST(Gestures, ShiftToggleFallsThroughToComponentAndText)
     TCompRec c;
     c.X = 10;
     c.Y = 10;
-    c.Shapes.push_back(Shape(1, -4, 0, 4, 0));  // world (8,10)-(12,10)
+    c.Shapes.push_back(testutil::Shape(1, -4, 0, 4, 0));  // world (8,10)-(12,10)
     r.host.model.CompList.push_back(c);
-    r.host.model.ShapeList.push_back(Shape(1, 0, 10, 20, 10));
+    r.host.model.ShapeList.push_back(testutil::Shape(1, 0, 10, 20, 10));
     TShapeRec& line = r.host.model.ShapeList.front();
     TCompRec& comp = r.host.model.CompList.front();
 
@@ -341,9 +331,9 @@ TEST(Gestures, RubberBandFivePixelRule)
     for (const Band& b : bands) {
         Rig r;
         r.host.scale = 2;
-        r.host.model.ShapeList.push_back(Shape(4, 11, 11, 4, 4));
+        r.host.model.ShapeList.push_back(testutil::Shape(4, 11, 11, 4, 4));
         r.host.model.ShapeList.front().Selected = 1;
-        r.host.model.ShapeList.push_back(Shape(1, 30, 30, 40, 40));
+        r.host.model.ShapeList.push_back(testutil::Shape(1, 30, 30, 40, 40));
         r.host.model.TextList.push_back(TTextRec{"t", 115, 115, 0, 0});
         TCompRec comp;
         comp.X = 11;
@@ -371,7 +361,7 @@ TEST(Gestures, RubberBandFivePixelRule)
     }
     // A click on an empty spot starts the band from the snapped press point.
     Rig r;
-    r.host.model.ShapeList.push_back(Shape(1, 50, 50, 60, 60));
+    r.host.model.ShapeList.push_back(testutil::Shape(1, 50, 50, 60, 60));
     r.g.FormMouseDown(TMouseBtn::Left, kNone, 41, 41);
     EXPECT_EQ(r.g.MouseState, 4);
     r.g.FormMouseMove(kNone, 81, 63);
@@ -382,7 +372,7 @@ TEST(Gestures, RubberBandFivePixelRule)
 TEST(Gestures, PolylineOrderAndDirection)
 {
     Rig r;
-    r.host.model.ShapeList.push_back(Shape(2, 0, 0, 1, 1));
+    r.host.model.ShapeList.push_back(testutil::Shape(2, 0, 0, 1, 1));
     r.host.drawMode = 10;
     r.g.FormMouseDown(TMouseBtn::Left, kNone, 0, 0);
     r.g.FormMouseMove(kNone, 40, 0);   // along one axis: no vertex
@@ -396,8 +386,8 @@ TEST(Gestures, PolylineOrderAndDirection)
     EXPECT_EQ(r.host.modified, 1);
     std::vector<TShapeRec> got(r.host.model.ShapeList.begin(), r.host.model.ShapeList.end());
     // First segment first, each from the later vertex to the earlier, all before the old shapes.
-    const std::vector<TShapeRec> want{Shape(1, 10, 10, 0, 0), Shape(1, 20, 20, 10, 10), Shape(1, 20, 30, 20, 20),
-                                      Shape(2, 0, 0, 1, 1)};
+    const std::vector<TShapeRec> want{testutil::Shape(1, 10, 10, 0, 0), testutil::Shape(1, 20, 20, 10, 10), testutil::Shape(1, 20, 30, 20, 20),
+                                      testutil::Shape(2, 0, 0, 1, 1)};
     EXPECT_EQ(got, want);
 
     // A click without movement stores and marks but adds no line.
@@ -416,13 +406,13 @@ TEST(Gestures, PolylineOrderAndDirection)
     s.g.FormMouseMove(kNone, 40, 0);
     s.g.FormMouseUp(TMouseBtn::Left, kNone, 40, 0);
     ASSERT_EQ(s.host.model.ShapeList.size(), 1u);
-    EXPECT_EQ(s.host.model.ShapeList.front(), Shape(1, 10, 0, 0, 0));
+    EXPECT_EQ(s.host.model.ShapeList.front(), testutil::Shape(1, 10, 0, 0, 0));
 }
 
 TEST(Gestures, EveryExitCancelsWithoutChange)
 {
     TCompRec pc;
-    pc.Shapes.push_back(Shape(1, 0, 0, 4, 0));
+    pc.Shapes.push_back(testutil::Shape(1, 0, 0, 4, 0));
     enum Exit { RightPress, LeftPress, MiddlePress, Esc, Abandon };
     struct Start {
         int tool;
@@ -480,7 +470,7 @@ TEST(Gestures, EveryExitCancelsWithoutChange)
 TEST(Gestures, DoubleClickPressStartsNothing)
 {
     Rig r;
-    r.host.model.ShapeList.push_back(Shape(1, 50, 50, 60, 60));
+    r.host.model.ShapeList.push_back(testutil::Shape(1, 50, 50, 60, 60));
     r.host.drawMode = 0;
     r.Click(8, 8);  // first click: empty spot, band from the press, ended by the release
     EXPECT_EQ(r.g.MouseState, 0);
@@ -523,7 +513,7 @@ TEST(Gestures, ComponentPlacingMakesIndependentCopies)
 
     TCompRec pc;
     pc.Selected = 1;
-    pc.Shapes.push_back(Shape(2, -2, -2, 2, 2));
+    pc.Shapes.push_back(testutil::Shape(2, -2, -2, 2, 2));
     TTextRec t;
     t.Text = "R1";
     t.Font = 48;
@@ -698,9 +688,9 @@ TEST(Selection, SelectAllAndNone)
     Rig r;
     r.g.mnSelAllClick();
     EXPECT_EQ(r.host.fullRedraws, 0);
-    r.host.model.ShapeList.push_back(Shape(1, 0, 0, 1, 1));
+    r.host.model.ShapeList.push_back(testutil::Shape(1, 0, 0, 1, 1));
     TCompRec c;
-    c.Shapes.push_back(Shape(1, 0, 0, 1, 1));
+    c.Shapes.push_back(testutil::Shape(1, 0, 0, 1, 1));
     r.host.model.CompList.push_back(c);
     r.host.model.TextList.push_back(TTextRec{"a", 0, 0, 0, 0});
     r.host.hitShape = &r.host.model.ShapeList.front();

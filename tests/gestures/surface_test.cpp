@@ -4,6 +4,7 @@
 
 #include "schematic/SchGestureCanvas.h"
 #include "schematic/render/surface.h"
+#include "tests/support/test_util.h"
 
 namespace {
 
@@ -51,27 +52,16 @@ struct SurfaceHost : TCanvasGestureHost {
     void ShowMessage(const std::string&) override {}
 };
 
-TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0)
-{
-    TShapeRec s;
-    s.Kind = kind;
-    s.X1 = x1;
-    s.Y1 = y1;
-    s.X2 = x2;
-    s.Y2 = y2;
-    s.Style = style;
-    return s;
-}
 
 TEST(GestureSurface, OutlinesRestoreThePictureBitForBit)
 {
     TCompRec comp;
-    comp.Shapes.push_back(Shape(2, -6, -6, 6, 6, 1));
-    comp.Shapes.push_back(Shape(4, 0, 0, 8, 8));
+    comp.Shapes.push_back(testutil::Shape(2, -6, -6, 6, 6, 1));
+    comp.Shapes.push_back(testutil::Shape(4, 0, 0, 8, 8));
     for (int tool : {1, 2, 3, 4, 5, 6, 8, 10, 11, 12, 0}) {
         SurfaceHost h;
-        h.model.ShapeList.push_back(Shape(1, 2, 2, 70, 50));
-        h.model.ShapeList.push_back(Shape(2, 10, 10, 30, 20, 1));
+        h.model.ShapeList.push_back(testutil::Shape(1, 2, 2, 70, 50));
+        h.model.ShapeList.push_back(testutil::Shape(2, 10, 10, 30, 20, 1));
         h.placeComp = &comp;
         h.drawMode = tool;
         TSchGestures g(h);

@@ -3,15 +3,10 @@
 #include "schematic/render/view_scale.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/test_util.h"
 
 namespace {
 
-TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0, int32_t sel = 0)
-{
-    TShapeRec s;
-    s.Kind = kind; s.X1 = x1; s.Y1 = y1; s.X2 = x2; s.Y2 = y2; s.Style = style; s.Selected = sel;
-    return s;
-}
 
 TRenderView View()
 {
@@ -30,8 +25,8 @@ THandleBox At(int32_t px, int32_t py) { return {true, px - 2, py - 2}; }
 TEST(Compose, LaterRecordsCoverEarlierOnes)
 {
     TSchModel m;
-    m.ShapeList.push_back(Shape(2, 2, 2, 10, 10, 1));
-    m.ShapeList.push_back(Shape(1, 0, 6, 12, 6));   // across the filled rectangle
+    m.ShapeList.push_back(testutil::Shape(2, 2, 2, 10, 10, 1));
+    m.ShapeList.push_back(testutil::Shape(1, 0, 6, 12, 6));   // across the filled rectangle
     TRenderView v = View();
     QImage img = NewBitmap(80, 60);
     TImageCanvas c(img);
@@ -55,7 +50,7 @@ TEST(Compose, ComponentsAtHalfScaleInTheCallersColours)
     TCompRec comp;
     comp.X = 10;
     comp.Y = 5;
-    comp.Shapes.push_back(Shape(1, 0, 0, 8, 0));
+    comp.Shapes.push_back(testutil::Shape(1, 0, 0, 8, 0));
     comp.Texts.push_back({"R1", 0, 40, 0x10, 0});
     m.CompList.push_back(comp);
     TRenderView v = View();
@@ -97,11 +92,11 @@ TEST(Compose, HandleBoxesOfTheHitItem)
     v.Scale = 4;
     v.OffsetX = 1;
     v.OffsetY = 2;
-    const TShapeRec line = Shape(1, 3, 4, 8, 10, 0, 1);
-    const TShapeRec arrow = Shape(6, 3, 4, 8, 10, 1, 1);
-    const TShapeRec dot = Shape(4, 5, 6, 4, 4, 1, 1);
-    const TShapeRec circle = Shape(4, 5, 6, 20, 20, 0, 1);
-    const TShapeRec negLine = Shape(5, -3, -4, 0, 0, 0, 1);
+    const TShapeRec line = testutil::Shape(1, 3, 4, 8, 10, 0, 1);
+    const TShapeRec arrow = testutil::Shape(6, 3, 4, 8, 10, 1, 1);
+    const TShapeRec dot = testutil::Shape(4, 5, 6, 4, 4, 1, 1);
+    const TShapeRec circle = testutil::Shape(4, 5, 6, 20, 20, 0, 1);
+    const TShapeRec negLine = testutil::Shape(5, -3, -4, 0, 0, 0, 1);
     const TTextRec text{"t", 37, 55, 0, 1};
     TCompRec comp;
     comp.X = 7;
@@ -123,7 +118,7 @@ TEST(Compose, HandleBoxesOfTheHitItem)
     TShapeRec off = line;
     off.Selected = 0;
     EXPECT_EQ(HandleBoxesFor(&off, &text, &comp, v), THandleBoxes{});
-    const TShapeRec odd = Shape(9, 1, 1, 2, 2, 0, 1);
+    const TShapeRec odd = testutil::Shape(9, 1, 1, 2, 2, 0, 1);
     EXPECT_EQ(HandleBoxesFor(&odd, nullptr, nullptr, v), THandleBoxes{});
     TTextRec offText = text;
     offText.Selected = 0;
@@ -156,7 +151,7 @@ TEST(Surface, RedrawsWipeWhatWasDrawnOnTheWindow)
     s.Resize(100, 60);
     s.RebuildGrid(4, true);
     TSchModel m;
-    m.ShapeList.push_back(Shape(2, 2, 2, 10, 10, 1, 1));
+    m.ShapeList.push_back(testutil::Shape(2, 2, 2, 10, 10, 1, 1));
     const TShapeRec* hit = &m.ShapeList.front();
     const TComposeResult r = s.FullRedraw(m, View(), hit);
     EXPECT_EQ(r.ShapeCount, 1);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include "tests/support/test_util.h"
 
 namespace {
 
@@ -48,12 +49,6 @@ struct Pic {
     }
 };
 
-TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0)
-{
-    TShapeRec s;
-    s.Kind = kind; s.X1 = x1; s.Y1 = y1; s.X2 = x2; s.Y2 = y2; s.Style = style;
-    return s;
-}
 
 void ExpectNear(const TRect& got, const TRect& want, int tol, const char* what)
 {
@@ -70,12 +65,12 @@ TEST(Geometry, CircleBoxFollowsFourTimesTheRadiusInY2)
     // Y2 = 4 is one unit: r = 8 at scale 8, box (cx-8, cy-8) .. (cx+8, cy+8); X2 is not read.
     for (int32_t x2 : {4, 0, 999}) {
         Pic p;
-        p.Draw(Shape(4, 5, 5, x2, 4, 1), 8);
+        p.Draw(testutil::Shape(4, 5, 5, x2, 4, 1), 8);
         ExpectNear(p.Box(kPen), {32, 32, 48, 48}, 1, "circle outline");
         EXPECT_EQ(p.c.Pixel(40, 40), kFill);
     }
     Pic neg;   // a negative size draws the same circle
-    neg.Draw(Shape(4, 5, 5, 0, -4, 0), 8);
+    neg.Draw(testutil::Shape(4, 5, 5, 0, -4, 0), 8);
     ExpectNear(neg.Box(kPen), {32, 32, 48, 48}, 1, "negative size");
 }
 
@@ -84,18 +79,18 @@ TEST(Geometry, QuarterArcBulgesClockwiseFromPointOneToPointTwo)
     // (0,0) -> (10,10): centre (0,10), bulging to the upper right; reversed: centre (10,0),
     // bulging to the lower left. Scale 4 with offsets 2 puts the points at 8 and 48.
     Pic a;
-    a.Draw(Shape(5, 0, 0, 10, 10), 4, 2, 2);
+    a.Draw(testutil::Shape(5, 0, 0, 10, 10), 4, 2, 2);
     EXPECT_TRUE(a.Any(33, 17, 39, 23, kPen));   // (8 + 40 cos 45, 48 - 40 sin 45)
     EXPECT_FALSE(a.Any(17, 33, 23, 39, kPen));
     EXPECT_TRUE(a.Any(6, 6, 10, 10, kPen));     // passes through both ends
     EXPECT_TRUE(a.Any(46, 46, 50, 50, kPen));
     Pic b;
-    b.Draw(Shape(5, 10, 10, 0, 0), 4, 2, 2);
+    b.Draw(testutil::Shape(5, 10, 10, 0, 0), 4, 2, 2);
     EXPECT_TRUE(b.Any(17, 33, 23, 39, kPen));
     EXPECT_FALSE(b.Any(33, 17, 39, 23, kPen));
     // Never filled, and only a quarter: the opposite side of the ellipse stays white.
     Pic f;
-    f.Draw(Shape(5, 0, 0, 10, 10, 1), 4, 12, 12);
+    f.Draw(testutil::Shape(5, 0, 0, 10, 10, 1), 4, 12, 12);
     EXPECT_EQ(f.Count(0, 0, 159, 159, kFill), 0);
     EXPECT_FALSE(f.Any(48, 88, 60, 130, kPen));
 }
@@ -106,7 +101,7 @@ TEST(Geometry, ArrowHeadsByType)
     // Filled area of the head at point 2: the notch at 2/3 takes a little, at 1/4 most of it.
     auto head = [](int32_t type, int* tail) {
         Pic p;
-        p.Draw(Shape(11, 2, 10, 30, 10, type * 256 + 1), 4);
+        p.Draw(testutil::Shape(11, 2, 10, 30, 10, type * 256 + 1), 4);
         EXPECT_TRUE(p.Any(103, 33, 107, 35, kFill) || p.Any(103, 33, 107, 35, kPen)) << type;
         EXPECT_TRUE(p.Any(103, 45, 107, 47, kFill) || p.Any(103, 45, 107, 47, kPen)) << type;
         *tail = p.Count(0, 30, 30, 50, kFill);
@@ -129,7 +124,7 @@ TEST(Geometry, ArrowHeadsByType)
         EXPECT_EQ(head(other, &dummy), area[1]) << other;
     // A hollow arrow: outline only.
     Pic h;
-    h.Draw(Shape(11, 2, 10, 30, 10, 0x100), 4);
+    h.Draw(testutil::Shape(11, 2, 10, 30, 10, 0x100), 4);
     EXPECT_EQ(h.Count(0, 0, 159, 159, kFill), 0);
     EXPECT_TRUE(h.Any(103, 33, 107, 35, kPen));
 }
@@ -138,14 +133,14 @@ TEST(Geometry, VerticalArrowBarbsSitOneHeadLengthBackAndOneAndAHalfUnitsAside)
 {
     // Pointing down at scale 4: point 2 at (80, 120); barbs 16 above the tip, 6 to each side.
     Pic p;
-    p.Draw(Shape(11, 20, 5, 20, 30, 0x101), 4);
+    p.Draw(testutil::Shape(11, 20, 5, 20, 30, 0x101), 4);
     EXPECT_EQ(p.Box(kFill).Bottom <= 120 && p.Box(kFill).Top >= 104, true);
     ExpectNear(p.Box(kPen), {74, 20, 86, 120}, 1, "down");
     EXPECT_TRUE(p.Any(73, 103, 75, 105, kPen));
     EXPECT_TRUE(p.Any(85, 103, 87, 105, kPen));
     // Coinciding points take the vertical construction with the head opening downward.
     Pic d;
-    d.Draw(Shape(11, 20, 20, 20, 20, 0x101), 4);
+    d.Draw(testutil::Shape(11, 20, 20, 20, 20, 0x101), 4);
     ExpectNear(d.Box(kPen), {74, 80, 86, 96}, 1, "point");
 }
 
@@ -153,16 +148,16 @@ TEST(Geometry, TriangleTipAndBase)
 {
     // Tip (10,10), base middle (10,30) at scale 4: base 20 units long, from x 0 to 20 at y 120.
     Pic p(160, 160);
-    p.Draw(Shape(6, 10, 10, 10, 30, 1), 4);
+    p.Draw(testutil::Shape(6, 10, 10, 10, 30, 1), 4);
     ExpectNear(p.Box(kPen), {0, 40, 80, 120}, 1, "vertical");
     EXPECT_EQ(p.c.Pixel(40, 100), kFill);
     // Slanted: tip (0,0), base middle (20,20): corners at (20,20) +- 14.1 along (-1,1).
     Pic s(200, 200);
-    s.Draw(Shape(6, 2, 2, 22, 22, 0), 4);
+    s.Draw(testutil::Shape(6, 2, 2, 22, 22, 0), 4);
     ExpectNear(s.Box(kPen), {8, 8, 128, 128}, 2, "slanted");
     // All three points the same: collapses to the tip.
     Pic c;
-    c.Draw(Shape(6, 5, 5, 5, 5, 1), 4);
+    c.Draw(testutil::Shape(6, 5, 5, 5, 5, 1), 4);
     EXPECT_LE(c.Count(0, 0, 159, 159, kPen) + c.Count(0, 0, 159, 159, kFill), 1);
 }
 
@@ -170,7 +165,7 @@ TEST(Geometry, SineCoversEveryColumnOnce)
 {
     // 0..20 units at scale 2: columns 0..40, first extreme at Y2, second mirrored about Y1.
     Pic p(60, 80);
-    p.Draw(Shape(12, 2, 20, 22, 10), 2);   // Y1 40 px, Y2 20 px, columns 4..44
+    p.Draw(testutil::Shape(12, 2, 20, 22, 10), 2);   // Y1 40 px, Y2 20 px, columns 4..44
     for (int x = 4; x <= 43; ++x)
         EXPECT_TRUE(p.Any(x, 0, x, 79, kPen)) << x;
     EXPECT_FALSE(p.Any(0, 0, 3, 79, kPen));
@@ -181,7 +176,7 @@ TEST(Geometry, SineCoversEveryColumnOnce)
     EXPECT_TRUE(p.Any(33, 60, 35, 60, kPen));
     // Equal X1 and X2: nothing, and no failure.
     Pic e(60, 80);
-    e.Draw(Shape(12, 5, 20, 5, 10), 2);
+    e.Draw(testutil::Shape(12, 5, 20, 5, 10), 2);
     EXPECT_EQ(e.image, NewBitmap(60, 80));
 }
 
@@ -190,21 +185,21 @@ TEST(Geometry, RecordsFromFilesSpanningBillionsOfPixelsDoNotHang)
     const auto t0 = std::chrono::steady_clock::now();
     Pic p(200, 100);
     // Sine over 10^9 pixels, crossing the view: drawn in the view only.
-    p.Draw(Shape(12, -100000000, 10, 150000000, 0), 4);
+    p.Draw(testutil::Shape(12, -100000000, 10, 150000000, 0), 4);
     EXPECT_TRUE(p.Any(0, 0, 199, 99, kPen));
     // Huge circle whose edge crosses the view; huge lines, rectangles, ellipses, arrows.
     Pic q(200, 100);
-    q.Draw(Shape(4, 25, 100000000 + 12, 0, 400000000, 0), 4);
+    q.Draw(testutil::Shape(4, 25, 100000000 + 12, 0, 400000000, 0), 4);
     EXPECT_TRUE(q.Any(90, 46, 110, 50, kPen));    // its top edge at y 48
     EXPECT_FALSE(q.Any(0, 0, 199, 44, kPen));
-    q.Draw(Shape(1, -500000000, 5, 500000000, 6, 0x30), 4);
-    q.Draw(Shape(2, -500000000, -500000000, 500000000, 500000000, 0x31), 4);
-    q.Draw(Shape(3, -500000000, -400000000, 500000000, 500000000, 0x21), 4);
-    q.Draw(Shape(11, -500000000, 20, 500000000, 20, 0x601), 4);
-    q.Draw(Shape(5, -500000000, -300000000, 500000000, 500000000, 0x21), 4);
+    q.Draw(testutil::Shape(1, -500000000, 5, 500000000, 6, 0x30), 4);
+    q.Draw(testutil::Shape(2, -500000000, -500000000, 500000000, 500000000, 0x31), 4);
+    q.Draw(testutil::Shape(3, -500000000, -400000000, 500000000, 500000000, 0x21), 4);
+    q.Draw(testutil::Shape(11, -500000000, 20, 500000000, 20, 0x601), 4);
+    q.Draw(testutil::Shape(5, -500000000, -300000000, 500000000, 500000000, 0x21), 4);
     EXPECT_EQ(q.c.Pixel(150, 60), kFill);          // inside the huge filled shapes
     Pic r(200, 100);
-    r.Draw(Shape(2, 10, 10, 500000000, 500000000, 0x01), 4);
+    r.Draw(testutil::Shape(2, 10, 10, 500000000, 500000000, 0x01), 4);
     EXPECT_EQ(r.Box(kPen).Left, 40);
     EXPECT_EQ(r.Box(kPen).Top, 40);
     EXPECT_EQ(r.c.Pixel(150, 80), kFill);
@@ -215,10 +210,10 @@ TEST(Geometry, PixelsBeyond32BitsSkipTheRecordOnly)
 {
     // 2^31 / 4 is the largest unit that fits at scale 4.
     TSchModel m;
-    m.ShapeList.push_back(Shape(1, 2, 2, 600000000, 2));           // 2.4e9 pixels: skipped
-    m.ShapeList.push_back(Shape(1, 2, 5, 20, 5));                  // drawn
-    m.ShapeList.push_back(Shape(4, 10, 10, 0, 2147483647));        // radius overflows: skipped
-    m.ShapeList.push_back(Shape(12, 0, 10, 30, -536870900));  // mirror of Y2 overflows: skipped
+    m.ShapeList.push_back(testutil::Shape(1, 2, 2, 600000000, 2));           // 2.4e9 pixels: skipped
+    m.ShapeList.push_back(testutil::Shape(1, 2, 5, 20, 5));                  // drawn
+    m.ShapeList.push_back(testutil::Shape(4, 10, 10, 0, 2147483647));        // radius overflows: skipped
+    m.ShapeList.push_back(testutil::Shape(12, 0, 10, 30, -536870900));  // mirror of Y2 overflows: skipped
     m.TextList.push_back({"far", 2147483000, 10, 0, 0});
     TRenderView v;
     Pic p;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include "tests/support/test_util.h"
 
 namespace {
 
@@ -46,12 +47,6 @@ struct Pic {
     }
 };
 
-TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0)
-{
-    TShapeRec s;
-    s.Kind = kind; s.X1 = x1; s.Y1 = y1; s.X2 = x2; s.Y2 = y2; s.Style = style;
-    return s;
-}
 
 } // namespace
 
@@ -61,18 +56,18 @@ TEST(DrawShape, HorizontalAndVerticalLineEndsFollowTheWidthField)
     struct Case { int32_t style; int last; };
     for (const Case k : {Case{0x00, 40}, Case{0x10, 39}}) {
         Pic p;
-        p.Draw(Shape(1, 10, 2, 3, 2, k.style), 4);
+        p.Draw(testutil::Shape(1, 10, 2, 3, 2, k.style), 4);
         EXPECT_EQ(p.Row(8, 11, 41), "." + std::string(static_cast<size_t>(k.last - 11), '#') +
                                         std::string(static_cast<size_t>(41 - k.last), '.'))
             << "style " << k.style;
     }
     Pic v;
-    v.Draw(Shape(1, 2, 10, 2, 3), 4);
+    v.Draw(testutil::Shape(1, 2, 10, 2, 3), 4);
     EXPECT_EQ(v.Box(kPen), (TRect{8, 12, 8, 40}));
     // A single point: drawn with w 0, nothing with w 1.
     Pic dot, none;
-    dot.Draw(Shape(1, 5, 5, 5, 5, 0x00), 2);
-    none.Draw(Shape(1, 5, 5, 5, 5, 0x10), 2);
+    dot.Draw(testutil::Shape(1, 5, 5, 5, 5, 0x00), 2);
+    none.Draw(testutil::Shape(1, 5, 5, 5, 5, 0x10), 2);
     EXPECT_EQ(dot.Count(kPen), 1);
     EXPECT_EQ(none.Count(kPen), 0);
 }
@@ -80,12 +75,12 @@ TEST(DrawShape, HorizontalAndVerticalLineEndsFollowTheWidthField)
 TEST(DrawShape, RectangleBoxIncludesBothCorners)
 {
     Pic p;
-    p.Draw(Shape(2, 5, 5, 2, 2, 1), 2);
+    p.Draw(testutil::Shape(2, 5, 5, 2, 2, 1), 2);
     EXPECT_EQ(p.Box(kPen), (TRect{4, 4, 10, 10}));
     EXPECT_EQ(p.c.Pixel(7, 7), kFill);
     EXPECT_EQ(p.c.Brush().Style, TBrushStyle::Solid);
     Pic hollow;
-    hollow.Draw(Shape(2, 5, 5, 2, 2, 0), 2);
+    hollow.Draw(testutil::Shape(2, 5, 5, 2, 2, 0), 2);
     EXPECT_EQ(hollow.c.Pixel(7, 7), clWhite);
 }
 
@@ -93,7 +88,7 @@ TEST(DrawShape, UnknownKindsAndNullDrawNothing)
 {
     for (int32_t kind : {0, 7, 8, 9, 10, 13, -1}) {
         Pic p;
-        p.Draw(Shape(kind, 1, 1, 10, 10, 0x11), 4);
+        p.Draw(testutil::Shape(kind, 1, 1, 10, 10, 0x11), 4);
         EXPECT_EQ(p.image, NewBitmap(120, 100)) << kind;
     }
     Pic p;
@@ -104,10 +99,10 @@ TEST(DrawShape, UnknownKindsAndNullDrawNothing)
 TEST(DrawCirc, CountsShapesAndComponentsAndDrawsSelectionOverFill)
 {
     TSchModel m;
-    m.ShapeList.push_back(Shape(2, 2, 2, 10, 10, 1));
+    m.ShapeList.push_back(testutil::Shape(2, 2, 2, 10, 10, 1));
     m.ShapeList.back().Selected = 1;
-    m.ShapeList.push_back(Shape(1, 0, 15, 20, 15));
-    m.ShapeList.push_back(Shape(2, 14, 2, 20, 8, 1));
+    m.ShapeList.push_back(testutil::Shape(1, 0, 15, 20, 15));
+    m.ShapeList.push_back(testutil::Shape(2, 14, 2, 20, 8, 1));
     for (int i = 0; i < 2; ++i) {
         TCompRec c;
         c.X = 5 + 5 * i;

@@ -22,22 +22,11 @@
 #include <QtTest/QTest>
 
 #include <unistd.h>
+#include "tests/support/modal.h"
 
 namespace {
 
-// Runs `act` on the first modal dialog that opens (polling the event loop).
-void WhenModal(std::function<void(QWidget*)> act)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            act(w);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
-}
+using testutil::WhenModal;
 
 void CancelDialog()
 {

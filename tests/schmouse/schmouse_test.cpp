@@ -23,21 +23,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
+#include "tests/support/modal.h"
 
 namespace {
 
-void WhenModal(std::function<void(QWidget*)> act)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            act(w);
-            return;
-        }
-        QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
-}
+using testutil::WhenModal;
 
 class SchMouseTest : public ::testing::Test {
 protected:

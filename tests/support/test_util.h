@@ -1,5 +1,8 @@
 #pragma once
 // Small helpers shared by the tests.
+#include "schematic/core/records.h"
+
+#include <initializer_list>
 #include <string>
 
 namespace testutil {
@@ -15,5 +18,12 @@ bool WriteFile(const std::string& path, const std::string& bytes);
 
 // Joins lines with CR LF after each, as the program writes text files.
 std::string CrLf(std::initializer_list<const char*> lines);
+
+// A shape record with the given fields.
+inline TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0,
+                       int32_t selected = 0)
+{
+    return TShapeRec{kind, x1, y1, x2, y2, style, selected};
+}
 
 } // namespace testutil
