@@ -6,48 +6,13 @@
 
 #include <chrono>
 #include "tests/support/test_util.h"
+#include "tests/render/shape_pic.h"
 
 namespace {
 
-constexpr TColor kPen = 0x112233;
-constexpr TColor kFill = 0x800000;
-
-struct Pic {
-    QImage image;
-    TImageCanvas c;
-    explicit Pic(int w = 160, int h = 160) : image(NewBitmap(w, h)), c(image) { c.SetPenColor(kPen); }
-    void Draw(const TShapeRec& s, int32_t scale, int64_t offX = 0, int64_t offY = 0)
-    {
-        DrawShape(c, &s, offX, offY, {scale, kFill, 1920});
-    }
-    bool Any(int x0, int y0, int x1, int y1, TColor col) const   // inclusive box
-    {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                if (c.Pixel(x, y) == col)
-                    return true;
-        return false;
-    }
-    int Count(int x0, int y0, int x1, int y1, TColor col) const
-    {
-        int n = 0;
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                n += c.Pixel(x, y) == col;
-        return n;
-    }
-    TRect Box(TColor col) const
-    {
-        TRect b{1 << 30, 1 << 30, -1, -1};
-        for (int y = 0; y < c.Height(); ++y)
-            for (int x = 0; x < c.Width(); ++x)
-                if (c.Pixel(x, y) == col) {
-                    b.Left = std::min(b.Left, x); b.Right = std::max(b.Right, x);
-                    b.Top = std::min(b.Top, y); b.Bottom = std::max(b.Bottom, y);
-                }
-        return b;
-    }
-};
+using testutil::kFill;
+using testutil::kPen;
+using testutil::Pic;
 
 
 void ExpectNear(const TRect& got, const TRect& want, int tol, const char* what)
@@ -91,7 +56,7 @@ TEST(Geometry, QuarterArcBulgesClockwiseFromPointOneToPointTwo)
     // Never filled, and only a quarter: the opposite side of the ellipse stays white.
     Pic f;
     f.Draw(testutil::Shape(5, 0, 0, 10, 10, 1), 4, 12, 12);
-    EXPECT_EQ(f.Count(0, 0, 159, 159, kFill), 0);
+    EXPECT_EQ(f.Count(kFill, 0, 0, 159, 159), 0);
     EXPECT_FALSE(f.Any(48, 88, 60, 130, kPen));
 }
 
@@ -104,8 +69,8 @@ TEST(Geometry, ArrowHeadsByType)
         p.Draw(testutil::Shape(11, 2, 10, 30, 10, type * 256 + 1), 4);
         EXPECT_TRUE(p.Any(103, 33, 107, 35, kFill) || p.Any(103, 33, 107, 35, kPen)) << type;
         EXPECT_TRUE(p.Any(103, 45, 107, 47, kFill) || p.Any(103, 45, 107, 47, kPen)) << type;
-        *tail = p.Count(0, 30, 30, 50, kFill);
-        return p.Count(90, 20, 130, 60, kFill);
+        *tail = p.Count(kFill, 0, 30, 30, 50);
+        return p.Count(kFill, 90, 20, 130, 60);
     };
     int tail[7] = {};
     const int area[7] = {0, head(1, &tail[1]), head(2, &tail[2]), head(3, &tail[3]),
@@ -125,7 +90,7 @@ TEST(Geometry, ArrowHeadsByType)
     // A hollow arrow: outline only.
     Pic h;
     h.Draw(testutil::Shape(11, 2, 10, 30, 10, 0x100), 4);
-    EXPECT_EQ(h.Count(0, 0, 159, 159, kFill), 0);
+    EXPECT_EQ(h.Count(kFill, 0, 0, 159, 159), 0);
     EXPECT_TRUE(h.Any(103, 33, 107, 35, kPen));
 }
 
@@ -158,7 +123,7 @@ TEST(Geometry, TriangleTipAndBase)
     // All three points the same: collapses to the tip.
     Pic c;
     c.Draw(testutil::Shape(6, 5, 5, 5, 5, 1), 4);
-    EXPECT_LE(c.Count(0, 0, 159, 159, kPen) + c.Count(0, 0, 159, 159, kFill), 1);
+    EXPECT_LE(c.Count(kPen, 0, 0, 159, 159) + c.Count(kFill, 0, 0, 159, 159), 1);
 }
 
 TEST(Geometry, SineCoversEveryColumnOnce)
@@ -220,5 +185,5 @@ TEST(Geometry, PixelsBeyond32BitsSkipTheRecordOnly)
     EXPECT_EQ(DrawCirc(p.c, m, v, nullptr).ShapeCount, 4);
     EXPECT_FALSE(p.Any(0, 0, 159, 7, v.LineColor));
     EXPECT_TRUE(p.Any(8, 20, 79, 20, v.LineColor));
-    EXPECT_EQ(p.Count(0, 0, 159, 159, v.LineColor), 73);
+    EXPECT_EQ(p.Count(v.LineColor, 0, 0, 159, 159), 73);
 }

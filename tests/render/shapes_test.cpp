@@ -4,48 +4,13 @@
 
 #include <string>
 #include "tests/support/test_util.h"
+#include "tests/render/shape_pic.h"
 
 namespace {
 
-constexpr TColor kPen = 0x112233;
-constexpr TColor kFill = 0x800000;
-
-struct Pic {
-    QImage image;
-    TImageCanvas c;
-    explicit Pic(int w = 120, int h = 100) : image(NewBitmap(w, h)), c(image) { c.SetPenColor(kPen); }
-    void Draw(const TShapeRec& s, int32_t scale, int64_t offX = 0, int64_t offY = 0)
-    {
-        DrawShape(c, &s, offX, offY, {scale, kFill, 1920});
-    }
-    std::string Row(int y, int from, int to) const
-    {
-        std::string r;
-        for (int x = from; x <= to; ++x)
-            r += c.Pixel(x, y) == kPen ? '#' : c.Pixel(x, y) == clWhite ? '.' : 'o';
-        return r;
-    }
-    // Bounding box of the pixels in a colour; Right/Bottom inclusive here.
-    TRect Box(TColor col) const
-    {
-        TRect b{1 << 30, 1 << 30, -1, -1};
-        for (int y = 0; y < c.Height(); ++y)
-            for (int x = 0; x < c.Width(); ++x)
-                if (c.Pixel(x, y) == col) {
-                    b.Left = std::min(b.Left, x); b.Right = std::max(b.Right, x);
-                    b.Top = std::min(b.Top, y); b.Bottom = std::max(b.Bottom, y);
-                }
-        return b;
-    }
-    int Count(TColor col) const
-    {
-        int n = 0;
-        for (int y = 0; y < c.Height(); ++y)
-            for (int x = 0; x < c.Width(); ++x)
-                n += c.Pixel(x, y) == col;
-        return n;
-    }
-};
+using testutil::kFill;
+using testutil::kPen;
+using testutil::Pic;
 
 
 } // namespace
@@ -55,17 +20,17 @@ TEST(DrawShape, HorizontalAndVerticalLineEndsFollowTheWidthField)
     // From X 10 to X 3 at scale 4: pixels 12..40 with w 0, 12..39 with w 1.
     struct Case { int32_t style; int last; };
     for (const Case k : {Case{0x00, 40}, Case{0x10, 39}}) {
-        Pic p;
+        Pic p(120, 100);
         p.Draw(testutil::Shape(1, 10, 2, 3, 2, k.style), 4);
         EXPECT_EQ(p.Row(8, 11, 41), "." + std::string(static_cast<size_t>(k.last - 11), '#') +
                                         std::string(static_cast<size_t>(41 - k.last), '.'))
             << "style " << k.style;
     }
-    Pic v;
+    Pic v(120, 100);
     v.Draw(testutil::Shape(1, 2, 10, 2, 3), 4);
     EXPECT_EQ(v.Box(kPen), (TRect{8, 12, 8, 40}));
     // A single point: drawn with w 0, nothing with w 1.
-    Pic dot, none;
+    Pic dot(120, 100), none(120, 100);
     dot.Draw(testutil::Shape(1, 5, 5, 5, 5, 0x00), 2);
     none.Draw(testutil::Shape(1, 5, 5, 5, 5, 0x10), 2);
     EXPECT_EQ(dot.Count(kPen), 1);
@@ -74,12 +39,12 @@ TEST(DrawShape, HorizontalAndVerticalLineEndsFollowTheWidthField)
 
 TEST(DrawShape, RectangleBoxIncludesBothCorners)
 {
-    Pic p;
+    Pic p(120, 100);
     p.Draw(testutil::Shape(2, 5, 5, 2, 2, 1), 2);
     EXPECT_EQ(p.Box(kPen), (TRect{4, 4, 10, 10}));
     EXPECT_EQ(p.c.Pixel(7, 7), kFill);
     EXPECT_EQ(p.c.Brush().Style, TBrushStyle::Solid);
-    Pic hollow;
+    Pic hollow(120, 100);
     hollow.Draw(testutil::Shape(2, 5, 5, 2, 2, 0), 2);
     EXPECT_EQ(hollow.c.Pixel(7, 7), clWhite);
 }
@@ -87,11 +52,11 @@ TEST(DrawShape, RectangleBoxIncludesBothCorners)
 TEST(DrawShape, UnknownKindsAndNullDrawNothing)
 {
     for (int32_t kind : {0, 7, 8, 9, 10, 13, -1}) {
-        Pic p;
+        Pic p(120, 100);
         p.Draw(testutil::Shape(kind, 1, 1, 10, 10, 0x11), 4);
         EXPECT_EQ(p.image, NewBitmap(120, 100)) << kind;
     }
-    Pic p;
+    Pic p(120, 100);
     DrawShape(p.c, nullptr, 0, 0, {4, kFill, 1920});
     EXPECT_EQ(p.image, NewBitmap(120, 100));
 }
@@ -115,7 +80,7 @@ TEST(DrawCirc, CountsShapesAndComponentsAndDrawsSelectionOverFill)
     v.LineColor = 0x00AA00;
     v.SelColor = clRed;
     v.FillColor = kFill;
-    Pic p;
+    Pic p(120, 100);
     const TComposeResult r = DrawCirc(p.c, m, v, nullptr);
     EXPECT_EQ(r.ShapeCount, 5);
     EXPECT_EQ(ShapeCountText(r.ShapeCount), " Shape Count:  5");
@@ -125,6 +90,6 @@ TEST(DrawCirc, CountsShapesAndComponentsAndDrawsSelectionOverFill)
     EXPECT_EQ(p.c.Pixel(64, 20), kFill);
 
     TSchModel empty;
-    Pic e;
+    Pic e(120, 100);
     EXPECT_EQ(ShapeCountText(DrawCirc(e.c, empty, v, nullptr).ShapeCount), " Shape Count:  0");
 }
