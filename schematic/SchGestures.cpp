@@ -8,6 +8,7 @@
 
 #include "schematic/core/hittest.h"
 #include "schematic/core/numconv.h"
+#include "schematic/core/sch_menus.h"
 
 namespace {
 
@@ -394,12 +395,7 @@ void TSchGestures::UnSelectALL()
     Host.HitShape() = nullptr;
     Host.HitComp() = nullptr;
     Host.HitText() = nullptr;
-    for (TShapeRec& s : m.ShapeList)
-        s.Selected = 0;
-    for (TCompRec& c : m.CompList)
-        c.Selected = 0;
-    for (TTextRec& t : m.TextList)
-        t.Selected = 0;
+    SelectNone(m);
     Host.FullRedraw();
 }
 

@@ -923,11 +923,7 @@ void TSchWin::mnPasteTextClick()
     if (!mime || !mime->hasText())
         return;
     const std::string text = ToCp1252(mime->text());
-    if (!Model.Empty()) {
-        SelectNone(Model);
-        ClearHits();
-        FullRedraw();
-    }
+    Gestures->Machine.UnSelectALL();
     ClearHits();
     const TLines lines = TLines::FromText(text);
     // One undo state before the first item goes in, as every other change stores one.
