@@ -30,8 +30,8 @@ std::string TempFolder()
 } // namespace
 
 // One store of the whole drawing into the ring, plus its append to the autosave file.
-// A 100,000-shape state is 700,000 lines, so every append closes its file off and the
-// next state starts a new one; the old file is removed outside the timing.
+// The file is removed after each store, outside the timing, so every store writes a new
+// file of one state (a 100,000-shape state is 700,000 lines).
 static void BM_StoreUndoWithAutosave(benchmark::State& state)
 {
     const TSchModel m = benchutil::MakeDrawing(static_cast<int>(state.range(0)), 0, 0);

@@ -217,7 +217,9 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
     known_ = ::stat(name_.c_str(), &after) == 0;
     size_ = known_ ? static_cast<uint64_t>(after.st_size) : 0;
     lines_ = total;
-    if (total >= RolloverLines)
+    // Only a state added to a file that was there already can close it off: a new file
+    // takes the next state too, however long its first one was.
+    if (existed && total >= RolloverLines)
         MakeName(nextFolder);
     return {};
 }

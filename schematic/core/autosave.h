@@ -1,7 +1,7 @@
 #pragma once
 // The autosave file of one schematic window: every stored undo state is appended to it,
-// oldest first, each starting with its own header line. Once a file holds 300001 lines or
-// more, the next state starts a new file.
+// oldest first, each starting with its own header line. Once a state appended to an
+// existing file leaves it with 300001 lines or more, the next state starts a new file.
 #include "schematic/core/lines.h"
 
 #include <cstdint>
@@ -40,8 +40,8 @@ public:
     // Appends the slot (nothing for fewer than 3 lines). The bytes left are those of reading
     // the file as lines, adding the slot and writing it back, but a file this object wrote
     // itself is only appended to. On a failure the file keeps its old content and the
-    // result carries a short note. After a file reaches the rollover count a new name is
-    // made in nextFolder.
+    // result carries a short note. After an append to an existing file reaches the rollover
+    // count a new name is made in nextFolder.
     struct TResult {
         bool Ok = true;
         std::string Note;

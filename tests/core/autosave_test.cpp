@@ -125,6 +125,27 @@ TEST(AutoSave, RolloverAfterThreeHundredThousandAndOneLines)
     EXPECT_EQ(testutil::ReadFile(f.FileName()), Snapshot("c").Text());
 }
 
+// A first state that alone passes the count starts its file; the file is closed off only
+// after the state appended to it.
+TEST(AutoSave, LongFirstStateKeepsItsFileForOneMore)
+{
+    QTemporaryDir dir;
+    FixedClock clock;
+    TAutoSaveFile f(clock.Fn());
+    f.MakeName(Folder(dir));
+    const std::string first = f.FileName();
+    TLines big;
+    big.Append("SCHEMATIC");
+    for (std::size_t i = 1; i < TAutoSaveFile::RolloverLines; ++i)
+        big.Append("<SHAPE>");
+    clock.t.Minute = 58;
+    ASSERT_TRUE(f.Append(big, Folder(dir)).Ok);
+    EXPECT_EQ(f.FileName(), first);
+    ASSERT_TRUE(f.Append(Snapshot("a"), Folder(dir)).Ok);
+    EXPECT_TRUE(testutil::ReadFile(first) == big.Text() + Snapshot("a").Text());   // no diff of 300000 lines
+    EXPECT_EQ(f.FileName(), Folder(dir) + "/Sch20260304055807.sch");
+}
+
 TEST(AutoSave, FailureIsReportedAndLeavesTheFileAlone)
 {
     // Root may write into folders without write permission; /proc refuses everyone.
