@@ -443,15 +443,15 @@ void TSchWin::WMMDIActivate()
 
 void TSchWin::WMMouseWheel(int delta)
 {
-    // A touchpad sends many small deltas: only whole notches move the bar.
+    // A touchpad sends many small deltas: they add up to a notch before the bar moves. One
+    // message moves it one step at most, however large its delta.
     wheelAccum_ += delta;
-    while (wheelAccum_ >= 120) {
+    if (wheelAccum_ >= 120) {
         VScrollBar->setValue(VScrollBar->value() - 5);
-        wheelAccum_ -= 120;
-    }
-    while (wheelAccum_ <= -120) {
+        wheelAccum_ = 0;
+    } else if (wheelAccum_ <= -120) {
         VScrollBar->setValue(VScrollBar->value() + 5);
-        wheelAccum_ += 120;
+        wheelAccum_ = 0;
     }
     KeyInEdit->setFocus();
 }

@@ -156,7 +156,8 @@ public:
     void FormClose() override;
     void FormResize();
     void FormDblClick();
-    // Wheel delta in eighths of a degree (120 per notch); whole notches move the bar by 5.
+    // Wheel delta in eighths of a degree (120 per notch); a notch moves the bar by 5, one
+    // step per message at most.
     void WMMouseWheel(int delta);
     void ScrollBarChange();
     void ScrollBarScroll();

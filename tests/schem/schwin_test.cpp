@@ -156,6 +156,24 @@ TEST_F(SchWinTest, WheelMovesWholeNotchesWithinTheRange)
     win->VScrollBar->setValue(998);
     win->WMMouseWheel(-120);
     EXPECT_EQ(win->VScrollBar->value(), 1000);
+
+    // One message is one step, whatever the size of its delta.
+    struct Case {
+        int start;
+        std::vector<int> deltas;
+        int end;
+    };
+    const Case cases[] = {
+        {500, {120}, 495},      {500, {240}, 495},         {500, {-360}, 505},
+        {500, {240, 60}, 495},  {500, {-240, -120}, 510},  {500, {60, 60}, 495},
+    };
+    for (const Case& c : cases) {
+        TSchWin* w = NewWindow();
+        w->VScrollBar->setValue(c.start);
+        for (int d : c.deltas)
+            w->WMMouseWheel(d);
+        EXPECT_EQ(w->VScrollBar->value(), c.end) << c.deltas.front() << " x" << c.deltas.size();
+    }
 }
 
 TEST_F(SchWinTest, EditAndModifyMenusFollowTheDrawing)
