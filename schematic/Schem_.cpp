@@ -553,8 +553,14 @@ bool TSchWin::FormCloseQuery()
                                   TMsgDlgType::mtConfirmation, mbYesNoCancel, this);
     if (!self)
         return false;
-    if (answer == mrYes)
+    if (answer == mrYes) {
+        // An empty drawing has nothing to save: the save says so and the window closes.
+        if (Model.Empty()) {
+            SaveSchem();
+            return true;
+        }
         return SaveSchem();   // a cancelled dialog or a failed write keeps the window and the work
+    }
     return answer == mrNo;
 }
 

@@ -354,6 +354,16 @@ TEST_F(SchWinTest, CloseQuestion)
     CancelDialog();
     EXPECT_FALSE(frame->FormCloseQuery());
     EXPECT_EQ(unnamed->Model.ShapeList.size(), 1u);
+
+    // Everything deleted: Yes finds nothing to save, says so, and the window closes.
+    TSchWin* emptied = NewWindow();
+    AddLine(emptied, 0);
+    emptied->Model.ShapeList.front().Selected = 1;
+    emptied->mnDeleteClick();
+    messages.clear();
+    EXPECT_TRUE(emptied->close());
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "There are NO components in Circuit, nothing to Save!");
 }
 
 TEST_F(SchWinTest, SaveWritesTheStoredStateAndReopens)
