@@ -75,6 +75,8 @@ TCharWin::TCharWin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTit
 
     BotPanel = new QWidget(this);
     BotPanel->setGeometry(0, 402 - 33, 510, 33);
+    // A click on the panel or its labels is not a click on the dialog's surface.
+    BotPanel->setAttribute(Qt::WA_NoMousePropagation);
     SymCheckBox = new QCheckBox(QStringLiteral("Symbols"), BotPanel);
     SymCheckBox->setGeometry(8, 7, 80, 20);
     connect(SymCheckBox, &QCheckBox::toggled, this, [this] { SymCheckBoxClick(); });

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include "app/CharWin_.h"
 #include "app/SizeDlg_.h"
@@ -191,6 +192,16 @@ TEST(CharWin, TableHighlightAndInsert)
     w.FormClick();
     EXPECT_EQ(w.StrEdit->text(), "xAAy");
     EXPECT_EQ(w.StrEdit->cursorPosition(), 3);
+    // Only a click on the dialog's own surface inserts: not one on the bottom panel or its
+    // labels.
+    w.StrEdit->setText("xy");
+    w.StrEdit->setCursorPosition(1);
+    QTest::mouseClick(w.BotPanel, Qt::LeftButton, {}, QPoint(340, 16));
+    QTest::mouseClick(w.FontLabel, Qt::LeftButton, {}, QPoint(4, 4));
+    QTest::mouseClick(w.LabelAng, Qt::LeftButton, {}, QPoint(4, 4));
+    EXPECT_EQ(w.StrEdit->text(), "xy");
+    QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(40, 80));
+    EXPECT_EQ(w.StrEdit->text(), "xAy");
     // Outside the table the last character stays chosen.
     w.FormMouseMove(600, 500);
     EXPECT_EQ(w.CurChar, 65);
