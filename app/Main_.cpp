@@ -995,13 +995,20 @@ static QString UpperAscii(const QString& s)
     return u;
 }
 
+static QString OpenKey(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/')) + 1;
+    return path.left(slash) + UpperAscii(path.mid(slash));
+}
+
 void TMainWin::OpenFile(const QString& name)
 {
-    // 1-2: already open (names compared with ASCII letters upper-cased).
+    // 1-2: already open. The folder must match exactly (folders differing in case are
+    // different folders here); the file name matches with ASCII letters upper-cased.
     bool found = false;
-    const QString key = UpperAscii(name);
+    const QString key = OpenKey(name);
     for (TChildWin* c : Children()) {
-        if (c->Kind() != TChildWin::TKind::Sch || UpperAscii(c->FileName) != key)
+        if (c->Kind() != TChildWin::TKind::Sch || OpenKey(c->FileName) != key)
             continue;
         if (c->isMinimized())
             c->showNormal();
@@ -1103,10 +1110,25 @@ void TMainWin::mnExitClick()
 
 void TMainWin::mnNextPrevWinClick(int tag)
 {
-    if (tag == 1)
-        MdiClient->activatePreviousSubWindow();
-    else if (tag == 2)
-        MdiClient->activateNextSubWindow();
+    // The MDI walk over the stacking order (topmost first): Tag 1 brings up the bottom
+    // window; Tag 2 activates the window under the active one and sends the active one
+    // to the bottom.
+    TChildWin* cur = ActiveChild();
+    const QList<TChildWin*> kids = Children();
+    const qsizetype n = kids.size();
+    const qsizetype i = kids.indexOf(cur);
+    if (!cur || i < 0 || n < 2)
+        return;
+    if (tag == 1) {
+        TChildWin* w = kids.back() != cur ? kids.back() : kids[n - 2];
+        MdiClient->setActiveSubWindow(w);
+        w->raise();
+    } else if (tag == 2) {
+        TChildWin* w = kids[(i + 1) % n];
+        MdiClient->setActiveSubWindow(w);
+        w->raise();
+        cur->lower();
+    }
 }
 
 void TMainWin::TileChildren(bool horizontal)

@@ -13,6 +13,7 @@
 #include "app/ColorDlg_.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "app/Main_.h"
@@ -200,7 +201,9 @@ TEST_F(FrameTest, OpenFileCases)
         int WantMessages;
     } cases[] = {
         {"into an empty frame", false, "", "", false, 1, {" Circuit.sch "}, 0},
-        {"already open, other case", true, "/SOME/WHERE/circuit.SCH", "", false, 1, {"Schematic:"}, 1},
+        {"already open, name in other case", true, "/some/where/circuit.SCH", "", false, 1, {"Schematic:"}, 1},
+        {"same name, folder in other case", true, "/SOME/WHERE/Circuit.sch", "", false, 2,
+         {"Schematic:", " Circuit.sch "}, 0},
         {"lone untouched new window replaced", true, "", "", false, 1, {" Circuit.sch "}, 0},
         {"modified new window kept", true, "", " Modified", false, 2, {"Schematic:", " Circuit.sch "}, 0},
         {"failing load leaves nothing", false, "", "", true, 0, {}, 0},
@@ -268,6 +271,36 @@ TEST_F(FrameTest, TabsFollowTheirWindows)
     EXPECT_EQ(Frame->ActiveChild(), a);
     Frame->RemoveChildTab(nullptr);  // no such tab: nothing
     EXPECT_EQ(Frame->TabChild->count(), 2);
+}
+
+TEST_F(FrameTest, NextAndPreviousWindowWalkTheStackingOrder)
+{
+    // Created a, b, c: c is on top, then b, then a. "Next" (Tag 1) brings up the bottom
+    // window each time; "Previous" (Tag 2) takes the one below and sends the top one down.
+    struct Case {
+        QAction* TMainWin::*Item;
+        const char* Want;  // the active window after each of three steps
+    } cases[] = {
+        {&TMainWin::mnNextWin, "abc"},
+        {&TMainWin::mnPrevWin, "bac"},
+    };
+    for (const auto& c : cases) {
+        MakeFrame();
+        std::map<TChildWin*, char> names;
+        names[AddChild(TChildWin::TKind::Sch)] = 'a';
+        names[AddChild(TChildWin::TKind::Sch)] = 'b';
+        names[AddChild(TChildWin::TKind::Comp)] = 'c';
+        std::string got;
+        for (int step = 0; step < 3; ++step) {
+            (Frame.get()->*c.Item)->trigger();
+            Pump();
+            got += names[Frame->ActiveChild()];
+            EXPECT_EQ(Frame->Children().front(), Frame->ActiveChild());
+        }
+        EXPECT_EQ(got, c.Want) << (Frame.get()->*c.Item)->text().toStdString();
+        Frame.reset();
+        Pump();
+    }
 }
 
 TEST_F(FrameTest, CloseAllKeepsOnlyTheOneThatRefuses)
