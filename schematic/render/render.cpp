@@ -24,9 +24,19 @@ inline std::optional<int64_t> RoundPix(double v)
     return static_cast<int64_t>(std::nearbyint(v));
 }
 
+// The fields above the fill are (Style div 2^k) and 15, division truncating toward zero:
+// for a negative Style from a file that differs from shifting the bits out.
+inline int32_t StyleField(int32_t style, int32_t divisor) { return (style / divisor) & 15; }
+inline int32_t PenWidthOf(int32_t style) { return StyleField(style, 16); }
+inline int32_t ArrowTypeOf(int32_t style)
+{
+    const int32_t t = StyleField(style, 256);
+    return (t >= 1 && t <= 6) ? t : 1;
+}
+
 TPenStyle PenStyleFor(int32_t style)
 {
-    switch (style::LineStyle(style)) {
+    switch (StyleField(style, 4096)) {
     case 2: return TPenStyle::Dash;
     case 3: return TPenStyle::DashDot;
     case 4: return TPenStyle::DashDotDot;
@@ -175,7 +185,7 @@ void DrawArrowLine(TCanvas& c, const TShapeRec& s, const TShapeParams& p, int64_
     DrawLineShape(c, sx1, sy1, sx2, sy2, w);
     if (style::Filled(s.Style))
         c.SetBrushColor(p.FillColor);
-    const int32_t type = style::ArrowType(s.Style);
+    const int32_t type = ArrowTypeOf(s.Style);
     const double len = 4.0 * p.Scale;
     const bool notched = !(type == 1 || type == 4);
     const double k = (type == 2 || type == 5) ? 2.0 / 3.0 : (type == 3 || type == 6) ? 0.25 : 0.0;
@@ -246,7 +256,7 @@ void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t of
     const TShapeRec& s = *shape;
     canvas.SetBrushStyle(TBrushStyle::Clear);
     canvas.SetPenStyle(PenStyleFor(s.Style));
-    const int32_t w = style::PenWidthField(s.Style);
+    const int32_t w = PenWidthOf(s.Style);
     canvas.SetPenWidth(1);
     if (w > 1)
         canvas.SetPenWidth(w);

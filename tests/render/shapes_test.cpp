@@ -93,3 +93,19 @@ TEST(DrawCirc, CountsShapesAndComponentsAndDrawsSelectionOverFill)
     Pic e(120, 100);
     EXPECT_EQ(ShapeCountText(DrawCirc(e.c, empty, v, nullptr).ShapeCount), " Shape Count:  0");
 }
+
+TEST(DrawShape, NegativeStyleFieldsAreReadByTruncatingDivision)
+{
+    // A Style from a file may be negative: each field above the fill is (Style div 2^k) and
+    // 15, which is not the same as its bits. Each case draws exactly like its positive twin.
+    struct Case { int32_t kind; int32_t style; int32_t same; };
+    for (const Case k : {Case{1, -1, 0x000F},        // width 0 (bits would say 15)
+                         Case{1, -209, 0x003F},      // width 3 (bits: 2)
+                         Case{1, -57345, 0x200F},    // dashed, width 0 (bits: solid, 15)
+                         Case{11, -3073, 0x040F}}) { // two plain heads, width 0 (bits: type 3, 15)
+        Pic neg(160, 80), pos(160, 80);
+        neg.Draw(testutil::Shape(k.kind, 2, 10, 30, 10, k.style), 4);
+        pos.Draw(testutil::Shape(k.kind, 2, 10, 30, 10, k.same), 4);
+        EXPECT_EQ(neg.image, pos.image) << k.style;
+    }
+}
