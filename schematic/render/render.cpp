@@ -161,15 +161,17 @@ void DrawHead(TCanvas& c, int64_t tx, int64_t ty, double d, double len, double k
     }
 }
 
-// Vertical shaft: barbs exactly L back along the shaft and 1.5 * Scale to each side.
+// Vertical shaft: barbs exactly L back along the shaft and 1.5 * Scale to each side; each
+// barb's x is rounded as a whole (at scale 1 the half pixel goes to the even neighbour).
 void DrawVerticalHead(TCanvas& c, int64_t tx, int64_t ty, int64_t back, int32_t scale, double k, bool notched)
 {
-    const auto side = RoundPix(1.5 * scale);
+    const auto left = RoundPix(static_cast<double>(tx) - 1.5 * scale);
+    const auto right = RoundPix(static_cast<double>(tx) + 1.5 * scale);
     const auto ny = RoundPix(static_cast<double>(ty) + k * static_cast<double>(back));
     const int64_t by = ty + back;
-    if (!side || !ny || !Fits(by) || !Fits(tx - *side) || !Fits(tx + *side))
+    if (!left || !right || !ny || !Fits(by))
         return;
-    const TPoint b1{I32(tx - *side), I32(by)}, b2{I32(tx + *side), I32(by)};
+    const TPoint b1{I32(*left), I32(by)}, b2{I32(*right), I32(by)};
     if (notched) {
         const TPoint pts[4] = {{I32(tx), I32(ty)}, b1, {I32(tx), I32(*ny)}, b2};
         c.Polygon(pts, 4);

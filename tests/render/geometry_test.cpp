@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <vector>
 #include "tests/support/test_util.h"
 #include "tests/render/shape_pic.h"
 
@@ -186,4 +187,44 @@ TEST(Geometry, PixelsBeyond32BitsSkipTheRecordOnly)
     EXPECT_FALSE(p.Any(0, 0, 159, 7, v.LineColor));
     EXPECT_TRUE(p.Any(8, 20, 79, 20, v.LineColor));
     EXPECT_EQ(p.Count(v.LineColor, 0, 0, 159, 159), 73);
+}
+
+namespace {
+// Keeps the polygons the renderer hands to the platform, to check their exact corners.
+class TPolygonLog final : public TCanvas {
+public:
+    std::vector<std::vector<TPoint>> Polygons;
+    int Width() const override { return 400; }
+    int Height() const override { return 400; }
+    void LineTo(int32_t x, int32_t y) override { pos_ = {x, y}; }
+    void Rectangle(int32_t, int32_t, int32_t, int32_t) override {}
+    void Ellipse(int32_t, int32_t, int32_t, int32_t) override {}
+    void Arc(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
+    void Polygon(const TPoint* pts, int count) override { Polygons.emplace_back(pts, pts + count); }
+    void FillRect(const TRect&) override {}
+    void TextOut(int32_t, int32_t, std::string_view) override {}
+    void Draw(int32_t, int32_t, const QImage&) override {}
+    void CopyRect(const TRect&, const QImage&, const TRect&) override {}
+};
+} // namespace
+
+TEST(Geometry, VerticalArrowBarbsAreRoundedAsWholeCoordinates)
+{
+    // At scale 1 (a component in the small view) the barbs lie 1.5 pixels aside: x - 1.5 and
+    // x + 1.5 are each rounded half to even, so an odd x gets the narrower head.
+    struct Case { int32_t x; int32_t scale; int32_t style; std::vector<std::vector<TPoint>> want; };
+    const Case cases[] = {
+        {11, 1, 0x101, {{{11, 30}, {10, 26}, {12, 26}}}},
+        {10, 1, 0x101, {{{10, 30}, {8, 26}, {12, 26}}}},
+        {13, 1, 0x101, {{{13, 30}, {12, 26}, {14, 26}}}},
+        {11, 2, 0x101, {{{22, 60}, {19, 52}, {25, 52}}}},
+        // Both heads, notched at 2/3: the head at point 1 opens the other way.
+        {11, 1, 0x501, {{{11, 30}, {10, 26}, {11, 27}, {12, 26}}, {{11, 5}, {10, 9}, {11, 8}, {12, 9}}}},
+    };
+    for (const Case& k : cases) {
+        TPolygonLog log;
+        const TShapeRec arrow = testutil::Shape(11, k.x, 5, k.x, 30, k.style);
+        DrawShape(log, &arrow, 0, 0, {k.scale, kFill, 1920});
+        EXPECT_EQ(log.Polygons, k.want) << k.x << " at " << k.scale << " style " << k.style;
+    }
 }
