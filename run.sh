@@ -7,6 +7,5 @@ if [ ! -x "$here/build/bin/Ostrin" ]; then
   echo "Ostrin has no window yet; the build finished."
   exit 0
 fi
-args=()
-if [ $# -gt 0 ]; then args+=("$(realpath -m -- "$1")"); fi
-exec "$here/build/bin/Ostrin" "${args[@]}"
+# The argument goes as typed: the program makes it absolute against this folder itself.
+exec "$here/build/bin/Ostrin" "$@"
