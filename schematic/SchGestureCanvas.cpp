@@ -97,9 +97,15 @@ int32_t TCanvasGestureHost::TextReach(const TTextRec& t, int32_t scale)
     const auto key = std::make_pair(font::IsSymbol(t.Font), f.Size);
     auto it = fontBounds_.find(key);
     if (it == fontBounds_.end()) {
+        // The font's own maximum is not a bound: some glyphs and the tab reach further. The
+        // widest byte as measured, plus one for the rounding of each advance, is.
         const QFontMetrics fm(MakeQFont(f));
-        it = fontBounds_.emplace(key, std::make_pair(std::max(fm.maxWidth(), fm.horizontalAdvance(QChar(0x2014))),
-                                                     fm.ascent() + fm.descent())).first;
+        int32_t widest = fm.maxWidth();
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            widest = std::max(widest, static_cast<int32_t>(fm.horizontalAdvance(FontText(f, std::string_view(&c, 1)))));
+        }
+        it = fontBounds_.emplace(key, std::make_pair(widest + 1, fm.ascent() + fm.descent())).first;
     }
     const int64_t w = static_cast<int64_t>(it->second.first) * static_cast<int64_t>(t.Text.size());
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(w, it->second.second) + 1,

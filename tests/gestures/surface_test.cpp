@@ -93,26 +93,39 @@ TEST(GestureSurface, OutlinesRestoreThePictureBitForBit)
 
 TEST(GestureSurface, TextIsHitInsideItsMeasuredBox)
 {
-    SurfaceHost h;
-    TTextRec t;
-    t.Text = "Hello world";
-    t.Font = font::Make(false, 3, 0);
-    t.X = 100;
-    t.Y = 100;
-    h.model.TextList.push_back(t);
-    TSchGestures g(h);
-    const TSize px = FreeTextExtent(t, 4);
-    ASSERT_GT(px.Width, 40);
-    ASSERT_GT(px.Height, 10);
-    // The last world unit inside the box, and the first beyond it.
-    const int32_t lastX = static_cast<int32_t>((100 + px.Width * 10 / 4 + 1 - 1) / 10);
-    g.FormMouseDown(TMouseBtn::Left, {}, lastX * 4 + 1, 12 * 4);
-    EXPECT_EQ(h.hitText, &h.model.TextList.front());
-    g.FormMouseUp(TMouseBtn::Left, {}, lastX * 4 + 1, 12 * 4);
-    const int32_t beyond = static_cast<int32_t>((100 + px.Width * 10 / 4 + 1 + 9) / 10);
-    g.FormMouseDown(TMouseBtn::Left, {}, beyond * 4 + 1, 12 * 4);
-    EXPECT_EQ(h.hitText, nullptr);
-    EXPECT_EQ(g.MouseState, 4);
+    // Tabs and some symbol glyphs reach further than the font's stated widest character.
+    const struct {
+        const char* text;
+        bool symbol;
+        int32_t step;
+    } cases[] = {
+        {"Hello world", false, 3},
+        {"\t\t\t\t", false, 3},
+        {"\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB\xAB", true, 15},
+    };
+    for (const auto& c : cases) {
+        SurfaceHost h;
+        TTextRec t;
+        t.Text = c.text;
+        t.Font = font::Make(c.symbol, c.step, 0);
+        t.X = 100;
+        t.Y = 100;
+        h.model.TextList.push_back(t);
+        TSchGestures g(h);
+        const TSize px = FreeTextExtent(t, 4);
+        ASSERT_GT(px.Width, 40) << c.text;
+        ASSERT_GT(px.Height, 10) << c.text;
+        // The last world unit inside the box, and the first beyond it.
+        const int32_t lastX = static_cast<int32_t>((100 + px.Width * 10 / 4 + 1 - 1) / 10);
+        g.FormMouseDown(TMouseBtn::Left, {}, lastX * 4 + 1, 12 * 4);
+        EXPECT_EQ(h.hitText, &h.model.TextList.front()) << c.text;
+        g.FormMouseUp(TMouseBtn::Left, {}, lastX * 4 + 1, 12 * 4);
+        const int32_t beyond = static_cast<int32_t>((100 + px.Width * 10 / 4 + 1 + 9) / 10);
+        g.FormMouseDown(TMouseBtn::Left, {}, beyond * 4 + 1, 12 * 4);
+        EXPECT_EQ(h.hitText, nullptr) << c.text;
+        EXPECT_EQ(g.MouseState, 4) << c.text;
+        g.FormMouseUp(TMouseBtn::Left, {}, beyond * 4 + 1, 12 * 4);
+    }
 }
 
 } // namespace
