@@ -965,7 +965,7 @@ void TMainWin::mnOpenClick()
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog->setDirectory(SchemFolder);
     OpenDialog->setDefaultSuffix(QStringLiteral("sch"));
-    OpenDialog->setNameFilters({QStringLiteral("Schematic File (*.sch)"), QStringLiteral("All files (*)")});
+    OpenDialog->setNameFilters({QStringLiteral("Schematic File (*.sch)"), QStringLiteral("All files (*.*)")});
     if (OpenDialog->exec() != QDialog::Accepted)
         return;
     const QStringList files = OpenDialog->selectedFiles();
