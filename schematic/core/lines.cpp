@@ -7,6 +7,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -41,6 +45,25 @@ inline uint64_t BreakMaskTail(const char* p, std::size_t n)
     for (std::size_t k = 0; k < n; ++k)
         m |= static_cast<uint64_t>(p[k] == '\r' || p[k] == '\n') << k;
     return m;
+}
+
+// Maps in the pages of [from, from + n) with one call before they are first written. A
+// large buffer otherwise takes one page fault per page, which costs about twice as much.
+// Only advice: a kernel without it leaves the faults to happen as usual.
+void Prefault(const void* from, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    if (n < (std::size_t{256} << 10))
+        return;
+    static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
+    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(from) + n) & ~(page - 1);
+    if (e > b)
+        ::madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);
+#else
+    (void)from;
+    (void)n;
+#endif
 }
 
 } // namespace
@@ -141,8 +164,15 @@ void TLines::Append(const TLines& other)
 
 void TLines::Reserve(std::size_t bytes, std::size_t lines)
 {
+    const std::size_t oldBuf = buf_.capacity();
     buf_.reserve(std::min(bytes, kMaxBuf));
+    if (buf_.capacity() != oldBuf)
+        fresh_ = buf_.size();   // a new block: nothing past the text was written yet
+    const std::size_t oldLines = starts_.capacity();
     starts_.reserve(lines);
+    // A new block of offsets: the ones asked for are all written next.
+    if (starts_.capacity() != oldLines)
+        Prefault(starts_.data() + starts_.size(), (lines - starts_.size()) * sizeof(uint32_t));
 }
 
 void TLines::Clear()
@@ -183,7 +213,8 @@ constexpr std::size_t kStep = 1 << 20;
 TLines::Writer::Writer(TLines& out) : out_(out)
 {
     const std::size_t used = out_.buf_.size();
-    out_.buf_.resize(std::max(std::min(out_.buf_.capacity(), used + kStep), used + 64));
+    const std::size_t open = std::max(std::min(out_.buf_.capacity(), used + kStep), used + 64);
+    OpenTo(open);
     p_ = out_.buf_.data() + used;
     end_ = out_.buf_.data() + out_.buf_.size();
 }
@@ -191,6 +222,22 @@ TLines::Writer::Writer(TLines& out) : out_(out)
 TLines::Writer::~Writer()
 {
     out_.buf_.resize(static_cast<std::size_t>(p_ - out_.buf_.data()));
+}
+
+void TLines::Writer::OpenTo(std::size_t size)
+{
+    std::string& b = out_.buf_;
+    if (size <= b.capacity()) {
+        // Room of a new block is mapped in at once; room written before is left alone.
+        const std::size_t from = std::max(out_.fresh_, b.size());
+        if (from < size)
+            Prefault(b.data() + from, size - from);
+        b.resize(size);
+        out_.fresh_ = std::max(out_.fresh_, size);
+    } else {
+        b.resize(size);   // a new, larger block
+        out_.fresh_ = size;
+    }
 }
 
 void TLines::Writer::Grow(std::size_t n)
@@ -204,7 +251,7 @@ void TLines::Writer::Grow(std::size_t n)
     std::size_t want = used + std::max(n, kStep);
     if (want > out_.buf_.capacity())
         want = std::max(used + n, 2 * out_.buf_.capacity());
-    out_.buf_.resize(std::min(kMaxBuf, want));
+    OpenTo(std::min(kMaxBuf, want));
     p_ = out_.buf_.data() + used;
     end_ = out_.buf_.data() + out_.buf_.size();
 }

@@ -33,7 +33,8 @@ public:
     void Append(const TLines& other);
     // A number line in plain decimal, "-" when negative (the writers' hot path).
     void AppendNumber(int32_t v);
-    // Room for about `bytes` of text and `lines` lines, to avoid regrowth while writing.
+    // Room for about `bytes` of text and exactly `lines` lines, to avoid regrowth while
+    // writing. New room for the lines is mapped in at once, as it is all written next.
     void Reserve(std::size_t bytes, std::size_t lines);
     void Clear();
 
@@ -88,6 +89,7 @@ public:
             p_ += 2;
         }
         void Grow(std::size_t n);
+        void OpenTo(std::size_t size);
 
         TLines& out_;
         char* p_ = nullptr;
@@ -97,4 +99,6 @@ public:
 private:
     std::string buf_;               // each line followed by CR LF
     std::vector<uint32_t> starts_;  // offset of each line in buf_
+    // Offset in buf_ from which its block was never written (pages not yet mapped in).
+    std::size_t fresh_ = 0;
 };
