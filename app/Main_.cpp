@@ -1066,17 +1066,9 @@ QString TMainWin::PelfindPath()
     return WithSlash(QCoreApplication::applicationDirPath()) + QStringLiteral("Pelfind");
 }
 
-void TMainWin::mnSaveClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->SaveDoc();
-}
+void TMainWin::mnSaveClick() { ToActive(&TChildWin::SaveDoc); }
 
-void TMainWin::mnSaveAsClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->SaveDocAs();
-}
+void TMainWin::mnSaveAsClick() { ToActive(&TChildWin::SaveDocAs); }
 
 void TMainWin::mnSavePicClick()
 {
@@ -1085,11 +1077,7 @@ void TMainWin::mnSavePicClick()
         c->CopyBMP(2);
 }
 
-void TMainWin::mnCloseClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->close();
-}
+void TMainWin::mnCloseClick() { ToActive(&TChildWin::close); }
 
 void TMainWin::mnCloseAllClick()
 {
@@ -1304,35 +1292,15 @@ void TMainWin::ShapeButClick(TToolBut* button)
     button->setChecked(true);
 }
 
-void TMainWin::UndoTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnUndoClick();
-}
+void TMainWin::UndoTButClick() { ToActive(&TChildWin::mnUndoClick); }
 
-void TMainWin::CopyTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnCopyTextClick();
-}
+void TMainWin::CopyTButClick() { ToActive(&TChildWin::mnCopyTextClick); }
 
-void TMainWin::PasteTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnPasteTextClick();
-}
+void TMainWin::PasteTButClick() { ToActive(&TChildWin::mnPasteTextClick); }
 
-void TMainWin::DeleteTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnDeleteClick();
-}
+void TMainWin::DeleteTButClick() { ToActive(&TChildWin::mnDeleteClick); }
 
-void TMainWin::DupliTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnDupShapeClick();
-}
+void TMainWin::DupliTButClick() { ToActive(&TChildWin::mnDupShapeClick); }
 
 void TMainWin::RotateButClick(TToolBut* button)
 {
@@ -1340,29 +1308,13 @@ void TMainWin::RotateButClick(TToolBut* button)
         c->DoRotate(button->Tag);
 }
 
-void TMainWin::ClearFillTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnToggleFillClick();
-}
+void TMainWin::ClearFillTButClick() { ToActive(&TChildWin::mnToggleFillClick); }
 
-void TMainWin::SizeLineTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnAlterPenSzeClick();
-}
+void TMainWin::SizeLineTButClick() { ToActive(&TChildWin::mnAlterPenSzeClick); }
 
-void TMainWin::TypeLineTButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnAlterPenTypeClick();
-}
+void TMainWin::TypeLineTButClick() { ToActive(&TChildWin::mnAlterPenTypeClick); }
 
-void TMainWin::ArrowButClick()
-{
-    if (TChildWin* c = ActiveChild())
-        c->mnAlterArrowClick();
-}
+void TMainWin::ArrowButClick() { ToActive(&TChildWin::mnAlterArrowClick); }
 
 void TMainWin::TButZorderClick()
 {

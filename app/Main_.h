@@ -188,6 +188,13 @@ public:
     void RenameChildTab(QWidget* handle, const QString& text);
     // Active child, or null.
     TChildWin* ActiveChild() const;
+    // Runs a command on the active child, when there is one.
+    template <class F>
+    void ToActive(F f)
+    {
+        if (TChildWin* c = ActiveChild())
+            (c->*f)();
+    }
     // Every child, in the frame's child list order (oldest first).
     QList<TChildWin*> Children() const;
     // Puts a newly created child into the frame and shows it (maximised when asked).
