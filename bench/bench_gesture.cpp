@@ -4,7 +4,6 @@
 #include "schematic/SchGestureCanvas.h"
 #include "schematic/render/surface.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -100,12 +99,4 @@ BENCHMARK(BM_ClickHitTest)->Args({0, 0})->Args({500, 2000})->Unit(benchmark::kMi
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchutil::RunWithGui(argc, argv); }

@@ -7,7 +7,6 @@
 #include "schematic/core/sch_text.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -115,12 +114,4 @@ BENCHMARK(BM_BitmapRepaint)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchutil::RunWithGui(argc, argv); }

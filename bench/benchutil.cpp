@@ -1,5 +1,8 @@
 #include "bench/benchutil.h"
 
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
 namespace benchutil {
 
 TSchModel MakeDrawing(int shapes, int comps, int texts, int extent)
@@ -37,6 +40,16 @@ TSchModel MakeDrawing(int shapes, int comps, int texts, int extent)
     for (int i = 0; i < texts; ++i)
         m.TextList.push_back({"Text " + std::to_string(i), rnd(extent) * 10, rnd(extent) * 10, 0x30, 0});
     return m;
+}
+
+int RunWithGui(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace benchutil
