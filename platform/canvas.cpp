@@ -474,14 +474,28 @@ void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     dashPhase_ = savePhase;
 }
 
+namespace {
+// The normalised box of an ellipse or arc; false when it is empty or lies well outside the
+// image (a margin keeps wide pens at the edge).
+bool CurveBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int w, int h, int64_t& l, int64_t& t,
+              int64_t& r, int64_t& b)
+{
+    l = std::min(x1, x2);
+    r = std::max(x1, x2);
+    t = std::min(y1, y2);
+    b = std::max(y1, y2);
+    if (r - l < 1 || b - t < 1)
+        return false;
+    return !(r <= -256 || b <= -256 || l >= w + 256 || t >= h + 256);
+}
+} // namespace
+
 void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     if (!d_->painter.isActive())
         return;   // an empty image
-    const int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
-    if (r - l < 1 || b - t < 1)
-        return;
-    if (r <= -256 || b <= -256 || l >= d_->w + 256 || t >= d_->h + 256)
+    int64_t l, t, r, b;
+    if (!CurveBox(x1, y1, x2, y2, d_->w, d_->h, l, t, r, b))
         return;
     QPainter& p = d_->Begin(image_);
     const int w = EffectiveWidth(pen_.Width);
@@ -502,10 +516,8 @@ void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
 {
     if (!d_->painter.isActive())
         return;   // an empty image
-    const int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
-    if (r - l < 1 || b - t < 1)
-        return;
-    if (r <= -256 || b <= -256 || l >= d_->w + 256 || t >= d_->h + 256)
+    int64_t l, t, r, b;
+    if (!CurveBox(x1, y1, x2, y2, d_->w, d_->h, l, t, r, b))
         return;
     const QRectF box(l + 0.5, t + 0.5, static_cast<double>(r - l - 1), static_cast<double>(b - t - 1));
     const double cx = (static_cast<double>(l) + static_cast<double>(r)) / 2.0;
