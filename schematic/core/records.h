@@ -134,4 +134,11 @@ constexpr int64_t TextToPixel(int32_t v, int32_t offset, int32_t scale)
 {
     return (int64_t{v} - int64_t{offset} * 10) * scale / 10;
 }
+// A 64-bit result of coordinate arithmetic held at the ends of a stored 32-bit value.
+constexpr int32_t Clamp32(int64_t v)
+{
+    return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+}
+// Whether a 64-bit result fits a stored 32-bit value.
+constexpr bool Fits32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 } // namespace world
