@@ -5,6 +5,7 @@
 #include "app/Main_.h"
 #include "platform/cp1252.h"
 #include "platform/msgbox.h"
+#include "components/core/comp_text.h"
 #include "schematic/core/sch_clip.h"
 #include "schematic/core/sch_menus.h"
 #include "schematic/core/sch_text.h"
@@ -900,14 +901,13 @@ void TSchWin::LoadComp(const QString& name)
         return;
     }
     QByteArray bytes;
-    std::optional<TCompRec> comp;
-    if (ReadWholeFile(name, bytes))
-        comp = ReadCompFile(TLines::FromText(std::string_view(bytes.constData(), bytes.size())));
-    if (!comp) {
+    auto comp = std::make_unique<TCompRec>();
+    if (!ReadWholeFile(name, bytes)
+        || ReadCompInto(TLines::FromText(std::string_view(bytes.constData(), bytes.size())), *comp) != TCompStop::Ok) {
         MessageDlg(QStringLiteral("File: ") + name + QStringLiteral("\rHas Errors!"), TMsgDlgType::mtError, mbOK, this);
         return;
     }
-    PlaceComp = std::make_unique<TCompRec>(std::move(*comp));
+    PlaceComp = std::move(comp);
     KeyInEdit->setFocus();
 }
 
