@@ -5,6 +5,7 @@
 #include "app/Main_.h"
 #include "platform/cp1252.h"
 #include "platform/msgbox.h"
+#include "components/CompFiles.h"
 #include "components/core/comp_text.h"
 #include "schematic/core/sch_clip.h"
 #include "schematic/core/sch_menus.h"
@@ -895,16 +896,21 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
 void TSchWin::LoadComp(const QString& name)
 {
     PlaceComp.reset();
-    if (!QFileInfo(name).isFile()) {
+    const QString path = FindCompFile(name);
+    if (path.isEmpty()) {
         MessageDlg(QStringLiteral("Component: ") + name + QStringLiteral("\rNOT FOUND!"), TMsgDlgType::mtError, mbOK,
                    this);
         return;
     }
-    QByteArray bytes;
+    TLines lines;
+    QString error;
     auto comp = std::make_unique<TCompRec>();
-    if (!ReadWholeFile(name, bytes)
-        || ReadCompInto(TLines::FromText(std::string_view(bytes.constData(), bytes.size())), *comp) != TCompStop::Ok) {
-        MessageDlg(QStringLiteral("File: ") + name + QStringLiteral("\rHas Errors!"), TMsgDlgType::mtError, mbOK, this);
+    const bool read = ReadCompLines(path, lines, error);
+    if (!read || ReadCompInto(lines, *comp) != TCompStop::Ok) {
+        QString msg = QStringLiteral("File: ") + path + QStringLiteral("\rHas Errors!");
+        if (!read)
+            msg += QStringLiteral("\r") + error;
+        MessageDlg(msg, TMsgDlgType::mtError, mbOK, this);
         return;
     }
     PlaceComp = std::move(comp);
