@@ -91,3 +91,14 @@ int32_t NumberNets(std::vector<TNodeLine>& lines)
     }
     return net;
 }
+
+bool NodePixel(int32_t x, int32_t y, int32_t offX, int32_t offY, int32_t scale, int32_t& px, int32_t& py)
+{
+    const int64_t x64 = (static_cast<int64_t>(x) - offX) * scale;
+    const int64_t y64 = (static_cast<int64_t>(y) - offY) * scale;
+    if (!world::Fits32(x64) || !world::Fits32(y64))
+        return false;
+    px = static_cast<int32_t>(x64);
+    py = static_cast<int32_t>(y64);
+    return true;
+}

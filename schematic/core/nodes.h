@@ -31,3 +31,7 @@ bool NodeTouches(const TNodeLine& p, const TNodeLine& q);
 // lines still free. Returns the number of nets. Each line is taken up once and compared
 // with the free lines only, so the work is quadratic whatever the order of the lines.
 int32_t NumberNets(std::vector<TNodeLine>& lines);
+
+// The pixel of a world point on the window, ((x - offX) * scale, (y - offY) * scale), worked
+// out in 64 bits; false when it does not fit 32 bits.
+bool NodePixel(int32_t x, int32_t y, int32_t offX, int32_t offY, int32_t scale, int32_t& px, int32_t& py);
