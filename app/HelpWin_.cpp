@@ -102,8 +102,11 @@ QPoint THelpWin::FirstPlace(QSize screen, QSize window)
     return {screen.width() - window.width() - 20, screen.height() - window.height() - 25};
 }
 
-THelpWin::THelpWin(TMainWin* frame) : QFrame(frame, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-                                      frame_(frame)
+// It never takes the keyboard: a click on it leaves the frame active (a deactivated frame
+// would take its child's menus off the menu bar).
+THelpWin::THelpWin(TMainWin* frame)
+    : QFrame(frame, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
+      frame_(frame)
 {
     setObjectName(QStringLiteral("HelpWin"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -224,6 +227,7 @@ void THelpWin::CloseBtnClick()
     if (frame_ && frame_->mnShowHelp)
         frame_->mnShowHelp->setChecked(false);
     hide();
+    GiveFocusToFrame();
 }
 
 void THelpWin::FormKeyDown() { GiveFocusToFrame(); }

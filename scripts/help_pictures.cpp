@@ -70,6 +70,7 @@ void Mouse(QPainter& p, QRectF r, bool left)
     p.setClipping(false);
     p.drawLine(QPointF(r.left(), split), QPointF(r.right(), split));
     p.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), split));
+    p.setBrush(Qt::NoBrush);
     p.drawPath(body);
 }
 

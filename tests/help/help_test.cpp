@@ -169,16 +169,31 @@ TEST_F(HelpWinTest, CloseClearsTheMarkAndTheItemBringsBackTheSamePage)
 TEST_F(HelpWinTest, KeysGoBackToTheFrame)
 {
     THelpWin* h = Make(true);
-    h->activateWindow();
-    h->NextBtn->setFocus();
+    EXPECT_TRUE(h->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    // Another window holds the keyboard when a key reaches the hint window.
+    QWidget other;
+    auto away = [&] {
+        other.show();
+        other.activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), &other);
+    };
+    away();
     QTest::keyClick(h->NextBtn, Qt::Key_Space);
     QCoreApplication::processEvents();
     EXPECT_EQ(h->Page, 0);   // the key does not press the button
     EXPECT_EQ(QApplication::activeWindow(), frame.get());
-    h->activateWindow();
+    away();
     QTest::keyClick(h, Qt::Key_A);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), frame.get());
+    // So do the buttons, Close included.
+    for (QPushButton* b : {h->NextBtn, h->PrevBut, h->CloseBtn}) {
+        away();
+        QTest::mouseClick(b, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), frame.get()) << b->text().toStdString();
+    }
 }
 
 TEST_F(HelpWinTest, DraggingStartsAnywhereButOnTheButtons)
