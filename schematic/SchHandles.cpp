@@ -93,10 +93,12 @@ bool TSchWinHandles::eventFilter(QObject* watched, QEvent* event)
 
 bool TSchWinHandles::GrabbedAlive() const
 {
+    // Still the hit item (every command that frees records clears the hit pointers, so a
+    // new record at a freed address is not taken for it) and still in the drawing.
     switch (pressValue_) {
-    case 1: return Holds(W.Model.ShapeList, static_cast<const TShapeRec*>(grabbed_));
-    case 2: return Holds(W.Model.CompList, static_cast<const TCompRec*>(grabbed_));
-    case 3: return Holds(W.Model.TextList, static_cast<const TTextRec*>(grabbed_));
+    case 1: return W.HitShape == grabbed_ && Holds(W.Model.ShapeList, W.HitShape);
+    case 2: return W.HitComp == grabbed_ && Holds(W.Model.CompList, W.HitComp);
+    case 3: return W.HitText == grabbed_ && Holds(W.Model.TextList, W.HitText);
     default: return false;
     }
 }
