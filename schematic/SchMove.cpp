@@ -15,6 +15,9 @@ namespace {
 
 QString Num(int64_t v) { return QString::number(v); }
 
+// Above this many outlined items a step copies the picture again instead of erasing them.
+constexpr std::ptrdiff_t MaxXorErase = 200;
+
 } // namespace
 
 void TSchWin::DoingMoving(int32_t X, int32_t Y)
@@ -24,6 +27,9 @@ void TSchWin::DoingMoving(int32_t X, int32_t Y)
     const TRenderView v = RenderView();
     const bool texts = std::any_of(Model.TextList.begin(), Model.TextList.end(),
                                    [](const TTextRec& t) { return t.Selected > 0; });
+    const auto selected = [](const auto& r) { return r.Selected > 0; };
+    const auto outlined = std::count_if(Model.ShapeList.begin(), Model.ShapeList.end(), selected)
+                          + std::count_if(Model.CompList.begin(), Model.CompList.end(), selected);
     auto outline = [&](int64_t dx, int64_t dy) {
         for (const TShapeRec& s : Model.ShapeList)
             if (s.Selected > 0)
@@ -33,8 +39,9 @@ void TSchWin::DoingMoving(int32_t X, int32_t Y)
                 OutlineComp(c, comp, v, dx, dy);
     };
     // Texts are drawn, not exclusive-or'ed: with any of them the picture is copied again
-    // instead of erasing the outlines one by one.
-    if (texts)
+    // instead of erasing the outlines one by one. So it is for a large selection, where the
+    // copy costs less than drawing every outline once more; both leave the same picture.
+    if (texts || outlined > MaxXorErase)
         View.BitmapRepaint();
     else
         outline(int64_t{g.EndX} - g.StartX, int64_t{g.EndY} - g.StartY);
