@@ -5,22 +5,12 @@
 #include "schematic/SchMouse.h"
 #include "schematic/Schem_.h"
 #include "schematic/core/edits.h"
+#include "schematic/core/sch_menus.h"
 #include "schematic/core/undo_ring.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
-
-void SelectAll(TSchModel& m)
-{
-    for (TShapeRec& s : m.ShapeList)
-        s.Selected = 1;
-    for (TCompRec& c : m.CompList)
-        c.Selected = 1;
-    for (TTextRec& t : m.TextList)
-        t.Selected = 1;
-}
 
 // A window of 1600 by 1000 pixels holding the drawing, everything selected.
 std::unique_ptr<TSchWin> MakeWindow(TSchModel m)
@@ -93,13 +83,4 @@ BENCHMARK(BM_TurnComponents)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    // The window benchmarks need widgets.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return benchutil::RunWithGui(argc, argv); }

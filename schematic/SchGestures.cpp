@@ -409,12 +409,7 @@ void TSchGestures::mnSelAllClick()
     if (m.Empty())
         return;
     Host.ProcessMessages();
-    for (TShapeRec& s : m.ShapeList)
-        s.Selected = 1;
-    for (TCompRec& c : m.CompList)
-        c.Selected = 1;
-    for (TTextRec& t : m.TextList)
-        t.Selected = 1;
+    SelectAll(m);
     Host.FullRedraw();
 }
 

@@ -391,6 +391,9 @@ TRenderView TSchWin::RenderView() const
 
 void TSchWin::FullRedraw()
 {
+    // Redraws follow dialogs and other nested event loops: the boxes are placed only on hit
+    // items still in the drawing.
+    RecheckHits();
     const TComposeResult r = View.FullRedraw(Model, RenderView(), HitShape, HitText, HitComp);
     Panels[1]->setText(QString::fromStdString(ShapeCountText(r.ShapeCount)));
     auto place = [](QWidget* w, const THandleBox& b) {

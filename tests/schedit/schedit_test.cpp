@@ -6,12 +6,14 @@
 #include "schematic/SchKeys.h"
 #include "schematic/SchMouse.h"
 #include "schematic/Schem_.h"
+#include "tests/support/modal.h"
 #include "tests/support/test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -635,6 +637,22 @@ TEST_F(SchEditTest, HandleDragOwnsTheWindowUntilItEnds)
     EXPECT_EQ(Since(before), 0);
     EXPECT_EQ(win->BoxDragging, 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SchEditTest, RedrawAfterADialogSkipsAHitItemThatWentAway)
+{
+    win->Model.TextList.push_back({"a", 100, 100, 0x20, 1});
+    win->HitText = &win->Model.TextList.front();
+    win->FullRedraw();
+    ASSERT_FALSE(win->MoveBox->isHidden());
+    // The text is freed while its dialog is open; the redraw after it must not place a box on it.
+    testutil::WhenModal([this](QWidget* w) {
+        win->Model.TextList.clear();
+        static_cast<QDialog*>(w)->reject();
+    });
+    win->mnAlterText->trigger();
+    EXPECT_EQ(win->HitText, nullptr);
+    EXPECT_TRUE(win->MoveBox->isHidden());
 }
 
 TEST_F(SchEditTest, ArrowHeadOutlineRoundsHalvesToEven)
