@@ -327,6 +327,7 @@ void TSchWin::BuildMenus()
     mnLarge = scaleItem("&Large Scale", 8);
     mnNormal->setChecked(true);
     mnCheckNodes = mnViewMenu->addAction(QStringLiteral("Show Connection &Nodes"));
+    connect(mnCheckNodes, &QAction::triggered, this, [this] { mnCheckNodesClick(); });
 }
 
 bool TSchWin::eventFilter(QObject* watched, QEvent* event)
