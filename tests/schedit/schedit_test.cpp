@@ -7,6 +7,7 @@
 #include "schematic/SchMouse.h"
 #include "schematic/Schem_.h"
 #include "tests/support/modal.h"
+#include "tests/support/schwin_fixture.h"
 #include "tests/support/test_util.h"
 
 #include <gtest/gtest.h>
@@ -26,49 +27,13 @@ namespace {
 
 using testutil::Shape;
 
-class SchEditTest : public ::testing::Test {
+class SchEditTest : public testutil::SchWinFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(tmp.isValid());
-        frame = std::make_unique<TMainWin>();
-        frame->AutoSaveFolder = tmp.path() + "/";
-        frame->mnAutoSave->setChecked(false);
-        SetMsgResponder([](const TMsgRecord&) { return int(mrOk); });
-        win = new TSchWin();
-        frame->ShowChild(win, false);
-        win->Client->resize(688, 434);
-    }
-    void TearDown() override
-    {
-        SetMsgResponder({});
-        if (win)
-            win->ClearModified();
-        frame.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
+    // Press, move or release on a handle box or another control, in its own pixels.
     static void SendMouse(QWidget* to, QEvent::Type type, Qt::MouseButton b, int x, int y)
     {
-        const QPointF p(x, y);
-        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(b);
-        QMouseEvent e(type, p, to->mapToGlobal(p), type == QEvent::MouseMove ? Qt::NoButton : b, held,
-                      Qt::NoModifier);
-        QCoreApplication::sendEvent(to, &e);
-    }
-    void Press(int x, int y, Qt::MouseButton b = Qt::LeftButton)
-    {
-        SendMouse(win->Client, QEvent::MouseButtonPress, b, x, y);
-    }
-    void Move(int x, int y, Qt::MouseButton held = Qt::LeftButton) { SendMouse(win->Client, QEvent::MouseMove, held, x, y); }
-    void Release(int x, int y, Qt::MouseButton b = Qt::LeftButton)
-    {
-        SendMouse(win->Client, QEvent::MouseButtonRelease, b, x, y);
-    }
-    void Key(int key, Qt::KeyboardModifiers m = Qt::NoModifier, QWidget* to = nullptr, const QString& text = {})
-    {
-        QKeyEvent e(QEvent::KeyPress, key, m, text);
-        QCoreApplication::sendEvent(to ? to : win->KeyInEdit, &e);
+        SendTo(to, type, type == QEvent::MouseMove ? Qt::NoButton : b,
+               type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(b), x, y);
     }
     void Wheel()
     {
@@ -76,22 +41,17 @@ protected:
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(win->Client, &e);
     }
-    QString Panel(int i) const { return win->Panels[i]->text(); }
     int Undos() const { return win->UndoList.UndoIndex; }
     // Undo states stored since `before` (the ring's index wraps after ten).
     int Since(int before) const { return ((Undos() - before) % TUndoRing::SlotCount + TUndoRing::SlotCount) % TUndoRing::SlotCount; }
     bool SurfaceClean() const { return win->View.Surface() == win->View.DrawBmp(); }
-    // Makes the first record of a list the hit item, selected, with its boxes placed.
+    // Makes the first shape the hit item, selected, with its boxes placed.
     void HitFirstShape()
     {
         win->Model.ShapeList.front().Selected = 1;
         win->HitShape = &win->Model.ShapeList.front();
         win->FullRedraw();
     }
-
-    QTemporaryDir tmp;
-    std::unique_ptr<TMainWin> frame;
-    QPointer<TSchWin> win;
 };
 
 TCompRec Comp(int32_t x, int32_t y, int32_t selected)
