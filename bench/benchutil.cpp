@@ -45,7 +45,7 @@ TSchModel MakeDrawing(int shapes, int comps, int texts, int extent)
 int RunWithGui(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);  // widgets too (the picker)
+    QApplication app(argc, argv);   // widgets too: some benchmarks drive a window
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -177,9 +177,13 @@ void TSchGestures::FormMouseDown(TMouseBtn Button, TShiftState Shift, int32_t X,
     // Any other press while a gesture runs, and the second press of a double click, only end
     // the state.
     if (MouseState > 0 || Shift.Double) {
+        // The outlines, crosshair or ghost of the state being left would stay on the window.
+        const bool drew = MouseState >= 1 && MouseState <= 5;
         LeaveState();
         Host.OvXorMode(false);
         MouseState = 0;
+        if (drew)
+            Host.BitmapRepaint();
         return;
     }
     const int32_t scale = Host.Scale();
@@ -405,12 +409,7 @@ void TSchGestures::mnSelAllClick()
     if (m.Empty())
         return;
     Host.ProcessMessages();
-    for (TShapeRec& s : m.ShapeList)
-        s.Selected = 1;
-    for (TCompRec& c : m.CompList)
-        c.Selected = 1;
-    for (TTextRec& t : m.TextList)
-        t.Selected = 1;
+    SelectAll(m);
     Host.FullRedraw();
 }
 

@@ -12,6 +12,7 @@
 #include "app/Main_.h"
 #include "app/TypeArrowDlg_.h"
 #include "platform/msgbox.h"
+#include "schematic/SchHandles.h"
 #include "schematic/Schem_.h"
 
 namespace {
@@ -43,11 +44,6 @@ QPoint Pos(const QMouseEvent* e) { return e->position().toPoint(); }
 
 TSchWinGestures::TSchWinGestures(TSchWin& win) : Machine(*this, win.MouseState), W(win)
 {
-    // Escape reaches the window through its key box and its client area.
-    if (W.KeyInEdit)
-        W.KeyInEdit->installEventFilter(this);
-    if (W.Client)
-        W.Client->installEventFilter(this);
     // The selection and text commands of the window's menus.
     if (W.mnSelAll)
         connect(W.mnSelAll, &QAction::triggered, this, [this] { Machine.mnSelAllClick(); });
@@ -66,14 +62,15 @@ TSchWinGestures::~TSchWinGestures()
         QApplication::restoreOverrideCursor();
 }
 
-bool TSchWinGestures::eventFilter(QObject* watched, QEvent* event)
+void TSchWinGestures::SetBoxDragging(int v)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        EscapeKey();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
+    W.BoxDragging = v;
+    if (v == 0 && W.Handles)
+        W.Handles->Abandon();
 }
+
+void TSchWinGestures::DoingMoving(int32_t X, int32_t Y) { W.DoingMoving(X, Y); }
+void TSchWinGestures::EndShapeMove() { W.EndShapeMove(); }
 
 void TSchWinGestures::MousePress(QMouseEvent* e)
 {

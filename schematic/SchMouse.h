@@ -24,7 +24,7 @@ public:
     void MouseRelease(QMouseEvent* e);
     // After the window's double-click command: the flagged second press.
     void DoubleClickPress(QMouseEvent* e);
-    // Escape (also the window's own key handler may call it).
+    // Escape, from the window's key handler.
     void EscapeKey();
 
     // TSchGestureHost
@@ -60,9 +60,9 @@ public:
     bool AskText(TCharDlgValues& v) override;
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void ShowMessage(const std::string& text) override;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void SetBoxDragging(int v) override;
+    void DoingMoving(int32_t X, int32_t Y) override;
+    void EndShapeMove() override;
 
 private:
     TSchWin& W;

@@ -1,5 +1,7 @@
 #include "schematic/Schem_.h"
 
+#include "schematic/SchHandles.h"
+#include "schematic/SchKeys.h"
 #include "schematic/SchMouse.h"
 
 #include "app/Main_.h"
@@ -88,8 +90,9 @@ void TSchClient::resizeEvent(QResizeEvent* event)
 
 void TSchClient::wheelEvent(QWheelEvent* event)
 {
-    // Scrolling under a running gesture would shift what its outlines were drawn against.
-    if (win_.MouseState == 0)
+    // Scrolling under a running gesture or handle drag would shift what its outlines were
+    // drawn against.
+    if (win_.MouseState == 0 && win_.BoxDragging == 0)
         win_.WMMouseWheel(event->angleDelta().y());
     event->accept();
 }
@@ -162,6 +165,8 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
     View.Resize(Client->width(), Client->height());
     FullRedraw();
     Gestures = std::make_unique<TSchWinGestures>(*this);
+    Handles = std::make_unique<TSchWinHandles>(*this);
+    Keys = std::make_unique<TSchWinKeys>(*this);
     if (!OnAlterText)
         OnAlterText = [this](PTextRec t) { Gestures->Machine.AlterText(t); };
 
@@ -250,6 +255,8 @@ void TSchWin::BuildMenus()
             auto* sc = new QShortcut(key, this);
             sc->setContext(Qt::WidgetWithChildrenShortcut);
             connect(sc, &QShortcut::activated, this, [this, a, opened] {
+                if (BoxDragging > 0)
+                    return;   // a handle drag owns the window until its release
                 (this->*opened)();
                 if (a->isEnabled())
                     a->trigger();
@@ -294,10 +301,12 @@ void TSchWin::BuildMenus()
     mnToggleFill = item(mnModCircuit, "T&oggle Selections Fill/Transparent State", {}, M);
     mnZOrder = item(mnModCircuit, "&Move Selected Shape to Back (&Z-order)", {}, M);
     mnPanTopMost = item(mnModCircuit, "Pan ALL &Circuit to Top-Left most position", {}, M);
-    connect(mnFlip, &QAction::triggered, this, [this] { DoRotate(2); });
-    connect(mnMirror, &QAction::triggered, this, [this] { DoRotate(1); });
-    connect(mnRotateClock, &QAction::triggered, this, [this] { DoRotate(3); });
-    connect(mnRotateAnti, &QAction::triggered, this, [this] { DoRotate(4); });
+    const std::pair<QAction*, int> turns[] = {{mnFlip, 2}, {mnMirror, 1}, {mnRotateClock, 3}, {mnRotateAnti, 4}};
+    for (const auto& [a, tag] : turns) {
+        a->setData(tag);
+        connect(a, &QAction::triggered, this, [this, a] { mnFlipRotateClick(a); });
+    }
+    connect(mnPanTopMost, &QAction::triggered, this, [this] { mnPanTopMostClick(); });
     connect(mnAlterPenSze, &QAction::triggered, this, [this] { mnAlterPenSzeClick(); });
     connect(mnAlterPenType, &QAction::triggered, this, [this] { mnAlterPenTypeClick(); });
     connect(mnAlterArrow, &QAction::triggered, this, [this] { mnAlterArrowClick(); });
@@ -385,6 +394,9 @@ TRenderView TSchWin::RenderView() const
 
 void TSchWin::FullRedraw()
 {
+    // Redraws follow dialogs and other nested event loops: the boxes are placed only on hit
+    // items still in the drawing.
+    RecheckHits();
     const TComposeResult r = View.FullRedraw(Model, RenderView(), HitShape, HitText, HitComp);
     Panels[1]->setText(QString::fromStdString(ShapeCountText(r.ShapeCount)));
     auto place = [](QWidget* w, const THandleBox& b) {
@@ -501,47 +513,55 @@ void TSchWin::RecheckHits()
         HitText = nullptr;
 }
 
-void TSchWin::FormDblClick()
+bool TSchWin::EditHitItem(bool pump)
 {
-    // Each action first lets pending events run; any of them (or the action's own dialog)
-    // may close this window or change the drawing, so both are checked again each time.
+    // Each step may run a nested event loop (pending events, the step's own dialog) that
+    // closes this window or changes the drawing: both are checked again after each.
     QPointer<TSchWin> self(this);
     auto alive = [&] { return self && !self->closed_; };
-    auto pump = [&] {
-        QCoreApplication::processEvents();
+    auto settle = [&] {
+        if (pump)
+            QCoreApplication::processEvents();
         if (!alive())
             return false;
         RecheckHits();
         return true;
     };
-    MouseState = 100;
     if (HitShape) {
-        if (!pump())
-            return;
+        if (!settle())
+            return false;
         if (HitShape)
             mnAlterPenSzeClick();
         if (!alive())
-            return;
+            return false;
         RecheckHits();
     }
     if (HitComp) {
-        if (!pump())
-            return;
+        if (!settle())
+            return false;
         if (HitComp)
             DoRotate(3);
         if (!alive())
-            return;
+            return false;
         RecheckHits();
     }
     if (HitText) {
-        if (!pump())
-            return;
+        if (!settle())
+            return false;
         if (HitText && OnAlterText)
             OnAlterText(HitText);
         if (!alive())
-            return;
+            return false;
+        RecheckHits();
     }
+    return true;
+}
+
+void TSchWin::FormDblClick()
+{
     MouseState = 100;
+    if (EditHitItem(true))
+        MouseState = 100;
 }
 
 // ---------------------------------------------------------------- closing
@@ -572,6 +592,8 @@ void TSchWin::FormClose()
     closed_ = true;
     if (Gestures)
         Gestures->Machine.Abandon();
+    if (Handles)
+        Handles->Abandon();
     ClearHits();
     Model.EraseMem();
     PlaceComp.reset();

@@ -27,6 +27,8 @@ class QStatusBar;
 class TMainWin;
 class TSchWin;
 class TSchWinGestures;
+class TSchWinHandles;
+class TSchWinKeys;
 
 // The client area: shows the window surface and hands mouse, wheel and size changes to
 // the window.
@@ -80,6 +82,11 @@ public:
     int32_t MouseState = 0;
     // The mouse gestures (press, move, release, double-click press, Escape); SchMouse.h.
     std::unique_ptr<TSchWinGestures> Gestures;
+    // 0, or the handle drag running: 1 a shape, 2 HitComp, 3 HitText (SchHandles.h).
+    int32_t BoxDragging = 0;
+    std::unique_ptr<TSchWinHandles> Handles;
+    // The window's keys (SchKeys.h).
+    std::unique_ptr<TSchWinKeys> Keys;
     TColor LineColor = clNavy;
     TColor FillColor = clNavy;
     TColor TextColor = clBlack;
@@ -156,6 +163,12 @@ public:
     void FormClose() override;
     void FormResize();
     void FormDblClick();
+    // The editor that fits the hit item, as the double click and Enter run it: the
+    // line-width command for HitShape, a clockwise turn for HitComp, the text editor for
+    // HitText. Dialogs run nested event loops; after each the window and the hit pointers
+    // are checked again. `pump` lets pending events run before each step. False when the
+    // window went away.
+    bool EditHitItem(bool pump);
     // Wheel delta in eighths of a degree (120 per notch); a notch moves the bar by 5, one
     // step per message at most.
     void WMMouseWheel(int delta);
@@ -172,6 +185,12 @@ public:
     void mnViewClick();
     void mnDeleteClick() override;
     void mnZOrderClick() override;
+    // Moving, panning and turning (SchMove.cpp).
+    void DoingMoving(int32_t X, int32_t Y);
+    void EndShapeMove();
+    void mnPanTopMostClick();
+    void mnFlipRotateClick(QAction* Sender);
+    void DoRotate(int Mode) override;
     void mnRedrawClick();
     void mnViewUndoInfoClick();
     // Writes each straight line's net number at its two ends on the window (SchNodes.cpp).

@@ -75,6 +75,16 @@ void MoveShapeToBack(TShapeList& shapes, const TShapeRec* hit)
     }
 }
 
+void SelectAll(TSchModel& m)
+{
+    for (TShapeRec& s : m.ShapeList)
+        s.Selected = 1;
+    for (TCompRec& c : m.CompList)
+        c.Selected = 1;
+    for (TTextRec& t : m.TextList)
+        t.Selected = 1;
+}
+
 void SelectNone(TSchModel& m)
 {
     for (TShapeRec& s : m.ShapeList)

@@ -40,3 +40,5 @@ void DeleteSelected(TSchModel& m);
 void MoveShapeToBack(TShapeList& shapes, const TShapeRec* hit);
 // Clears every selection mark, components' own records included.
 void SelectNone(TSchModel& m);
+// Marks every shape, component and free text (components' own records keep theirs).
+void SelectAll(TSchModel& m);

@@ -5,6 +5,7 @@
 #include "platform/msgbox.h"
 #include "schematic/SchMouse.h"
 #include "schematic/Schem_.h"
+#include "tests/support/schwin_fixture.h"
 #include "tests/support/test_util.h"
 
 #include <gtest/gtest.h>
@@ -29,44 +30,8 @@ namespace {
 
 using testutil::WhenModal;
 
-class SchMouseTest : public ::testing::Test {
+class SchMouseTest : public testutil::SchWinFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(tmp.isValid());
-        frame = std::make_unique<TMainWin>();
-        frame->AutoSaveFolder = tmp.path() + "/";
-        frame->mnAutoSave->setChecked(false);
-        SetMsgResponder([this](const TMsgRecord& r) {
-            messages.push_back(r.Text);
-            return int(mrOk);
-        });
-        win = new TSchWin();
-        frame->ShowChild(win, false);
-        win->Client->resize(688, 434);
-    }
-    void TearDown() override
-    {
-        SetMsgResponder({});
-        if (win)
-            win->ClearModified();
-        frame.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    void Send(QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held, int x, int y,
-              Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        const QPointF p(x, y);
-        QMouseEvent e(type, p, win->Client->mapToGlobal(p), b, held, mods);
-        QCoreApplication::sendEvent(win->Client, &e);
-    }
-    void Press(int x, int y, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = Qt::NoModifier)
-    {
-        Send(QEvent::MouseButtonPress, b, b, x, y, m);
-    }
-    void Move(int x, int y, Qt::MouseButton held = Qt::LeftButton) { Send(QEvent::MouseMove, Qt::NoButton, held, x, y); }
-    void Release(int x, int y, Qt::MouseButton b = Qt::LeftButton) { Send(QEvent::MouseButtonRelease, b, Qt::NoButton, x, y); }
     void Drag(int tool, int x1, int y1, int x2, int y2)
     {
         win->DrawMode = tool;
@@ -75,17 +40,6 @@ protected:
         Move(x2, y2);
         Release(x2, y2);
     }
-    void Key(int key)
-    {
-        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
-        QCoreApplication::sendEvent(win->KeyInEdit, &e);
-    }
-    QString Panel(int i) const { return win->Panels[i]->text(); }
-
-    QTemporaryDir tmp;
-    std::unique_ptr<TMainWin> frame;
-    QPointer<TSchWin> win;
-    std::vector<QString> messages;
 };
 
 TEST_F(SchMouseTest, DragMakesTheShapeWithUndoAndMark)
