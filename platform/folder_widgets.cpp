@@ -1,5 +1,7 @@
 #include "platform/folder_widgets.h"
 
+#include "platform/sys/files.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -7,37 +9,19 @@
 #include <QStyle>
 
 #include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace {
 
 constexpr int PathRole = Qt::UserRole + 1;
 
-// Entries of a folder: names with their bytes, and whether each is a folder
-// (symlinks followed).
-struct TEntry {
-    std::string Name;
-    bool IsDir = false;
-};
-
-bool ListEntries(const std::string& folder, std::vector<TEntry>& out)
+// Entries of a folder through the one folder lister; an unlistable folder lists nothing.
+std::vector<sys::TDirEntry> ListEntries(const std::string& folder)
 {
-    out.clear();
-    DIR* d = ::opendir(folder.c_str());
-    if (!d)
-        return false;
-    while (dirent* e = ::readdir(d)) {
-        std::string name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat st {};
-        const std::string full = WithSlash(folder) + name;
-        const bool isDir = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-        out.push_back({std::move(name), isDir});
-    }
-    ::closedir(d);
-    return true;
+    std::vector<sys::TDirEntry> out;
+    std::string error;
+    if (!sys::ListFolder(folder, out, error))
+        out.clear();
+    return out;
 }
 
 QByteArray ToBytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
@@ -50,10 +34,7 @@ QString PathText(const std::string& bytes) { return QFile::decodeName(ToBytes(by
 
 bool FileNameLess(const std::string& a, const std::string& b)
 {
-    const int c = QString::localeAwareCompare(PathText(a).toCaseFolded(), PathText(b).toCaseFolded());
-    if (c != 0)
-        return c < 0;
-    return a < b;
+    return sys::CompareNoCase(a, b) < 0;
 }
 
 void SortFileNames(std::vector<std::string>& names)
@@ -176,11 +157,9 @@ void TDirectoryListBox::Fill()
     }
     setCurrentRow(count() - 1);
     // Subfolders; dot folders are hidden as a file manager hides them.
-    std::vector<TEntry> entries;
-    ListEntries(Dir, entries);
     std::vector<std::string> names;
-    for (const TEntry& e : entries)
-        if (e.IsDir && !e.Name.empty() && e.Name[0] != '.')
+    for (const sys::TDirEntry& e : ListEntries(Dir))
+        if (e.Kind == sys::TEntryKind::Directory && !e.Name.empty() && e.Name[0] != '.')
             names.push_back(e.Name);
     SortFileNames(names);
     for (const std::string& n : names)
@@ -297,12 +276,10 @@ void TFileListBox::Update()
     const QSignalBlocker block(this);
     clear();
     Files.clear();
-    std::vector<TEntry> entries;
     if (!Dir.empty())
-        ListEntries(Dir, entries);
-    for (const TEntry& e : entries)
-        if (!e.IsDir && MaskMatch(FileMask, e.Name))
-            Files.push_back(e.Name);
+        for (const sys::TDirEntry& e : ListEntries(Dir))
+            if (e.Kind != sys::TEntryKind::Directory && MaskMatch(FileMask, e.Name))
+                Files.push_back(e.Name);
     SortFileNames(Files);
     const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
     for (const std::string& n : Files)

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-// Order of file names as the lists show them: without regard to case (locale-aware), and
-// names equal that way (a.sch, A.sch) by their bytes, so both stay and the order is fixed.
+// Order of file names as the lists show them: without regard to case, and names equal that
+// way (a.sch, A.sch) by their bytes, so both stay and the order is fixed.
 bool FileNameLess(const std::string& a, const std::string& b);
 // Sorts names in that order and drops exact duplicates.
 void SortFileNames(std::vector<std::string>& names);
