@@ -32,6 +32,7 @@
 #include <cmath>
 
 #include "app/ColorDlg_.h"
+#include "platform/folders.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "schematic/Schem_.h"
@@ -56,12 +57,6 @@ std::array<bool, 8>& CursorLoaded()
     return loaded;
 }
 
-QString WithSlash(QString s)
-{
-    if (!s.endsWith('/'))
-        s += '/';
-    return s;
-}
 
 // Tool-button pictures, drawn here so the program ships no image files for them.
 QIcon ToolIcon(const QString& what)
@@ -234,29 +229,6 @@ QCursor ScreenCursor(int number)
     if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
         return CursorTable()[static_cast<std::size_t>(number)];
     return QCursor(Qt::ArrowCursor);
-}
-
-QString GetTempFolder()
-{
-    return WithSlash(QDir::tempPath().trimmed());
-}
-
-QString GetDocsFolder()
-{
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (docs.isEmpty())
-        return QStringLiteral("/");
-    return WithSlash(docs);
-}
-
-QString GetIniFolder()
-{
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        return WithSlash(QCoreApplication::applicationDirPath());
-    const QString folder = WithSlash(base) + QStringLiteral("Vantrel/");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 QString GetLongPath(const QString& path, QString* error)

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "app/ChildWin.h"
+#include "platform/folders.h"
 
 class QAction;
 class QComboBox;
@@ -44,10 +45,6 @@ inline constexpr int crHandC = 7;  // "HANDC": while panning
 // The loaded cursor of that number; the arrow for any number not loaded.
 QCursor ScreenCursor(int number);
 
-// Settings folder (created), temporary folder and documents folder, each ending in "/".
-QString GetIniFolder();
-QString GetTempFolder();
-QString GetDocsFolder();
 
 // Absolute, cleaned path of Name against the current folder, the path checked to exist
 // exactly as given (no wildcards). Empty, with error set to "Path %s does not exist!"

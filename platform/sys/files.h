@@ -1,0 +1,84 @@
+#pragma once
+// The one way the programs read files and list folders. Plain C++ over POSIX so that the
+// cores can use it too. Files are opened without blocking and only regular files are
+// read, so a FIFO or a device named like a drawing can never hang a program; reads are
+// capped. Paths and names are the local 8-bit bytes, kept as they are (names that are not
+// valid UTF-8 included).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sys {
+
+// Default cap of a whole-file read.
+inline constexpr int64_t kReadCap = int64_t{512} << 20;
+
+// A regular file opened for reading.
+class TReadFile {
+public:
+    TReadFile() = default;
+    ~TReadFile();
+    TReadFile(const TReadFile&) = delete;
+    TReadFile& operator=(const TReadFile&) = delete;
+    TReadFile(TReadFile&& other) noexcept;
+    TReadFile& operator=(TReadFile&& other) noexcept;
+
+    // False, with Error() set, for anything but a readable regular file.
+    bool Open(const std::string& path);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    // Why the last call failed: "No such file or directory", "Is a directory", ...
+    const std::string& Error() const { return error_; }
+    // Size when opened.
+    int64_t Size() const { return size_; }
+    // Up to n bytes into buf: the count, 0 at the end, -1 on an error (Error() says why).
+    int64_t Read(char* buf, std::size_t n);
+    // Reads until buf holds n bytes or the file ends; -1 on an error.
+    int64_t ReadFull(char* buf, std::size_t n);
+
+private:
+    int fd_ = -1;
+    int64_t size_ = 0;
+    std::string error_;
+};
+
+// The whole file into out (replacing its content). False, with error set and out empty,
+// when the file is not a readable regular file, is larger than cap, or a read fails.
+bool ReadRegularFile(const std::string& path, std::string& out, std::string& error,
+                     int64_t cap = kReadCap);
+
+// The text of an errno value for messages.
+std::string ErrorText(int err);
+
+enum class TEntryKind { Regular, Directory, Other };
+
+struct TDirEntry {
+    std::string Name;            // bytes as stored
+    TEntryKind Kind = TEntryKind::Other;  // of the target for a symbolic link; a dangling link is Other
+    bool IsLink = false;
+    // Filled only when asked for (ListFolder's withStat) or when the kind needed a stat.
+    bool HasStat = false;
+    int64_t Size = 0;
+    int64_t MTime = 0;           // seconds since the epoch
+    uint64_t Dev = 0;
+    uint64_t Ino = 0;
+    uint32_t Mode = 0;
+};
+
+// Every entry of folder but "." and "..", in the order the file system gives. With
+// withStat, each entry carries the size, time, device, inode and mode of what it names
+// (following links). False, with error set, when the folder cannot be opened.
+bool ListFolder(const std::string& folder, std::vector<TDirEntry>& out, std::string& error,
+                bool withStat = false);
+
+// The name of an entry of folder that equals name: name itself when it exists as given,
+// else the first entry equal to it ignoring ASCII case; empty when there is none.
+std::string FindNoCase(const std::string& folder, const std::string& name);
+
+// ASCII case-insensitive comparison of two names, for listings sorted as users expect:
+// negative, 0 or positive. Ties are broken by the bytes so that "a.sch" and "A.sch"
+// keep a fixed order.
+int CompareNoCase(const std::string& a, const std::string& b);
+
+} // namespace sys
