@@ -62,6 +62,8 @@ bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, Q
     const QFontMetrics fm(font, &printer);
     // The title line stands in the top margin, its cell ending where the picture starts.
     p.drawText(l.Margin, l.Margin - fm.height() + fm.ascent(), caption);
+    // A line drawing: the PDF engine would otherwise store it as a JPEG.
+    p.setRenderHint(QPainter::LosslessImageRendering);
     p.drawImage(QRect(l.Margin, l.Margin, l.Width, l.Height), bmp);
     if (!p.end()) {
         error = QStringLiteral("The print job could not be finished.");

@@ -113,6 +113,7 @@ TSaveWin::TSaveWin(QWidget* parent) : QDialog(parent)
     connect(TypeComBox, &QComboBox::currentIndexChanged, this, [this] { TypeComBoxChange(); });
     connect(QualSBar, &QScrollBar::valueChanged, this, [this] { QualSBarChange(); });
     connect(DirectoryListBox, &TDirectoryListBox::Change, this, [this] { FolderChanged(); });
+    NameEdit->setFocus();
     FormCreate();
 }
 

@@ -202,6 +202,9 @@ TEST(PrintBitmap, APdfPageShowsThePictureInItsBoxUnderTheTitle)
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
     QImage bmp(400, 200, QImage::Format_RGB32);
     bmp.fill(qRgb(0, 0, 255));
+    for (int y = 100; y < 200; ++y)
+        for (int x = 200; x < 400; ++x)
+            bmp.setPixel(x, y, qRgb(255, 255, 255));
     QString error;
     ASSERT_TRUE(PrintBitmap(printer, bmp, "Schematic: /x/amp.sch", error)) << error.toStdString();
     EXPECT_EQ(printer.docName(), "amp.sch");
@@ -227,6 +230,9 @@ TEST(PrintBitmap, APdfPageShowsThePictureInItsBoxUnderTheTitle)
     EXPECT_NEAR(top, 36, 1);
     EXPECT_NEAR(right, 36 + 523, 1);
     EXPECT_NEAR(bottom, 36 + 262, 1);
+    // Copied without loss: the page shows the picture's own colours.
+    EXPECT_EQ(page.pixel(200, 100) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(page.pixel(300, 200) & 0xFFFFFF, 0xFFFFFFu);
     // The title's ink stands in the margin just above the picture.
     int ink = 0;
     for (int y = 20; y < 36; ++y)
