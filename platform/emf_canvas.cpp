@@ -270,49 +270,42 @@ void TEmfCanvas::LineTo(int32_t x, int32_t y)
     pos_ = {x, y};
     if (finished_)
         return;
-    SyncPen();
-    SyncRop(pen_.Mode);
-    SyncBackground();
+    SyncDrawing(false);
     Begin(emr::LineTo);
     Put32(static_cast<uint32_t>(x));
     Put32(static_cast<uint32_t>(y));
     End();
 }
 
-void TEmfCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+void TEmfCanvas::SyncDrawing(bool filled)
+{
+    SyncPen();
+    if (filled)
+        SyncBrush();
+    SyncRop(pen_.Mode);
+    SyncBackground();
+}
+
+void TEmfCanvas::Box(uint32_t type, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     if (finished_)
         return;
-    SyncPen();
-    SyncBrush();
-    SyncRop(pen_.Mode);
-    SyncBackground();
-    Begin(emr::Rectangle);
+    SyncDrawing(true);
+    Begin(type);
     PutRect(x1, y1, x2, y2);
     End();
 }
 
-void TEmfCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
-{
-    if (finished_)
-        return;
-    SyncPen();
-    SyncBrush();
-    SyncRop(pen_.Mode);
-    SyncBackground();
-    Begin(emr::Ellipse);
-    PutRect(x1, y1, x2, y2);
-    End();
-}
+void TEmfCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) { Box(emr::Rectangle, x1, y1, x2, y2); }
+
+void TEmfCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) { Box(emr::Ellipse, x1, y1, x2, y2); }
 
 void TEmfCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2,
                      int32_t x3, int32_t y3, int32_t x4, int32_t y4)
 {
     if (finished_)
         return;
-    SyncPen();
-    SyncRop(pen_.Mode);
-    SyncBackground();
+    SyncDrawing(false);
     Begin(emr::Arc);
     PutRect(x1, y1, x2, y2);
     Put32(static_cast<uint32_t>(x3));
@@ -326,10 +319,7 @@ void TEmfCanvas::Polygon(const TPoint* pts, int count)
 {
     if (finished_ || !pts || count < 2)
         return;
-    SyncPen();
-    SyncBrush();
-    SyncRop(pen_.Mode);
-    SyncBackground();
+    SyncDrawing(true);
     int32_t l = pts[0].X, t = pts[0].Y, r = pts[0].X, b = pts[0].Y;
     for (int i = 1; i < count; ++i) {
         l = std::min(l, pts[i].X);

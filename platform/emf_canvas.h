@@ -76,6 +76,9 @@ private:
     void SyncRop(TPenMode mode);
     void SyncBackground();
     void SyncFont();
+    // Pen, raster operation and background for a figure; the brush too when it is filled.
+    void SyncDrawing(bool filled);
+    void Box(uint32_t type, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 
     std::string buf_;
     size_t recStart_ = 0;
