@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
@@ -258,6 +259,17 @@ TEST_F(ExportTest, PrintCommandPrintsTheExportBitmap)
     QFile pdf(tmp.path() + "/out.pdf");
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
+
+    // "Print ..." asks first, then prints the active schematic window.
+    QFile::remove(tmp.path() + "/out.pdf");
+    frame->MdiClient->setActiveSubWindow(win);
+    WhenModal([](QWidget* w) { QMetaObject::invokeMethod(w, "accept"); });
+    frame->mnPrint->trigger();
+    EXPECT_TRUE(QFile::exists(tmp.path() + "/out.pdf"));
+    QFile::remove(tmp.path() + "/out.pdf");
+    WhenModal([](QWidget* w) { QMetaObject::invokeMethod(w, "reject"); });
+    frame->mnPrint->trigger();
+    EXPECT_FALSE(QFile::exists(tmp.path() + "/out.pdf"));
 
     // A failure gets a message.
     printer.setOutputFileName(tmp.path() + "/no/such/out.pdf");
