@@ -333,6 +333,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     SchWinFactory = [] { return new TSchWin(); };
     BuildToolBars();
     BuildMenus();
+    BuildCompCommands();
     FormCreate();
 }
 

@@ -283,6 +283,15 @@ public:
     void ScaleTButClick(TToolBut* button);
     void TabChildChange(int index);
 
+    // ---- Library components (MainComp_.cpp)
+    // The resident component picker, created with the frame.
+    QPointer<class TSelCompWin> SelCompWin;
+    void BuildCompCommands();
+    void mnGetComponentClick();
+    void DeviceCBoxClick(int index);
+    // A key pressed in the recent list; true when the schematic window took it.
+    bool DeviceCBoxKeyDown(class QKeyEvent* key);
+
     // Path of the search program beside this program file.
     static QString PelfindPath();
     // The search program started by mnFullSearchClick (PelfindPath; tests may point elsewhere).

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QPointer>
 
+#include "app/HelpWin_.h"
 #include "app/Main_.h"
 #include "app/Splash_.h"
 #include "platform/single_instance.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv)
     TMainWin frame(args);
     frame.SplashWin = splash.data();
     frame.show();
+    // Shows itself when asked to at start; lives as long as the frame.
+    new THelpWin(&frame);
     app.exec();
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "bench/benchutil.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace benchutil {
@@ -45,7 +45,7 @@ TSchModel MakeDrawing(int shapes, int comps, int texts, int extent)
 int RunWithGui(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);  // widgets too (the picker)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -5,6 +5,8 @@
 #include "app/Main_.h"
 #include "platform/cp1252.h"
 #include "platform/msgbox.h"
+#include "components/CompFiles.h"
+#include "components/core/comp_text.h"
 #include "schematic/core/sch_clip.h"
 #include "schematic/core/sch_menus.h"
 #include "schematic/core/sch_text.h"
@@ -320,6 +322,7 @@ void TSchWin::BuildMenus()
     mnLarge = scaleItem("&Large Scale", 8);
     mnNormal->setChecked(true);
     mnCheckNodes = mnViewMenu->addAction(QStringLiteral("Show Connection &Nodes"));
+    connect(mnCheckNodes, &QAction::triggered, this, [this] { mnCheckNodesClick(); });
 }
 
 bool TSchWin::eventFilter(QObject* watched, QEvent* event)
@@ -896,20 +899,24 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
 void TSchWin::LoadComp(const QString& name)
 {
     PlaceComp.reset();
-    if (!QFileInfo(name).isFile()) {
+    const QString path = FindCompFile(name);
+    if (path.isEmpty()) {
         MessageDlg(QStringLiteral("Component: ") + name + QStringLiteral("\rNOT FOUND!"), TMsgDlgType::mtError, mbOK,
                    this);
         return;
     }
-    QByteArray bytes;
-    std::optional<TCompRec> comp;
-    if (ReadWholeFile(name, bytes))
-        comp = ReadCompFile(TLines::FromText(std::string_view(bytes.constData(), bytes.size())));
-    if (!comp) {
-        MessageDlg(QStringLiteral("File: ") + name + QStringLiteral("\rHas Errors!"), TMsgDlgType::mtError, mbOK, this);
+    TLines lines;
+    QString error;
+    auto comp = std::make_unique<TCompRec>();
+    const bool read = ReadCompLines(path, lines, error);
+    if (!read || ReadCompInto(lines, *comp) != TCompStop::Ok) {
+        QString msg = QStringLiteral("File: ") + path + QStringLiteral("\rHas Errors!");
+        if (!read)
+            msg += QStringLiteral("\r") + error;
+        MessageDlg(msg, TMsgDlgType::mtError, mbOK, this);
         return;
     }
-    PlaceComp = std::make_unique<TCompRec>(std::move(*comp));
+    PlaceComp = std::move(comp);
     KeyInEdit->setFocus();
 }
 

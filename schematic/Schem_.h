@@ -174,6 +174,8 @@ public:
     void mnZOrderClick() override;
     void mnRedrawClick();
     void mnViewUndoInfoClick();
+    // Writes each straight line's net number at its two ends on the window (SchNodes.cpp).
+    void mnCheckNodesClick();
     void mnScaleClick(int tag);
     void AltScale(int up) override;
     void AltBackDots() override;

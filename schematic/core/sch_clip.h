@@ -1,11 +1,9 @@
 #pragma once
-// Reading the clipboard form back into the model, and the component file reader used to
-// place library components.
+// Reading the clipboard form back into the model.
 #include "schematic/core/lines.h"
 #include "schematic/core/records.h"
 
 #include <functional>
-#include <optional>
 
 struct TPasteResult {
     bool NoSchematic = false;  // short text without the header: nothing read
@@ -18,7 +16,3 @@ struct TPasteResult {
 // store an undo state of the drawing as it was.
 TPasteResult PasteText(const TLines& lines, int32_t d, TSchModel& model,
                        const std::function<void()>& beforeAdd = {});
-
-// Reads a ".cmp" text: "COMPONENT", shape blocks, then text blocks. Any fault (no header,
-// a block cut off by the end, a number that does not convert) rejects the whole file.
-std::optional<TCompRec> ReadCompFile(const TLines& lines);

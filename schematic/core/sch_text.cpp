@@ -1,5 +1,6 @@
 #include "schematic/core/sch_text.h"
 
+#include "schematic/core/blocks.h"
 #include "schematic/core/numconv.h"
 
 #include <cstdio>
@@ -17,33 +18,9 @@ constexpr std::string_view kText = "<TEXT>";
 
 using TWriter = TLines::Writer;
 
-void PutText(TWriter& w, const std::string& text)
-{
-    // Line drops CR, LF and NUL; a text that is too long is cut as when it is stored.
-    if (text.size() <= MaxTextLen)
-        w.Line(text);
-    else
-        w.Line(StoredText(text));
-}
-
-void PutShape(TWriter& w, const TShapeRec& s, std::string_view keyword)
-{
-    w.Keyword(keyword);
-    w.Number(s.Kind);
-    w.Number(s.X1);
-    w.Number(s.Y1);
-    w.Number(s.X2);
-    w.Number(s.Y2);
-    w.Number(s.Style);
-}
-
 void PutText(TWriter& w, const TTextRec& t, std::string_view keyword)
 {
-    w.Keyword(keyword);
-    PutText(w, t.Text);
-    w.Number(t.Font);
-    w.Number(t.X);
-    w.Number(t.Y);
+    PutTextBlock(w, keyword, t.Text, t.Font, t.X, t.Y);
 }
 
 void PutComp(TWriter& w, const TCompRec& c, std::string_view shapeKeyword)
@@ -52,7 +29,7 @@ void PutComp(TWriter& w, const TCompRec& c, std::string_view shapeKeyword)
     w.Number(c.X);
     w.Number(c.Y);
     for (const TShapeRec& s : c.Shapes)
-        PutShape(w, s, shapeKeyword);
+        PutShapeBlock(w, s, shapeKeyword);
     for (const TTextRec& t : c.Texts)
         PutText(w, t, kCText);
 }
@@ -149,6 +126,31 @@ void AddCount(std::string& msg, int count, const char* what)
 
 } // namespace
 
+void PutShapeBlock(TLines::Writer& w, const TShapeRec& s, std::string_view keyword)
+{
+    w.Keyword(keyword);
+    w.Number(s.Kind);
+    w.Number(s.X1);
+    w.Number(s.Y1);
+    w.Number(s.X2);
+    w.Number(s.Y2);
+    w.Number(s.Style);
+}
+
+void PutTextBlock(TLines::Writer& w, std::string_view keyword, std::string_view text, int32_t font, int32_t x,
+                  int32_t y)
+{
+    w.Keyword(keyword);
+    // Line drops CR, LF and NUL; a text that is too long is cut as when it is stored.
+    if (text.size() <= MaxTextLen)
+        w.Line(text);
+    else
+        w.Line(StoredText(text));
+    w.Number(font);
+    w.Number(x);
+    w.Number(y);
+}
+
 void WriteSnapshot(const TSchModel& model, TLines& out)
 {
     out.Clear();
@@ -158,7 +160,7 @@ void WriteSnapshot(const TSchModel& model, TLines& out)
     TWriter w(out);
     w.Keyword(kHeader);
     for (const TShapeRec& s : model.ShapeList)
-        PutShape(w, s, kShape);
+        PutShapeBlock(w, s, kShape);
     for (const TCompRec& c : model.CompList)
         PutComp(w, c, kShape);
     for (const TTextRec& t : model.TextList)
@@ -172,7 +174,7 @@ void WriteClipboard(const TSchModel& model, TLines& out)
     w.Keyword(kHeader);
     for (const TShapeRec& s : model.ShapeList)
         if (s.Selected > 0)
-            PutShape(w, s, kShape);
+            PutShapeBlock(w, s, kShape);
     for (const TCompRec& c : model.CompList)
         if (c.Selected > 0)
             PutComp(w, c, kCShape);

@@ -115,9 +115,32 @@ void DrawArcShape(TCanvas& c, int64_t sx1, int64_t sy1, int64_t sx2, int64_t sy2
     c.Arc(I32(l), I32(t), I32(r), I32(b), I32(*x3), I32(*y3), I32(*x4), I32(*y4));
 }
 
-void DrawTriangle(TCanvas& c, const TShapeRec& s, int64_t offX, int64_t offY, int32_t scale,
+// The picker's quarter arc: from the ray through P2 counter-clockwise to the ray through P1,
+// in a box chosen by where P2 lies against P1; nothing when the points share a line.
+void DrawPickerArc(TCanvas& c, int64_t x1, int64_t y1, int64_t x2, int64_t y2, const Cull& cull)
+{
+    if (x1 == x2 || y1 == y2)
+        return;
+    int64_t l, t, r, b;
+    if (x2 > x1 && y2 < y1) {
+        l = x1; t = y2; r = 2 * x2 - x1 + 1; b = 2 * y1 - y2;
+    } else if (x2 > x1) {
+        l = 2 * x1 - x2; t = y1; r = x2 + 1; b = 2 * y2 - y1;
+    } else if (y2 > y1) {
+        l = 2 * x2 - x1; t = 2 * y1 - y2; r = x1 + 1; b = y2 + 1;
+    } else {
+        l = x2; t = 2 * y2 - y1; r = 2 * x1 - x2; b = y1 + 1;
+    }
+    if (!Fits(l) || !Fits(t) || !Fits(r) || !Fits(b) || cull.Misses(l, t, r, b))
+        return;
+    c.Arc(I32(l), I32(t), I32(r), I32(b), I32(x2), I32(y2), I32(x1), I32(y1));
+}
+
+void DrawTriangle(TCanvas& c, const TShapeRec& s, int64_t offX, int64_t offY, const TShapeParams& p,
                   int64_t sx1, int64_t sy1, const Cull& cull)
 {
+    const int32_t scale = p.Scale;
+    const double ox = p.OriginX, oy = p.OriginY;
     const double dx = static_cast<double>(s.X1) - s.X2, dy = static_cast<double>(s.Y1) - s.Y2;
     const double h = std::sqrt(dx * dx + dy * dy) / 2.0;
     const double bx = static_cast<double>(s.X2) + static_cast<double>(offX);
@@ -125,14 +148,14 @@ void DrawTriangle(TCanvas& c, const TShapeRec& s, int64_t offX, int64_t offY, in
     std::optional<int64_t> c1x, c1y, c2x, c2y;
     if (s.X2 != s.X1) {
         const double a = std::atan((static_cast<double>(s.Y2) - s.Y1) / (static_cast<double>(s.X2) - s.X1));
-        c1x = RoundPix((bx + h * std::cos(a + kPi / 2)) * scale);
-        c1y = RoundPix((by + h * std::sin(a + kPi / 2)) * scale);
-        c2x = RoundPix((bx + h * std::cos(a - kPi / 2)) * scale);
-        c2y = RoundPix((by + h * std::sin(a - kPi / 2)) * scale);
+        c1x = RoundPix((bx + h * std::cos(a + kPi / 2)) * scale + ox);
+        c1y = RoundPix((by + h * std::sin(a + kPi / 2)) * scale + oy);
+        c2x = RoundPix((bx + h * std::cos(a - kPi / 2)) * scale + ox);
+        c2y = RoundPix((by + h * std::sin(a - kPi / 2)) * scale + oy);
     } else {
-        c1x = RoundPix((bx + h) * scale);
-        c2x = RoundPix((bx - h) * scale);
-        c1y = c2y = RoundPix(by * scale);
+        c1x = RoundPix((bx + h) * scale + ox);
+        c2x = RoundPix((bx - h) * scale + ox);
+        c1y = c2y = RoundPix(by * scale + oy);
     }
     if (!c1x || !c1y || !c2x || !c2y)
         return;
@@ -184,7 +207,8 @@ void DrawVerticalHead(TCanvas& c, int64_t tx, int64_t ty, int64_t back, int32_t 
 void DrawArrowLine(TCanvas& c, const TShapeRec& s, const TShapeParams& p, int64_t sx1, int64_t sy1,
                    int64_t sx2, int64_t sy2, int32_t w)
 {
-    DrawLineShape(c, sx1, sy1, sx2, sy2, w);
+    if (!p.HeadsFirst)
+        DrawLineShape(c, sx1, sy1, sx2, sy2, w);
     if (style::Filled(s.Style))
         c.SetBrushColor(p.FillColor);
     const int32_t type = ArrowTypeOf(s.Style);
@@ -205,6 +229,8 @@ void DrawArrowLine(TCanvas& c, const TShapeRec& s, const TShapeParams& p, int64_
         if (both)
             DrawVerticalHead(c, sx1, sy1, -d, p.Scale, k, notched);
     }
+    if (p.HeadsFirst)
+        DrawLineShape(c, sx1, sy1, sx2, sy2, w);
 }
 
 // One period over [sx1, sx2], sampled at every pixel column; only the columns that can be
@@ -267,8 +293,8 @@ void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t of
         return;
 
     const int64_t sc = p.Scale;
-    const int64_t sx1 = (s.X1 + offX) * sc, sy1 = (s.Y1 + offY) * sc;
-    const int64_t sx2 = (s.X2 + offX) * sc, sy2 = (s.Y2 + offY) * sc;
+    const int64_t sx1 = (s.X1 + offX) * sc + p.OriginX, sy1 = (s.Y1 + offY) * sc + p.OriginY;
+    const int64_t sx2 = (s.X2 + offX) * sc + p.OriginX, sy2 = (s.Y2 + offY) * sc + p.OriginY;
     if (!Fits(sx1) || !Fits(sy1))
         return;
     // Circles only read the first point.
@@ -314,12 +340,15 @@ void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t of
         break;
     }
     case 5:
-        DrawArcShape(canvas, sx1, sy1, sx2, sy2, p.ArcRadius, Cull(canvas, pen + 1));
+        if (p.ArcRule == TArcRule::Picker)
+            DrawPickerArc(canvas, sx1, sy1, sx2, sy2, Cull(canvas, pen + 1));
+        else
+            DrawArcShape(canvas, sx1, sy1, sx2, sy2, p.ArcRadius, Cull(canvas, pen + 1));
         break;
     case 6:
         if (filled)
             canvas.SetBrushColor(p.FillColor);
-        DrawTriangle(canvas, s, offX, offY, p.Scale, sx1, sy1, Cull(canvas, pen + 1));
+        DrawTriangle(canvas, s, offX, offY, p, sx1, sy1, Cull(canvas, pen + 1));
         break;
     case 11: {
         const Cull cull(canvas, pen + 1 + 5 * sc);
@@ -329,6 +358,8 @@ void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t of
         break;
     }
     case 12: {
+        if (!p.DrawSine)
+            return;
         const int64_t amp = sy1 - sy2 < 0 ? sy2 - sy1 : sy1 - sy2;
         if (Cull(canvas, pen + 1).Misses(sx1, sy1 - amp, sx2, sy1 + amp))
             return;

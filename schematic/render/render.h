@@ -14,14 +14,25 @@
 // screen is known). Only the direction of the rays depends on it.
 int32_t PrimaryScreenWidth();
 
+// Quarter arcs: the window's construction by rays, or the picker's, which starts at the
+// second point and ends at the first.
+enum class TArcRule { Window, Picker };
+
 // What a shape is drawn with besides the canvas's own pen colour and mode.
 struct TShapeParams {
     int32_t Scale = 4;             // pixels per unit of the record: 1, 2, 4 or 8
     TColor FillColor = clNavy;     // brush of filled shapes and arrow heads
     int32_t ArcRadius = 1920;      // PrimaryScreenWidth() for the window
+    // The picker's preview: a pixel origin added after scaling, its arc rule, arrow heads
+    // before the shaft, and no sine waves.
+    int32_t OriginX = 0;
+    int32_t OriginY = 0;
+    TArcRule ArcRule = TArcRule::Window;
+    bool HeadsFirst = false;
+    bool DrawSine = true;
 };
 
-// Draws one shape; (X, Y) lands on ((X + offX) * Scale, (Y + offY) * Scale). Sets the brush
+// Draws one shape; (X, Y) lands on ((X + offX) * Scale + OriginX, (Y + offY) * Scale + OriginY). Sets the brush
 // clear, the pen style and width from the Style word; leaves the pen colour and mode as the
 // caller set them. A null shape, an unknown kind, or a shape whose pixels do not fit 32 bits
 // draws nothing; only the part that can be seen costs time.

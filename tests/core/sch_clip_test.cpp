@@ -1,5 +1,6 @@
 #include "schematic/core/sch_clip.h"
 #include "schematic/core/sch_text.h"
+#include "components/core/comp_text.h"
 
 #include <gtest/gtest.h>
 
@@ -112,34 +113,6 @@ TEST(Paste, FileFormComponentStopsAtItsShapes)
     EXPECT_EQ(r.Added, 3);
 }
 
-TEST(CompFile, ReadsBlocksAndRejectsFaultsWhole)
-{
-    const TLines good = Split({"COMPONENT", "<SHAPE>", "1", "-2", "3", "4", "5", "0", "<TEXT>", "Q1", "16", "7", "8",
-                               "<SHAPE>"});
-    std::optional<TCompRec> c = ReadCompFile(good);
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c->Shapes.size(), 1u);
-    EXPECT_EQ(c->Shapes.front(), (TShapeRec{1, -2, 3, 4, 5, 0, 0}));
-    ASSERT_EQ(c->Texts.size(), 1u);
-    EXPECT_EQ(c->Texts.front(), (TTextRec{"Q1", 7, 8, 16, 0}));
-    EXPECT_EQ(c->Selected, 0);
-
-    std::optional<TCompRec> bare = ReadCompFile(Split({"COMPONENT"}));
-    ASSERT_TRUE(bare);
-    EXPECT_TRUE(bare->Shapes.empty() && bare->Texts.empty());
-
-    const TLines bad[] = {
-        Split({}),
-        Split({"component"}),
-        Split({"COMPONENT", "<TEXT>", "Q1", "16", "7"}),                  // last text lacks its Y
-        Split({"COMPONENT", "<SHAPE>", "1", "2", "3", "4", "5"}),         // shape cut off
-        Split({"COMPONENT", "<SHAPE>", "1", "2", "x", "4", "5", "0"}),    // bad number
-        Split({"COMPONENT", "<TEXT>", "Q1", "", "7", "8"}),
-    };
-    for (std::size_t k = 0; k < std::size(bad); ++k)
-        EXPECT_FALSE(ReadCompFile(bad[k])) << k;
-}
-
 // Clipboard texts and component files come from outside: any mix of keywords, numbers and
 // junk, cut anywhere, is read without touching a line that is not there.
 TEST(Paste, RandomTextsNeverReadPastTheEnd)
@@ -159,6 +132,7 @@ TEST(Paste, RandomTextsNeverReadPastTheEnd)
         TSchModel m;
         const TPasteResult r = PasteText(l, 8, m);
         EXPECT_EQ(static_cast<std::size_t>(r.Added), m.ShapeList.size() + m.CompList.size() + m.TextList.size());
-        ReadCompFile(l);
+        TCompRec c;
+        ReadCompInto(l, c);
     }
 }
