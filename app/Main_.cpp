@@ -476,8 +476,8 @@ void TMainWin::BuildMenus()
     mnFile->addSeparator();
     mnSavePic = item(mnFile, "Save Circuit &Image as ...", [this] { mnSavePicClick(); });
     mnFile->addSeparator();
-    mnPrintSetup = mnFile->addAction(QStringLiteral("Printer S&etup ..."));
-    mnPrint = mnFile->addAction(QStringLiteral("&Print ..."));
+    mnPrintSetup = item(mnFile, "Printer S&etup ...", [this] { mnPrintSetupClick(); });
+    mnPrint = item(mnFile, "&Print ...", [this] { mnPrintClick(); });
     mnFile->addSeparator();
     mnClose = item(mnFile, "&Close", [this] { mnCloseClick(); });
     mnCloseAll = item(mnFile, "C&lose All", [this] { mnCloseAllClick(); });

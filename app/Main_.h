@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "app/ChildWin.h"
 #include "platform/folders.h"
@@ -18,8 +19,10 @@
 class QAction;
 class QComboBox;
 class QFileDialog;
+class QImage;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 // Tab bar with a guard flag: Tag is -1 while a tab's text is being replaced.
@@ -241,6 +244,13 @@ public:
     void mnSaveClick();
     void mnSaveAsClick();
     void mnSavePicClick();
+    // Printing and the bitmap clipboard (PrintOut.cpp): one printer for the session.
+    std::shared_ptr<QPrinter> Printer;
+    QPrinter& ThePrinter();
+    void PrintBmp(const QImage& bmp, const QString& title);
+    void StoreBMPClip(const QImage& bmp);
+    void mnPrintSetupClick();
+    void mnPrintClick();
     void mnCloseClick();
     void mnCloseAllClick();
     void mnExitClick();

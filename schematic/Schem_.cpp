@@ -284,6 +284,8 @@ void TSchWin::BuildMenus()
     connect(mnDelete, &QAction::triggered, this, [this] { mnDeleteClick(); });
     connect(mnDupShape, &QAction::triggered, this, [this] { mnDupShapeClick(); });
     connect(mnRedraw, &QAction::triggered, this, [this] { mnRedrawClick(); });
+    connect(mnCopyBMP, &QAction::triggered, this, [this] { mnCopyBMPClick(); });
+    connect(mnCopyMeta, &QAction::triggered, this, [this] { mnCopyMetaClick(); });
     connect(mnViewUndoInfo, &QAction::triggered, this, [this] { mnViewUndoInfoClick(); });
 
     mnModCircuit = new QMenu(QStringLiteral("&Modify"), this);

@@ -219,6 +219,14 @@ public:
     void mnCopyTextClick() override;
     void mnPasteTextClick() override;
 
+    // ---- Pictures out (SchImage.cpp): clipboard bitmap and metafile, printing, image files
+    void DetermineMaxXY(int64_t& MaxX, int64_t& MaxY) const;
+    // 0 clipboard, 1 printer, 2 image file.
+    void CopyBMP(int action) override;
+    void ConvertSaveAs(const QImage& bitmap);
+    void mnCopyBMPClick();
+    void mnCopyMetaClick();
+
     // The text editor of a double-clicked text; set by the text commands' unit.
     std::function<void(PTextRec)> OnAlterText;
     // Shows the backup viewer on this window's autosave file; set by the viewer's unit.

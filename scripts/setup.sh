@@ -10,7 +10,8 @@ packages=(g++ cmake ninja-build pkg-config
   libpng-dev libjpeg-dev libgif-dev zlib1g-dev
   fonts-liberation2 fonts-urw-base35 fonts-dejavu-core fontconfig
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

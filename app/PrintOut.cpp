@@ -1,0 +1,136 @@
+#include "app/PrintOut.h"
+
+#include "app/Main_.h"
+#include "platform/fonts.h"
+#include "platform/image_write.h"
+#include "platform/msgbox.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+TPrintLayout PrintLayoutFor(int pageWidth, int pageHeight, int dpi, int bmpWidth, int bmpHeight)
+{
+    TPrintLayout l;
+    l.Margin = static_cast<int>(std::nearbyint(dpi * 0.5));
+    if (bmpWidth <= 0 || bmpHeight <= 0)
+        return l;
+    l.Width = pageWidth - 2 * l.Margin;
+    l.Height = static_cast<int>(std::nearbyint(static_cast<double>(l.Width) / bmpWidth * bmpHeight));
+    if (l.Height > pageHeight - 2 * l.Margin) {
+        l.Height = pageHeight - 2 * l.Margin;
+        l.Width = static_cast<int>(std::nearbyint(static_cast<double>(l.Height) / bmpHeight * bmpWidth));
+    }
+    return l;
+}
+
+QString PrintJobTitle(const QString& caption)
+{
+    qsizetype cut = -1;
+    for (QChar c : {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char(':')})
+        cut = std::max(cut, caption.lastIndexOf(c));
+    return caption.mid(cut + 1);
+}
+
+bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, QString& error)
+{
+    if (bmp.isNull()) {
+        error = QStringLiteral("There is no picture to print.");
+        return false;
+    }
+    printer.setDocName(PrintJobTitle(caption));
+    QPainter p;
+    if (!p.begin(&printer)) {
+        error = QStringLiteral("The printer could not be started.");
+        return false;
+    }
+    const int dpi = printer.resolution();
+    const TPrintLayout l = PrintLayoutFor(printer.width(), printer.height(), dpi, bmp.width(), bmp.height());
+    QFont font(ResolveFontFamily("Times New Roman"));
+    font.setPixelSize(std::max(1, static_cast<int>(std::nearbyint(12.0 * dpi / 72.0))));
+    p.setFont(font);
+    p.setPen(Qt::black);
+    const QFontMetrics fm(font, &printer);
+    // The title line stands in the top margin, its cell ending where the picture starts.
+    p.drawText(l.Margin, l.Margin - fm.height() + fm.ascent(), caption);
+    // A line drawing: the PDF engine would otherwise store it as a JPEG.
+    p.setRenderHint(QPainter::LosslessImageRendering);
+    p.drawImage(QRect(l.Margin, l.Margin, l.Width, l.Height), bmp);
+    if (!p.end()) {
+        error = QStringLiteral("The print job could not be finished.");
+        return false;
+    }
+    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+        error = QStringLiteral("The printer reported an error.");
+        return false;
+    }
+    return true;
+}
+
+void StoreBitmapOnClipboard(const QImage& bmp)
+{
+    if (bmp.isNull())
+        return;
+    const TIndexedImage ind = ReducePalette(bmp, 256);
+    QImage img8(ind.Width, ind.Height, QImage::Format_Indexed8);
+    if (img8.isNull())
+        return;
+    QList<QRgb> table;
+    for (uint32_t c : ind.Palette)
+        table.push_back(0xFF000000u | c);
+    img8.setColorTable(table);
+    for (int y = 0; y < ind.Height; ++y)
+        std::copy_n(ind.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(ind.Width), ind.Width,
+                    img8.scanLine(y));
+    std::string file, error;
+    auto* data = new QMimeData;
+    data->setImageData(img8);
+    if (EncodeBmp(img8, 8, file, error))
+        data->setData(QStringLiteral("image/bmp"), QByteArray(file.data(), static_cast<qsizetype>(file.size())));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+// ---------------------------------------------------------------- frame
+
+QPrinter& TMainWin::ThePrinter()
+{
+    if (!Printer)
+        Printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    return *Printer;
+}
+
+void TMainWin::PrintBmp(const QImage& bmp, const QString& title)
+{
+    QString error;
+    if (!PrintBitmap(ThePrinter(), bmp, title, error))
+        MessageDlg(QStringLiteral("Unable to print \"") + PrintJobTitle(title) + QStringLiteral("\".\r\r") + error,
+                   TMsgDlgType::mtError, mbOK, this);
+}
+
+void TMainWin::StoreBMPClip(const QImage& bmp) { StoreBitmapOnClipboard(bmp); }
+
+void TMainWin::mnPrintSetupClick()
+{
+    QPageSetupDialog dlg(&ThePrinter(), this);
+    dlg.exec();
+}
+
+void TMainWin::mnPrintClick()
+{
+    QPointer<TMainWin> self(this);
+    QPrintDialog dlg(&ThePrinter(), this);
+    if (dlg.exec() != QDialog::Accepted || !self)
+        return;
+    TChildWin* c = ActiveChild();
+    if (c && c->Kind() == TChildWin::TKind::Sch)
+        c->CopyBMP(1);
+}

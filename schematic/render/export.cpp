@@ -1,0 +1,117 @@
+#include "schematic/render/export.h"
+
+#include "platform/emf_canvas.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+void Raise(int64_t& m, int64_t v) { m = std::max(m, v); }
+
+} // namespace
+
+TExportExtent ExportExtent(const TSchModel& model, int32_t scale)
+{
+    TExportExtent e;
+    for (const TShapeRec& s : model.ShapeList) {
+        Raise(e.MaxX, s.X1);
+        Raise(e.MaxY, s.Y1);
+        if (s.Kind == 4) {
+            const int64_t r = std::llabs(int64_t{s.Y2}) / 4;
+            Raise(e.MaxX, int64_t{s.X1} + r);
+            Raise(e.MaxY, int64_t{s.Y1} + r);
+        } else if (s.Kind == 12) {
+            Raise(e.MaxX, s.X2);
+            Raise(e.MaxY, s.Y2);
+            Raise(e.MaxY, int64_t{s.Y1} + std::llabs(int64_t{s.Y1} - s.Y2));   // the lower half-wave
+        } else {
+            Raise(e.MaxX, s.X2);
+            Raise(e.MaxY, s.Y2);
+        }
+    }
+    for (const TCompRec& c : model.CompList) {
+        for (const TShapeRec& s : c.Shapes) {
+            const int64_t x1 = int64_t{c.X} + s.X1 / 2;
+            const int64_t y1 = int64_t{c.Y} + s.Y1 / 2;
+            Raise(e.MaxX, x1);
+            Raise(e.MaxY, y1);
+            if (s.Kind == 4) {
+                const int64_t r = std::llabs(int64_t{s.Y2}) / 8;
+                Raise(e.MaxX, x1 + r);
+                Raise(e.MaxY, y1 + r);
+            } else {
+                Raise(e.MaxX, int64_t{c.X} + s.X2 / 2);
+                Raise(e.MaxY, int64_t{c.Y} + s.Y2 / 2);
+            }
+        }
+    }
+    const int64_t sc = std::max(1, scale);
+    for (const TTextRec& t : model.TextList) {
+        const TSize sz = FreeTextExtent(t, scale);
+        const int64_t w = int64_t{sz.Width} * 10 / sc + 1;
+        const int64_t h = int64_t{sz.Height} * 10 / sc + 1;
+        const int64_t x = t.X, y = t.Y;
+        int64_t l = x, top = y, r = x + w, b = y + h;
+        switch (TextAngle(t.Font)) {
+        case 90: l = x; top = y - w; r = x + h; b = y; break;
+        case 180: l = x - w; top = y - h; r = x; b = y; break;
+        case 270: l = x - h; top = y; r = x; b = y + w; break;
+        default: break;
+        }
+        Raise(e.MaxX, l / 10);
+        Raise(e.MaxX, r / 10);
+        Raise(e.MaxY, top / 10);
+        Raise(e.MaxY, b / 10);
+    }
+    return e;
+}
+
+TExportSize ExportPixelSize(const TExportExtent& e, int32_t scale)
+{
+    return {(e.MaxX + 1) * scale, (e.MaxY + 1) * scale};
+}
+
+TRenderView ExportView(const TRenderView& windowView)
+{
+    TRenderView v = windowView;
+    v.OffsetX = 0;
+    v.OffsetY = 0;
+    return v;
+}
+
+QImage ComposeExportBitmap(const TSchModel& model, const TRenderView& windowView)
+{
+    const TExportSize size = ExportPixelSize(ExportExtent(model, windowView.Scale), windowView.Scale);
+    if (size.Width <= 0 || size.Height <= 0 || size.Width > std::numeric_limits<int32_t>::max() ||
+        size.Height > std::numeric_limits<int32_t>::max() || size.Width * size.Height > kMaxExportPixels)
+        return {};
+    QImage bmp = NewBitmap(static_cast<int>(size.Width), static_cast<int>(size.Height));
+    if (bmp.isNull())
+        return {};
+    {
+        TImageCanvas canvas(bmp);
+        DrawCirc(canvas, model, ExportView(windowView), nullptr);
+    }
+    return bmp;
+}
+
+std::string ComposeExportMetafile(const TSchModel& model, const TRenderView& windowView,
+                                  int deviceWidth, int deviceHeight)
+{
+    const TExportSize size = ExportPixelSize(ExportExtent(model, windowView.Scale), windowView.Scale);
+    if (size.Width <= 0 || size.Height <= 0 || size.Width > std::numeric_limits<int32_t>::max() ||
+        size.Height > std::numeric_limits<int32_t>::max())
+        return {};
+    TEmfCanvas canvas(static_cast<int>(size.Width), static_cast<int>(size.Height), deviceWidth, deviceHeight);
+    DrawCirc(canvas, model, ExportView(windowView), nullptr);
+    return canvas.Finish();
+}
+
+std::string BitmapTooLargeText(const TExportSize& size)
+{
+    return "Error - Unable to create Bitmap.\r\rNot enough available memory to create large bitmap.\r"
+           "Attempting to create bitmap of pixel size: " +
+           std::to_string(size.Height) + " Height and " + std::to_string(size.Width) + " width";
+}
