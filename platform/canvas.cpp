@@ -1,6 +1,8 @@
 #include "platform/canvas.h"
 
 #include "platform/fonts.h"
+#include "platform/glyph_runs.h"
+#include "platform/raster.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -126,8 +128,6 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double minX, do
     return true;
 }
 
-// Floor division for 64-bit values with a positive divisor.
-inline int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 } // namespace
 
@@ -171,6 +171,7 @@ struct FontCache {
         QFont font;
         QFontMetrics metrics;
         QRawFont raw;   // glyphs looked up straight from the font's character map
+        std::shared_ptr<TGlyphSet> glyphs;
     };
     std::vector<Entry> entries;
     const Entry& Get(const TFontSpec& f)
@@ -184,7 +185,13 @@ struct FontCache {
         if (entries.size() >= 64)
             entries.erase(entries.begin());
         QFont q = MakeQFont(key);
-        entries.push_back({key, q, QFontMetrics(q), QRawFont::fromFont(q)});
+        QRawFont raw = QRawFont::fromFont(q);
+        std::array<char16_t, 256> chars{};
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            chars[static_cast<size_t>(b)] = FontText(key, std::string_view(&c, 1))[0].unicode();
+        }
+        entries.push_back({key, q, QFontMetrics(q), raw, std::make_shared<TGlyphSet>(raw, chars)});
         return entries.back();
     }
 };
@@ -220,6 +227,25 @@ struct TImageCanvas::Impl {
     int w = 0;
     int h = 0;
     QPainter painter;
+    // Scratch of the polygon rows, kept to spare an allocation per arrow head.
+    std::vector<uint8_t> mask;
+    std::vector<int64_t> polyX, polyY;
+    std::vector<double> crossings;
+    std::vector<raster::TSpan> spans;
+    std::vector<int64_t> bounds;   // ellipse row boundaries
+
+    // What the painter was last given, so unchanged pens and brushes are not set again.
+    struct PainterState {
+        TColor penColor = 0;
+        int width = -1;
+        TPenStyle style = TPenStyle::Solid;
+        bool brush = false;
+        TColor brushColor = 0;
+        TPenMode mode = TPenMode::Copy;
+        bool operator==(const PainterState&) const = default;
+    };
+    PainterState applied;
+    bool appliedValid = false;
 
     uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(bits + stride * y); }
 
@@ -229,9 +255,49 @@ struct TImageCanvas::Impl {
             painter.begin(&img);
             painter.setRenderHint(QPainter::Antialiasing, false);
             painter.setRenderHint(QPainter::TextAntialiasing, false);
+            appliedValid = false;
         }
         return painter;
     }
+
+    // Sets the painter up for the current pen and brush; styled pens of width 1 are cosmetic
+    // dash patterns, wider pens draw solid with round caps and joins.
+    void ApplyPen(const TPen& pen, bool useBrush, const TBrush& brush, bool forceSolid, TColor solidColor)
+    {
+        const int w = EffectiveWidth(pen.Width);
+        PainterState want;
+        want.penColor = forceSolid ? solidColor : pen.Color;
+        want.width = w;
+        want.style = (w <= 1 && !forceSolid) ? pen.Style : TPenStyle::Solid;
+        want.brush = useBrush && brush.Style == TBrushStyle::Solid;
+        want.brushColor = want.brush ? brush.Color : 0;
+        want.mode = pen.Mode;
+        if (appliedValid && want == applied)
+            return;
+        QPen qp(QColor::fromRgb(ColorToRgb(want.penColor)));
+        if (w <= 1) {
+            qp.setWidth(0);
+            qp.setCosmetic(true);
+            if (want.style != TPenStyle::Solid)
+                qp.setDashPattern(QtDashes(want.style));
+        } else {
+            qp.setWidth(w);
+            qp.setCapStyle(Qt::RoundCap);
+            qp.setJoinStyle(Qt::RoundJoin);
+        }
+        painter.setPen(qp);
+        if (want.brush)
+            painter.setBrush(QColor::fromRgb(ColorToRgb(want.brushColor)));
+        else
+            painter.setBrush(Qt::NoBrush);
+        painter.setCompositionMode(QtMode(want.mode));
+        applied = want;
+        appliedValid = true;
+    }
+    // Any other change of the painter's state (text, image copies) calls this.
+    void Touched() { appliedValid = false; }
+
+    void PolygonThin(const TPen& pen, const TBrush& brush, const TPoint* pts, int count);
 };
 
 TImageCanvas::TImageCanvas(QImage& image) : image_(image), d_(std::make_unique<Impl>())
@@ -268,35 +334,6 @@ void TImageCanvas::SetPixel(int32_t x, int32_t y, TColor c)
     d_->Row(y)[x] = ColorToRgb(c);
 }
 
-namespace {
-
-// Sets the painter up for the current pen and brush; styled pens of width 1 are cosmetic
-// dash patterns, wider pens draw solid with round caps and joins.
-void ApplyPen(QPainter& p, const TPen& pen, bool useBrush, const TBrush& brush, bool forceSolid,
-              TColor solidColor)
-{
-    const int w = EffectiveWidth(pen.Width);
-    QPen qp(QColor::fromRgb(ColorToRgb(forceSolid ? solidColor : pen.Color)));
-    if (w <= 1) {
-        qp.setWidth(0);
-        qp.setCosmetic(true);
-        if (!forceSolid && pen.Style != TPenStyle::Solid)
-            qp.setDashPattern(QtDashes(pen.Style));
-    } else {
-        qp.setWidth(w);
-        qp.setCapStyle(Qt::RoundCap);
-        qp.setJoinStyle(Qt::RoundJoin);
-    }
-    p.setPen(qp);
-    if (useBrush && brush.Style == TBrushStyle::Solid)
-        p.setBrush(QColor::fromRgb(ColorToRgb(brush.Color)));
-    else
-        p.setBrush(Qt::NoBrush);
-    p.setCompositionMode(QtMode(pen.Mode));
-}
-
-} // namespace
-
 void TImageCanvas::LineTo(int32_t x, int32_t y)
 {
     const TPoint from = pos_;
@@ -320,7 +357,7 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
         if (!ClipSegment(fx0, fy0, fx1, fy1, -m, -m, d_->w + m, d_->h + m))
             return;
         QPainter& p = d_->Begin(image_);
-        ApplyPen(p, pen_, false, brush_, false, 0);
+        d_->ApplyPen(pen_, false, brush_, false, 0);
         p.drawLine(QPointF(fx0, fy0), QPointF(fx1, fy1));
         return;
     }
@@ -333,88 +370,13 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
     const int64_t phase0 = dashPhase_;
     dashPhase_ += steps;
 
-    // Pixel i (0 <= i < steps) lies i steps along the major axis; the minor coordinate is
-    // the nearest to the exact line, halves toward the end point.
-    const bool xMajor = adx >= ady;
-    const int64_t sMaj = xMajor ? (x1 >= x0 ? 1 : -1) : (y1 >= y0 ? 1 : -1);
-    const int64_t sMin = xMajor ? (y1 >= y0 ? 1 : -1) : (x1 >= x0 ? 1 : -1);
-    const int64_t dMaj = xMajor ? adx : ady;
-    const int64_t dMin = xMajor ? ady : adx;
-    const int64_t maj0 = xMajor ? x0 : y0;
-    const int64_t min0 = xMajor ? y0 : x0;
-    const int64_t majLimit = xMajor ? d_->w : d_->h;
-    const int64_t minLimit = xMajor ? d_->h : d_->w;
-
-    // Visible range of i along the major axis.
-    int64_t iLo, iHi;   // inclusive
-    if (sMaj > 0) {
-        iLo = -maj0;
-        iHi = majLimit - 1 - maj0;
-    } else {
-        iLo = maj0 - (majLimit - 1);
-        iHi = maj0;
-    }
-    iLo = std::max<int64_t>(iLo, 0);
-    iHi = std::min<int64_t>(iHi, steps - 1);
-    if (iLo > iHi)
-        return;
-    // Narrow further by the minor axis: minor offset m(i) = floor((2 i dMin + dMaj) / (2 dMaj))
-    // grows with i, so the visible i form one range; find it by bisection on the offset.
-    auto minorAt = [&](int64_t i) {
-        // 2 * i * dMin fits: i and dMin are below 2^33.
-        const __int128 num = static_cast<__int128>(2) * i * dMin + dMaj;
-        return min0 + sMin * static_cast<int64_t>(num / (2 * static_cast<__int128>(dMaj)));
-    };
-    auto visibleMinor = [&](int64_t v) { return v >= 0 && v < minLimit; };
-    // First i whose minor value has reached the view, and last i before it leaves it.
-    auto firstWhere = [&](int64_t lo, int64_t hi, auto pred) {
-        // smallest i in [lo, hi] with pred(i) true, pred monotone false->true; hi + 1 if none
-        while (lo <= hi) {
-            const int64_t mid = lo + (hi - lo) / 2;
-            if (pred(mid))
-                hi = mid - 1;
-            else
-                lo = mid + 1;
-        }
-        return lo;
-    };
-    const int64_t minEnd = min0 + sMin * dMin;
-    const bool minorInside = visibleMinor(min0) && visibleMinor(minEnd);
-    if (dMin > 0 && !minorInside) {
-        if (sMin > 0) {
-            iLo = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) >= 0; });
-            iHi = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) >= minLimit; }) - 1;
-        } else {
-            iLo = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) < minLimit; });
-            iHi = firstWhere(iLo, iHi, [&](int64_t i) { return minorAt(i) < 0; }) - 1;
-        }
-    } else if (dMin == 0 && !visibleMinor(min0)) {
-        return;
-    }
-    if (iLo > iHi)
-        return;
-    // Walk incrementally: the remainder of (2 i dMin + dMaj) / (2 dMaj) grows by 2 dMin a step.
-    const int64_t twoMaj = 2 * dMaj, twoMin = 2 * dMin;
-    int64_t mn = minorAt(iLo);
-    int64_t rem = static_cast<int64_t>((static_cast<__int128>(2) * iLo * dMin + dMaj) % twoMaj);
-    int64_t maj = maj0 + sMaj * iLo;
-    for (int64_t i = iLo; i <= iHi; ++i) {
-        const int64_t px = xMajor ? maj : mn;
-        const int64_t py = xMajor ? mn : maj;
-        if (px >= 0 && py >= 0 && px < d_->w && py < d_->h) {
-            uint32_t* dst = d_->Row(static_cast<int>(py)) + px;
-            if (!styled || pat.on[static_cast<size_t>((phase0 + i) % pat.period)])
-                Plot(dst, pen_.Mode, fg);
-            else if (opaque)
-                Plot(dst, pen_.Mode, bg);
-        }
-        maj += sMaj;
-        rem += twoMin;
-        if (rem >= twoMaj) {
-            rem -= twoMaj;
-            mn += sMin;
-        }
-    }
+    raster::WalkLine(x0, y0, x1, y1, d_->w, d_->h, [&](int64_t px, int64_t py, int64_t i) {
+        uint32_t* dst = d_->Row(static_cast<int>(py)) + px;
+        if (!styled || pat.on[static_cast<size_t>((phase0 + i) % pat.period)])
+            Plot(dst, pen_.Mode, fg);
+        else if (opaque)
+            Plot(dst, pen_.Mode, bg);
+    });
 }
 
 void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
@@ -433,7 +395,7 @@ void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
         if (cl >= cr || ct >= cb)
             return;
         QPainter& p = d_->Begin(image_);
-        ApplyPen(p, pen_, true, brush_, false, 0);
+        d_->ApplyPen(pen_, true, brush_, false, 0);
         p.drawRect(QRectF(cl + 0.5, ct + 0.5, static_cast<double>(cr - cl - 1), static_cast<double>(cb - ct - 1)));
         return;
     }
@@ -490,6 +452,23 @@ bool CurveBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int w, int h, int6
 }
 } // namespace
 
+namespace {
+// Plots [x0, x1] of a row, cut to [0, w).
+inline void PlotSpan(uint32_t* row, int64_t x0, int64_t x1, int64_t w, TPenMode mode, uint32_t rgb)
+{
+    x0 = std::max<int64_t>(x0, 0);
+    x1 = std::min<int64_t>(x1, w - 1);
+    if (x0 > x1)
+        return;
+    if (mode == TPenMode::Copy) {
+        std::fill(row + x0, row + x1 + 1, rgb);
+        return;
+    }
+    for (int64_t x = x0; x <= x1; ++x)
+        Plot(row + x, mode, rgb);
+}
+} // namespace
+
 void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     if (!d_->painter.isActive())
@@ -497,16 +476,32 @@ void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     int64_t l, t, r, b;
     if (!CurveBox(x1, y1, x2, y2, d_->w, d_->h, l, t, r, b))
         return;
-    QPainter& p = d_->Begin(image_);
     const int w = EffectiveWidth(pen_.Width);
+    if (w <= 1 && pen_.Style == TPenStyle::Solid) {
+        // Our own rows: each pixel is touched once, so XOR drawn twice restores.
+        const raster::EllipseRows rows(l, t, r, b, 0, d_->h, d_->bounds);
+        const uint32_t fg = ColorToRgb(pen_.Color);
+        const uint32_t bg = ColorToRgb(brush_.Color);
+        const bool fill = brush_.Style == TBrushStyle::Solid;
+        for (int64_t y = rows.First(); y < rows.Last(); ++y) {
+            const raster::EllipseRow e = rows.Row(y);
+            uint32_t* row = d_->Row(static_cast<int>(y));
+            PlotSpan(row, e.a0, e.a1, d_->w, pen_.Mode, fg);
+            if (fill)
+                PlotSpan(row, e.a1 + 1, e.b0 - 1, d_->w, pen_.Mode, bg);
+            PlotSpan(row, e.b0, e.b1, d_->w, pen_.Mode, fg);
+        }
+        return;
+    }
+    QPainter& p = d_->Begin(image_);
     const bool styled = w <= 1 && pen_.Style != TPenStyle::Solid;
     const QRectF box(l + 0.5, t + 0.5, static_cast<double>(r - l - 1), static_cast<double>(b - t - 1));
     if (styled && brush_.Style == TBrushStyle::Solid) {
-        ApplyPen(p, pen_, true, brush_, true, brush_.Color);
+        d_->ApplyPen(pen_, true, brush_, true, brush_.Color);
         p.drawEllipse(box);
-        ApplyPen(p, pen_, false, brush_, false, 0);
+        d_->ApplyPen(pen_, false, brush_, false, 0);
     } else {
-        ApplyPen(p, pen_, true, brush_, false, 0);
+        d_->ApplyPen(pen_, true, brush_, false, 0);
     }
     p.drawEllipse(box);
 }
@@ -519,6 +514,49 @@ void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
     int64_t l, t, r, b;
     if (!CurveBox(x1, y1, x2, y2, d_->w, d_->h, l, t, r, b))
         return;
+    const int w = EffectiveWidth(pen_.Width);
+    if (w <= 1 && pen_.Style == TPenStyle::Solid) {
+        // Pixels of the ellipse outline whose direction from the centre lies on the sweep;
+        // doubled coordinates keep the half-pixel centre exact.
+        const int64_t sx = l + r - 1, sy = t + b - 1;
+        const raster::ArcSweep sweep(2 * int64_t{x3} - sx, sy - 2 * int64_t{y3}, 2 * int64_t{x4} - sx,
+                                     sy - 2 * int64_t{y4});
+        // Rows the sweep reaches: its end points on the ellipse and the top or bottom between.
+        int64_t yLo = t, yHi = b;
+        const double a = static_cast<double>(r - 1 - l) / 2.0, bs = static_cast<double>(b - 1 - t) / 2.0;
+        if (a > 0.0 && bs > 0.0) {
+            auto yOn = [&](double dx, double dy) {
+                const double k = 1.0 / std::sqrt((dx / a) * (dx / a) + (dy / bs) * (dy / bs));
+                return std::isfinite(k) ? k * dy : 0.0;   // y up, from the centre
+            };
+            const double ys = yOn(2.0 * x3 - sx, sy - 2.0 * y3), ye = yOn(2.0 * x4 - sx, sy - 2.0 * y4);
+            double hi = std::max(ys, ye), lo = std::min(ys, ye);
+            if (sweep.Holds(0, 1))
+                hi = bs;
+            if (sweep.Holds(0, -1))
+                lo = -bs;
+            const double cy = static_cast<double>(sy) / 2.0;
+            yLo = std::max<int64_t>(t, static_cast<int64_t>(std::floor(cy - hi)) - 1);
+            yHi = std::min<int64_t>(b, static_cast<int64_t>(std::ceil(cy - lo)) + 2);
+        }
+        const raster::EllipseRows rows(l, t, r, b, std::max<int64_t>(yLo, 0), std::min<int64_t>(yHi, d_->h),
+                                       d_->bounds);
+        const uint32_t fg = ColorToRgb(pen_.Color);
+        auto part = [&](uint32_t* row, int64_t y, int64_t from, int64_t to) {
+            from = std::max<int64_t>(from, 0);
+            to = std::min<int64_t>(to, d_->w - 1);
+            for (int64_t x = from; x <= to; ++x)
+                if (sweep.Holds(2 * x - sx, sy - 2 * y))
+                    Plot(row + x, pen_.Mode, fg);
+        };
+        for (int64_t y = rows.First(); y < rows.Last(); ++y) {
+            const raster::EllipseRow e = rows.Row(y);
+            uint32_t* row = d_->Row(static_cast<int>(y));
+            part(row, y, e.a0, e.a1);
+            part(row, y, e.b0, e.b1);
+        }
+        return;
+    }
     const QRectF box(l + 0.5, t + 0.5, static_cast<double>(r - l - 1), static_cast<double>(b - t - 1));
     const double cx = (static_cast<double>(l) + static_cast<double>(r)) / 2.0;
     const double cy = (static_cast<double>(t) + static_cast<double>(b)) / 2.0;
@@ -538,12 +576,11 @@ void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
     path.arcMoveTo(box, start);
     path.arcTo(box, start, sweep);
     QPainter& p = d_->Begin(image_);
-    const int w = EffectiveWidth(pen_.Width);
     if (w <= 1 && pen_.Style != TPenStyle::Solid && brush_.Style == TBrushStyle::Solid) {
-        ApplyPen(p, pen_, false, brush_, true, brush_.Color);
+        d_->ApplyPen(pen_, false, brush_, true, brush_.Color);
         p.drawPath(path);
     }
-    ApplyPen(p, pen_, false, brush_, false, 0);
+    d_->ApplyPen(pen_, false, brush_, false, 0);
     p.drawPath(path);
 }
 
@@ -553,20 +590,93 @@ void TImageCanvas::Polygon(const TPoint* pts, int count)
         return;   // an empty image
     if (count < 2 || pts == nullptr)
         return;
+    const int w = EffectiveWidth(pen_.Width);
+    if (w <= 1 && pen_.Style == TPenStyle::Solid) {
+        d_->PolygonThin(pen_, brush_, pts, count);
+        return;
+    }
     QPolygonF poly;
     poly.reserve(count);
     for (int i = 0; i < count; ++i)
         poly.append(QPointF(pts[i].X + 0.5, pts[i].Y + 0.5));
     QPainter& p = d_->Begin(image_);
-    const int w = EffectiveWidth(pen_.Width);
     if (w <= 1 && pen_.Style != TPenStyle::Solid && brush_.Style == TBrushStyle::Solid) {
-        ApplyPen(p, pen_, true, brush_, true, brush_.Color);
+        d_->ApplyPen(pen_, true, brush_, true, brush_.Color);
         p.drawPolygon(poly, Qt::OddEvenFill);
-        ApplyPen(p, pen_, false, brush_, false, 0);
+        d_->ApplyPen(pen_, false, brush_, false, 0);
     } else {
-        ApplyPen(p, pen_, true, brush_, false, 0);
+        d_->ApplyPen(pen_, true, brush_, false, 0);
     }
     p.drawPolygon(poly, Qt::OddEvenFill);
+}
+
+void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const TPoint* pts, int count)
+{
+    int64_t minX = pts[0].X, maxX = pts[0].X, minY = pts[0].Y, maxY = pts[0].Y;
+    bool any = false;
+    for (int i = 1; i < count; ++i) {
+        minX = std::min<int64_t>(minX, pts[i].X);
+        maxX = std::max<int64_t>(maxX, pts[i].X);
+        minY = std::min<int64_t>(minY, pts[i].Y);
+        maxY = std::max<int64_t>(maxY, pts[i].Y);
+        any = any || pts[i] != pts[0];
+    }
+    const int64_t bx0 = std::max<int64_t>(minX, 0), by0 = std::max<int64_t>(minY, 0);
+    const int64_t bx1 = std::min<int64_t>(maxX, w - 1), by1 = std::min<int64_t>(maxY, h - 1);
+    if (bx0 > bx1 || by0 > by1)
+        return;
+    const uint32_t fg = ColorToRgb(pen.Color);
+    const uint32_t bg = ColorToRgb(brush.Color);
+    if (!any) {   // all corners on one point: that pixel
+        Plot(Row(static_cast<int>(pts[0].Y)) + pts[0].X, pen.Mode, fg);
+        return;
+    }
+    // In copy mode the outline simply covers the inside drawn first. Other modes must touch
+    // each pixel once (XOR drawn twice restores), so the outline is marked in a mask over the
+    // visible box first and the inside leaves it out.
+    const bool once = pen.Mode != TPenMode::Copy;
+    const int64_t bw = bx1 - bx0 + 1;
+    auto outline = [&](auto&& fn) {
+        for (int i = 0; i < count; ++i) {
+            const TPoint& p0 = pts[i];
+            const TPoint& p1 = pts[i + 1 == count ? 0 : i + 1];
+            raster::WalkLine(p0.X, p0.Y, p1.X, p1.Y, w, h, fn);
+        }
+    };
+    auto maskAt = [&](int64_t px, int64_t py) -> uint8_t& {
+        return mask[static_cast<size_t>((py - by0) * bw + (px - bx0))];
+    };
+    if (once) {
+        mask.assign(static_cast<size_t>(bw * (by1 - by0 + 1)), 0);
+        outline([&](int64_t px, int64_t py, int64_t) { maskAt(px, py) = 1; });
+    }
+    if (brush.Style == TBrushStyle::Solid) {
+        polyX.resize(static_cast<size_t>(count));
+        polyY.resize(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            polyX[static_cast<size_t>(i)] = pts[i].X;
+            polyY[static_cast<size_t>(i)] = pts[i].Y;
+        }
+        for (int64_t y = by0; y <= by1; ++y) {
+            uint32_t* row = Row(static_cast<int>(y));
+            raster::PolygonRowSpans(polyX.data(), polyY.data(), count, y, crossings, spans);
+            for (const raster::TSpan& s : spans) {
+                const int64_t x0 = std::max(s.x0, bx0), x1 = std::min(s.x1, bx1);
+                for (int64_t x = x0; x <= x1; ++x)
+                    if (!once || !maskAt(x, y))
+                        Plot(row + x, pen.Mode, bg);
+            }
+        }
+    }
+    outline([&](int64_t px, int64_t py, int64_t) {
+        if (once) {
+            uint8_t& m = maskAt(px, py);
+            if (m == 2)
+                return;
+            m = 2;
+        }
+        Plot(Row(static_cast<int>(py)) + px, pen.Mode, fg);
+    });
 }
 
 void TImageCanvas::FillRect(const TRect& r)
@@ -587,8 +697,12 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
     if (text.empty())
         return;
     const auto& fe = Fonts().Get(font_);
+    const bool rotated = (font_.Escapement % 3600) != 0;
+    if (!rotated && !font_.Underline && TextFromGlyphs(x, y, text, fe.glyphs.get(), fe.metrics))
+        return;
     const QString s = FontText(font_, text);
     QPainter& p = d_->Begin(image_);
+    d_->Touched();
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // One glyph per byte at its advance, as the single-byte text is meant: no shaping.
     QGlyphRun run;
@@ -610,7 +724,6 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
             run.setPositions(positions);
         }
     }
-    const bool rotated = (font_.Escapement % 3600) != 0;
     QPointF origin(x, y);
     if (rotated) {
         p.translate(x, y);
@@ -631,6 +744,46 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
     }
     if (rotated)
         p.resetTransform();
+}
+
+bool TImageCanvas::TextFromGlyphs(int32_t x, int32_t y, std::string_view text, TGlyphSet* set,
+                                  const QFontMetrics& metrics)
+{
+    if (set == nullptr)
+        return false;
+    for (char c : text)
+        if (!set->Get(static_cast<unsigned char>(c)).usable)
+            return false;
+    if (brush_.Style == TBrushStyle::Solid) {
+        const int64_t width = metrics.horizontalAdvance(FontText(font_, text));
+        const int64_t l = std::max<int64_t>(x, 0), t = std::max<int64_t>(y, 0);
+        const int64_t r = std::min<int64_t>(int64_t{x} + width, d_->w);
+        const int64_t b = std::min<int64_t>(int64_t{y} + metrics.ascent() + metrics.descent(), d_->h);
+        const uint32_t bg = ColorToRgb(brush_.Color);
+        for (int64_t yy = t; yy < b; ++yy)
+            if (l < r)
+                std::fill(d_->Row(static_cast<int>(yy)) + l, d_->Row(static_cast<int>(yy)) + r, bg);
+    }
+    const uint32_t fg = ColorToRgb(font_.Color);
+    const int64_t base = int64_t{y} + metrics.ascent();
+    double pen = 0;
+    for (char c : text) {
+        const TGlyph& g = set->Get(static_cast<unsigned char>(c));
+        // Glyphs sit where the painter puts them: the pen position in 1/64 pixels, floored.
+        const int64_t gx = int64_t{x} + (std::llround(pen * 64.0) >> 6);
+        pen += g.advance;
+        for (const TGlyphRun& r : g.runs) {
+            const int64_t yy = base + r.dy;
+            if (yy < 0 || yy >= d_->h)
+                continue;
+            const int64_t x0 = std::max<int64_t>(gx + r.dx0, 0), x1 = std::min<int64_t>(gx + r.dx1, d_->w - 1);
+            if (x0 <= x1) {
+                uint32_t* row = d_->Row(static_cast<int>(yy));
+                std::fill(row + x0, row + x1 + 1, fg);
+            }
+        }
+    }
+    return true;
 }
 
 void TImageCanvas::Draw(int32_t x, int32_t y, const QImage& src)
@@ -676,6 +829,7 @@ void TImageCanvas::CopyRect(const TRect& dst, const QImage& src, const TRect& sr
         return;
     }
     QPainter& p = d_->Begin(image_);
+    d_->Touched();
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(d, src, sr);

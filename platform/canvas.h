@@ -179,6 +179,8 @@ public:
 
 private:
     struct Impl;
+    bool TextFromGlyphs(int32_t x, int32_t y, std::string_view text, class TGlyphSet* set,
+                        const class QFontMetrics& metrics);
     QImage& image_;
     std::unique_ptr<Impl> d_;
 };
