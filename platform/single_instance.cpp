@@ -1,6 +1,8 @@
 #include "platform/single_instance.h"
 
 #include <QDataStream>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -8,6 +10,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+
+#include <cstdlib>
 
 namespace {
 
@@ -33,6 +37,12 @@ QByteArray Frame(const QByteArray& body)
     return out;
 }
 
+qint64 LockAgeMs(const QString& path)
+{
+    const QDateTime modified = QFileInfo(path).lastModified();
+    return modified.isValid() ? std::abs(modified.msecsTo(QDateTime::currentDateTime())) : 0;
+}
+
 } // namespace
 
 TSingleInstance::TSingleInstance(QString name, QObject* parent) : QObject(parent), Name(std::move(name)) {}
@@ -52,7 +62,17 @@ bool TSingleInstance::Acquire()
     // Age alone never makes the lock stale; a dead owner does.
     Lock->setStaleLockTime(0);
     // A copy that was just killed can look alive for a moment; give it that moment.
-    if (!Lock->tryLock(500)) {
+    if (!Lock->tryLock(500) && Lock->error() == QLockFile::LockFailedError) {
+        // A copy killed while it was writing the lock leaves it without an owner to ask:
+        // once it is older than any write could take, it is nobody's.
+        qint64 pid = 0;
+        QString host, app;
+        if (!Lock->getLockInfo(&pid, &host, &app) && LockAgeMs(LockPath()) > 2000) {
+            Lock->removeStaleLockFile();
+            Lock->tryLock(500);
+        }
+    }
+    if (!Lock->isLocked()) {
         if (Lock->error() == QLockFile::LockFailedError) {
             Lock.reset();
             return false;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -152,9 +153,12 @@ TEST_F(HandOverTest, StaleLockOfAKilledCopyIsTakenOver)
     TSingleInstance probe("Ostrin83");
     QElapsedTimer t;
     t.start();
-    while (!QFile::exists(probe.LockPath()) && t.elapsed() < 10000)
+    // Killed once its lock names it, as a crashed copy leaves it.
+    qint64 pid = 0;
+    QString host, app;
+    while (!QLockFile(probe.LockPath()).getLockInfo(&pid, &host, &app) && t.elapsed() < 10000)
         QThread::msleep(20);
-    ASSERT_TRUE(QFile::exists(probe.LockPath()));
+    ASSERT_EQ(pid, first.processId());
     first.kill();
     ASSERT_TRUE(first.waitForFinished(5000));
     ASSERT_TRUE(QFile::exists(probe.LockPath()));  // left behind
@@ -164,6 +168,24 @@ TEST_F(HandOverTest, StaleLockOfAKilledCopyIsTakenOver)
     second.start(OstrinPath(), {});
     ASSERT_TRUE(WaitEnded(second, 20000));
     EXPECT_EQ(second.exitCode(), 0);
+}
+
+// A copy killed between making its lock and writing its name into it.
+TEST_F(HandOverTest, OldLockWithoutAnOwnerIsTakenOverAndAFreshOneIsNot)
+{
+    TSingleInstance probe("Ostrin83");
+    QFile empty(probe.LockPath());
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    {
+        TSingleInstance fresh("Ostrin83");
+        EXPECT_FALSE(fresh.Acquire());  // its writer may still be busy
+    }
+    ASSERT_TRUE(empty.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(empty.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    empty.close();
+    BecomeRunningCopy();
 }
 
 TEST_F(HandOverTest, TwoSimultaneousStartsGiveOneServer)
