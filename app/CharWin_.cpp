@@ -72,6 +72,7 @@ TCharWin::TCharWin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTit
     StrEdit->setGeometry(4, 1, 501, 26);
     StrEdit->setFont(PixelFont("Times New Roman", 16));
     connect(StrEdit, &QLineEdit::textChanged, this, [this] { KeepLineClean(); });
+    StrEdit->installEventFilter(this);
 
     BotPanel = new QWidget(this);
     BotPanel->setGeometry(0, 402 - 33, 510, 33);
@@ -241,6 +242,19 @@ void TCharWin::showEvent(QShowEvent* e)
         move(s->geometry().center() - rect().center());
     StrEdit->setFocus();
     QDialog::showEvent(e);
+}
+
+bool TCharWin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The edit would select its whole text when the dialog first gives it the focus, so
+    // that the first key replaced it: the caret goes after the last character instead.
+    if (watched == StrEdit && event->type() == QEvent::FocusIn) {
+        static_cast<QObject*>(StrEdit)->event(event);
+        StrEdit->deselect();
+        StrEdit->end(false);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle)

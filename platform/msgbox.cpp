@@ -1,5 +1,8 @@
 #include "platform/msgbox.h"
 
+#include <QInputDialog>
+#include <QPointer>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -88,4 +91,24 @@ int MessageDlg(const QString& text, TMsgDlgType type, unsigned buttons, QWidget*
 void ShowMessage(const QString& text, QWidget* parent)
 {
     MessageBoxTitled(AppTitle, text, TMsgIcon::None, mbOK, parent);
+}
+
+bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* parent)
+{
+    QPointer<QInputDialog> d = new QInputDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    d->setWindowTitle(caption);
+    d->setLabelText(prompt);
+    d->setTextValue(value);
+    d->ensurePolished();
+    // Room for the caption beside the title bar's close button and margins.
+    const int titleWidth = d->fontMetrics().horizontalAdvance(caption) + 120;
+    d->setMinimumWidth(titleWidth);
+    d->setFixedSize(d->sizeHint().expandedTo(QSize(titleWidth, 0)));
+    const bool ok = d->exec() == QDialog::Accepted;
+    if (!d)
+        return false;
+    if (ok)
+        value = d->textValue();
+    delete d.data();
+    return ok;
 }

@@ -740,7 +740,10 @@ void TSchGestures::AlterText(PTextRec T)
     if (ok && InTextList(T)) {
         Host.SetModified();
         Host.StoreUndo();
-        T->Font = (v.Symbol ? 1 : 0) + (v.SizeIndex + 1) * 16 + v.AngleIndex * 23040;
+        // A size step the dialog has no entry for (the font-size command allows 9) stays
+        // unless another one was picked.
+        const int32_t step = v.SizeIndex >= 0 ? v.SizeIndex + 1 : font::SizeStepField(T->Font);
+        T->Font = (v.Symbol ? 1 : 0) + step * 16 + v.AngleIndex * 23040;
         T->Text = StoredText(v.Text);
     }
     Host.ProcessMessages();
