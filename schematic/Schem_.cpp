@@ -184,7 +184,8 @@ TSchWin::~TSchWin()
 {
     // Leave the frame's area while this is still a whole TSchWin: the area activates the
     // next window and the frame takes our menus out of its bar now, not mid-destruction.
-    if (QMdiArea* area = mdiArea())
+    // A close has already taken it out (the area hears of the close first): only once.
+    if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
         area->removeSubWindow(this);
     // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
     if (MainWin)

@@ -395,6 +395,9 @@ TEST_F(FrameTest, FreshStartDefaults)
     EXPECT_FALSE(ScreenCursor(crHandO).pixmap().isNull());
     EXPECT_FALSE(ScreenCursor(crHandC).pixmap().isNull());
     EXPECT_FALSE(ScreenCursor(crMove).pixmap().isNull());
+    // Our own icon, not the toolkit's.
+    EXPECT_EQ(Frame->windowIcon().pixmap(32, 32).toImage(), ProgramIcon().pixmap(32, 32).toImage());
+    EXPECT_FALSE(ProgramIcon().isNull());
 }
 
 TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
