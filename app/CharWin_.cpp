@@ -1,5 +1,7 @@
 #include "app/CharWin_.h"
 
+#include <QPointer>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -259,19 +261,24 @@ bool TCharWin::eventFilter(QObject* watched, QEvent* event)
 
 bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle)
 {
-    TCharWin w(parent);
-    w.SetTextBytes(v.Text);
-    w.SetSymbol(v.Symbol);
-    w.FontComBox->setCurrentIndex(v.SizeIndex >= 0 && v.SizeIndex < w.FontComBox->count() ? v.SizeIndex : -1);
-    w.AngComBox->setCurrentIndex(v.AngleIndex >= 0 && v.AngleIndex < 4 ? v.AngleIndex : 0);
-    w.LabelAng->setVisible(showAngle);
-    w.AngComBox->setVisible(showAngle);
-    w.StrEdit->setFocus();
-    if (w.exec() != QDialog::Accepted)
+    // On the heap: a parent that closes while the dialog is open takes it along.
+    QPointer<TCharWin> w = new TCharWin(parent);
+    w->SetTextBytes(v.Text);
+    w->SetSymbol(v.Symbol);
+    w->FontComBox->setCurrentIndex(v.SizeIndex >= 0 && v.SizeIndex < w->FontComBox->count() ? v.SizeIndex : -1);
+    w->AngComBox->setCurrentIndex(v.AngleIndex >= 0 && v.AngleIndex < 4 ? v.AngleIndex : 0);
+    w->LabelAng->setVisible(showAngle);
+    w->AngComBox->setVisible(showAngle);
+    w->StrEdit->setFocus();
+    const bool ok = w->exec() == QDialog::Accepted;
+    if (!w)
         return false;
-    v.Text = w.TextBytes();
-    v.Symbol = w.Symbol();
-    v.SizeIndex = w.FontComBox->currentIndex();
-    v.AngleIndex = std::max(0, w.AngComBox->currentIndex());
-    return true;
+    if (ok) {
+        v.Text = w->TextBytes();
+        v.Symbol = w->Symbol();
+        v.SizeIndex = w->FontComBox->currentIndex();
+        v.AngleIndex = std::max(0, w->AngComBox->currentIndex());
+    }
+    delete w.data();
+    return ok;
 }

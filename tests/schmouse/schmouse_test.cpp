@@ -87,6 +87,35 @@ TEST_F(SchMouseTest, ArrowQuestionRemembersTheTickedType)
     EXPECT_EQ(win->Model.ShapeList.front().Style, 5 * 256 + 1);
 }
 
+TEST_F(SchMouseTest, WindowClosedWhileADialogOfAGestureIsOpen)
+{
+    // An untouched window can be closed under its open dialog (a file handed over by a second
+    // start takes its place): the gesture stops there instead of using the window again.
+    struct Case {
+        int tool;
+        bool drag;
+    };
+    for (const Case c : {Case{11, true}, Case{7, false}}) {
+        SCOPED_TRACE(c.tool);
+        if (!win) {
+            win = new TSchWin();
+            frame->ShowChild(win, false);
+        }
+        frame->DefaultArrow = 0;
+        WhenModal([this](QWidget*) {
+            win->CloseWindow();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        });
+        if (c.drag) {
+            Drag(c.tool, 0, 0, 40, 40);
+        } else {
+            win->DrawMode = c.tool;
+            Press(40, 40);
+        }
+        EXPECT_TRUE(win.isNull());
+    }
+}
+
 TEST_F(SchMouseTest, TextToolEntersATypedText)
 {
     WhenModal([](QWidget* w) {
