@@ -1,5 +1,7 @@
 #include "app/CharWin_.h"
 
+#include <QPointer>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -72,6 +74,7 @@ TCharWin::TCharWin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTit
     StrEdit->setGeometry(4, 1, 501, 26);
     StrEdit->setFont(PixelFont("Times New Roman", 16));
     connect(StrEdit, &QLineEdit::textChanged, this, [this] { KeepLineClean(); });
+    StrEdit->installEventFilter(this);
 
     BotPanel = new QWidget(this);
     BotPanel->setGeometry(0, 402 - 33, 510, 33);
@@ -243,21 +246,39 @@ void TCharWin::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
 }
 
+bool TCharWin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The edit would select its whole text when the dialog first gives it the focus, so
+    // that the first key replaced it: the caret goes after the last character instead.
+    if (watched == StrEdit && event->type() == QEvent::FocusIn) {
+        static_cast<QObject*>(StrEdit)->event(event);
+        StrEdit->deselect();
+        StrEdit->end(false);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle)
 {
-    TCharWin w(parent);
-    w.SetTextBytes(v.Text);
-    w.SetSymbol(v.Symbol);
-    w.FontComBox->setCurrentIndex(v.SizeIndex >= 0 && v.SizeIndex < w.FontComBox->count() ? v.SizeIndex : -1);
-    w.AngComBox->setCurrentIndex(v.AngleIndex >= 0 && v.AngleIndex < 4 ? v.AngleIndex : 0);
-    w.LabelAng->setVisible(showAngle);
-    w.AngComBox->setVisible(showAngle);
-    w.StrEdit->setFocus();
-    if (w.exec() != QDialog::Accepted)
+    // On the heap: a parent that closes while the dialog is open takes it along.
+    QPointer<TCharWin> w = new TCharWin(parent);
+    w->SetTextBytes(v.Text);
+    w->SetSymbol(v.Symbol);
+    w->FontComBox->setCurrentIndex(v.SizeIndex >= 0 && v.SizeIndex < w->FontComBox->count() ? v.SizeIndex : -1);
+    w->AngComBox->setCurrentIndex(v.AngleIndex >= 0 && v.AngleIndex < 4 ? v.AngleIndex : 0);
+    w->LabelAng->setVisible(showAngle);
+    w->AngComBox->setVisible(showAngle);
+    w->StrEdit->setFocus();
+    const bool ok = w->exec() == QDialog::Accepted;
+    if (!w)
         return false;
-    v.Text = w.TextBytes();
-    v.Symbol = w.Symbol();
-    v.SizeIndex = w.FontComBox->currentIndex();
-    v.AngleIndex = std::max(0, w.AngComBox->currentIndex());
-    return true;
+    if (ok) {
+        v.Text = w->TextBytes();
+        v.Symbol = w->Symbol();
+        v.SizeIndex = w->FontComBox->currentIndex();
+        v.AngleIndex = std::max(0, w->AngComBox->currentIndex());
+    }
+    delete w.data();
+    return ok;
 }

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QIcon>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -32,6 +33,7 @@
 #include <cmath>
 
 #include "app/ColorDlg_.h"
+#include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
@@ -43,6 +45,12 @@ static void InitOstrinResources()
 }
 
 TMainWin* MainWin = nullptr;
+
+QIcon ProgramIcon()
+{
+    InitOstrinResources();
+    return QIcon(QStringLiteral(":/icons/ostrin.xpm"));
+}
 
 namespace {
 
@@ -290,11 +298,11 @@ void ReceiveHandOver(const QByteArray& request)
 TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(parent), Args(args)
 {
     InitOstrinResources();
+    setWindowIcon(ProgramIcon());
     MainWin = this;
     PendingOpens = std::exchange(EarlyHandOvers(), {});
     setObjectName(QStringLiteral("TMainWin"));
     setWindowTitle(QStringLiteral("Circuit Drawing"));
-    setMinimumSize(640, 480);
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSize(8);
     setFont(f);
@@ -564,8 +572,7 @@ void TMainWin::FormCreate()
     QRect screen(0, 0, 1024, 768);
     if (QScreen* s = QGuiApplication::primaryScreen())
         screen = s->geometry();
-    move(5, 5);
-    resize(std::max(640, screen.width() - 10), std::max(480, screen.height() - 40));
+    SetOuterGeometry(QRect(5, 5, std::max(640, screen.width() - 10), std::max(480, screen.height() - 40)));
     mnDrawDots->setChecked(true);
     ReadSettings();
     mnShowTabs->setChecked(!TabChild->isHidden());
@@ -586,7 +593,26 @@ void TMainWin::FormCreate()
         }
     }
     SchemFolder = GetDocsFolder();
-    OpenDialog->setDirectory(SchemFolder);
+    OpenDialog->setDirectory(DialogStartFolder(SchemFolder));
+}
+
+void TMainWin::SetOuterGeometry(const QRect& outer)
+{
+    wantedOuter_ = outer;
+    fittedBorder_ = QSize(-1, -1);
+    move(outer.topLeft());   // a window's position is its frame's
+    FitOuterGeometry();
+}
+
+void TMainWin::FitOuterGeometry()
+{
+    const QSize border = frameGeometry().size() - size();
+    if (border == fittedBorder_ || isMaximized() || isFullScreen())
+        return;
+    fittedBorder_ = border;
+    setMinimumSize(QSize(640, 480) - border);
+    resize(wantedOuter_.size() - border);
+    move(wantedOuter_.topLeft());   // a window's position is its frame's
 }
 
 void TMainWin::ReadSettings()
@@ -596,18 +622,20 @@ void TMainWin::ReadSettings()
     if (QScreen* s = QGuiApplication::primaryScreen())
         virt = s->virtualGeometry();
     const int vh = virt.height(), vw = virt.width();
+    QRect outer = wantedOuter_;
     const int top = ini.ReadInteger("Position", "Top", -100);
     if (top >= -10 && top <= vh)
-        move(x(), top);
+        outer.moveTop(top);
     const int left = ini.ReadInteger("Position", "Left", -100);
     if (left >= -10 && left <= vw)
-        move(left, y());
+        outer.moveLeft(left);
     const int height = ini.ReadInteger("Position", "Height", -100);
     if (height >= 100 && height <= vh)
-        resize(width(), height);
+        outer.setHeight(height);
     const int wid = ini.ReadInteger("Position", "Width", -100);
     if (wid >= 100 && wid <= vw)
-        resize(wid, this->height());
+        outer.setWidth(wid);
+    SetOuterGeometry(outer);
     mnMaxWin->setChecked(ini.ReadBool("Window", "Maximise", false));
     mnShowHintStart->setChecked(ini.ReadBool("Settings", "ShowHint", true));
     TabChild->setVisible(ini.ReadBool("Settings", "ShowTabs", true));
@@ -626,10 +654,11 @@ void TMainWin::WriteSettings()
 {
     TProfile ini(IniFileName());
     ini.WriteInteger("Settings", "Arrow", DefaultArrow);
-    ini.WriteInteger("Position", "Top", y());
-    ini.WriteInteger("Position", "Left", x());
-    ini.WriteInteger("Position", "Height", height());
-    ini.WriteInteger("Position", "Width", width());
+    const QRect outer = frameGeometry();
+    ini.WriteInteger("Position", "Top", outer.top());
+    ini.WriteInteger("Position", "Left", outer.left());
+    ini.WriteInteger("Position", "Height", outer.height());
+    ini.WriteInteger("Position", "Width", outer.width());
     ini.WriteInteger("Colour", "Line", static_cast<int32_t>(LineColor));
     ini.WriteInteger("Colour", "Fill", static_cast<int32_t>(FillColor));
     ini.WriteInteger("Colour", "Text", static_cast<int32_t>(TextColor));
@@ -682,6 +711,7 @@ void TMainWin::closeEvent(QCloseEvent* event)
 void TMainWin::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    FitOuterGeometry();
     // The start-up open must not hang on a window manager that never activates us.
     if (FirstActivate)
         QTimer::singleShot(0, this, [this] { FormActivate(); });
@@ -690,8 +720,11 @@ void TMainWin::showEvent(QShowEvent* event)
 void TMainWin::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        if (FirstActivate)
+            FitOuterGeometry();   // the window manager has framed the window by now
         FormActivate();
+    }
 }
 
 void TMainWin::FormActivate()
@@ -936,9 +969,12 @@ void TMainWin::mnOpenClick()
 {
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setDirectory(SchemFolder);
+    OpenDialog->setDirectory(DialogStartFolder(SchemFolder));
     OpenDialog->setDefaultSuffix(QStringLiteral("sch"));
-    OpenDialog->setNameFilters({QStringLiteral("Schematic File (*.sch)"), QStringLiteral("All files (*.*)")});
+    SetFileFilters(*OpenDialog, {{QStringLiteral("Schematic File (*.sch)"), QStringLiteral("*.sch")},
+                                 {QStringLiteral("All files (*.*)"), QStringLiteral("*")}});
+    // The dialog is reused: the last name typed and its completion list must not come back.
+    ClearFileName(*OpenDialog);
     if (OpenDialog->exec() != QDialog::Accepted)
         return;
     const QStringList files = OpenDialog->selectedFiles();
@@ -959,29 +995,20 @@ void TMainWin::OpenTButClick()
         mnOpenClick();
 }
 
-static QString UpperAscii(const QString& s)
-{
-    QString u = s;
-    for (QChar& c : u)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    return u;
-}
-
+// Names differing only in letter case are different files here: a file is already open
+// when the cleaned absolute paths match exactly.
 static QString OpenKey(const QString& path)
 {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/')) + 1;
-    return path.left(slash) + UpperAscii(path.mid(slash));
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 void TMainWin::OpenFile(const QString& name)
 {
-    // 1-2: already open. The folder must match exactly (folders differing in case are
-    // different folders here); the file name matches with ASCII letters upper-cased.
+    // 1-2: already open.
     bool found = false;
     const QString key = OpenKey(name);
     for (TChildWin* c : Children()) {
-        if (c->Kind() != TChildWin::TKind::Sch || OpenKey(c->FileName) != key)
+        if (c->Kind() != TChildWin::TKind::Sch || key.isEmpty() || OpenKey(c->FileName) != key)
             continue;
         if (c->isMinimized())
             c->showNormal();

@@ -17,6 +17,7 @@
 #include "platform/folders.h"
 
 class QAction;
+class QIcon;
 class QComboBox;
 class QFileDialog;
 class QImage;
@@ -65,6 +66,10 @@ QByteArray HandOverRequest(const QStringList& args);
 void ReceiveHandOver(const QByteArray& request);
 // Files handed over before the frame existed; the frame takes them when it is created.
 QStringList& EarlyHandOvers();
+
+// The program's own icon, for every window and dialog (set on the application before the
+// first window exists).
+QIcon ProgramIcon();
 
 class TMainWin : public QMainWindow {
     Q_OBJECT
@@ -303,6 +308,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Position, size and minimum size are those of the outer frame (with the window
+    // border), as the settings file stores them. The border is known only once the window
+    // is shown; the wanted outer rectangle is fitted again when it first becomes known.
+    void SetOuterGeometry(const QRect& outer);
+    void FitOuterGeometry();
+    QRect wantedOuter_;
+    QSize fittedBorder_;
     void BuildToolBars();
     void BuildMenus();
     void ChildActivated();

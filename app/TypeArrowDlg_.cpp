@@ -62,11 +62,15 @@ void TTypeArrowDialog::DrawSamples(TCanvas& c)
 
 bool RunArrowDialog(QWidget* parent, int32_t& type, bool& setDefault, bool showCheckBox)
 {
-    TTypeArrowDialog d(parent);
-    d.ArrowType = type;
-    d.CboxSetDefault->setVisible(showCheckBox);
-    const bool ok = d.exec() == QDialog::Accepted;
-    type = d.ArrowType;
-    setDefault = d.CboxSetDefault->isChecked();
+    // On the heap: a parent that closes meanwhile takes the dialog along.
+    QPointer<TTypeArrowDialog> d = new TTypeArrowDialog(parent);
+    d->ArrowType = type;
+    d->CboxSetDefault->setVisible(showCheckBox);
+    const bool ok = d->exec() == QDialog::Accepted;
+    if (!d)
+        return false;
+    type = d->ArrowType;
+    setDefault = d->CboxSetDefault->isChecked();
+    delete d.data();
     return ok;
 }

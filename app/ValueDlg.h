@@ -5,6 +5,7 @@
 // on OK.
 #include <QDialog>
 #include <QImage>
+#include <QPointer>
 
 #include <cstdint>
 
@@ -56,3 +57,26 @@ protected:
     int32_t max_;
     QImage image_;
 };
+
+// Shows a value dialog of type D preset with `value`, modally, and on OK reads `value` back
+// (and whatever else `read` takes from the dialog). The dialog lives on the heap: a parent
+// that closes while it is open takes it along, and the call then reports a cancel.
+template <class D, class Read>
+bool RunValueDialog(QWidget* parent, int32_t& value, Read read)
+{
+    QPointer<D> d = new D(parent);
+    d->Value() = value;
+    const bool ok = d->exec() == QDialog::Accepted;
+    if (!d)
+        return false;
+    read(*d, ok);
+    if (ok)
+        value = d->Value();
+    delete d.data();
+    return ok;
+}
+template <class D>
+bool RunValueDialog(QWidget* parent, int32_t& value)
+{
+    return RunValueDialog<D>(parent, value, [](D&, bool) {});
+}

@@ -11,6 +11,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrin"));
+    QApplication::setWindowIcon(ProgramIcon());
     QStringList args = QApplication::arguments();
     args.removeFirst();
 

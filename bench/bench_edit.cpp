@@ -1,5 +1,5 @@
 // Editing the selection: one step of the right-button move preview, the arrow-key nudge with
-// its undo state, and turning components.
+// its undo state, turning components and duplicating the selection.
 #include "bench/benchutil.h"
 #include "schematic/SchKeys.h"
 #include "schematic/SchMouse.h"
@@ -80,6 +80,29 @@ void BM_TurnComponents(benchmark::State& state)
         benchmark::DoNotOptimize(edits::TurnSelection(m, edits::Clockwise, nullptr).Comps);
 }
 BENCHMARK(BM_TurnComponents)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// Duplicating a selection of shapes, components and texts, model only; and with the undo
+// state the command stores first.
+void BM_Duplicate(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    TSchModel base = benchutil::MakeDrawing(n * 8 / 10, n / 10, n / 10, 400);
+    SelectAll(base);
+    const bool undo = state.range(1) != 0;
+    TUndoRing ring;
+    for (auto _ : state) {
+        state.PauseTiming();
+        TSchModel m = base;
+        state.ResumeTiming();
+        if (undo)
+            ring.Store(m);
+        benchmark::DoNotOptimize(edits::DuplicateSelection(m, 4).Shapes);
+        state.PauseTiming();
+        m = TSchModel();   // freeing the copies is not part of the command
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Duplicate)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

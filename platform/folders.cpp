@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QString WithSlash(QString s)
@@ -32,4 +33,14 @@ QString GetIniFolder()
     const QString folder = WithSlash(base) + QStringLiteral("Vantrel/");
     QDir().mkpath(folder);
     return folder;
+}
+
+QString DialogStartFolder(const QString& preferred)
+{
+    if (!preferred.isEmpty() && QFileInfo(preferred).isDir())
+        return WithSlash(preferred);
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!docs.isEmpty() && QFileInfo(docs).isDir())
+        return WithSlash(docs);
+    return WithSlash(QDir::homePath());
 }

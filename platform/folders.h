@@ -10,3 +10,6 @@ QString GetTempFolder();
 QString GetDocsFolder();
 // s with one "/" at its end.
 QString WithSlash(QString s);
+// Where the open and save dialogs start: `preferred` (the schematic folder) when it is a
+// folder, else the documents folder when there is one, else the home folder.
+QString DialogStartFolder(const QString& preferred);

@@ -1,5 +1,11 @@
 #include "platform/msgbox.h"
 
+#include <QInputDialog>
+#include <algorithm>
+#include <QLabel>
+#include <QLayout>
+#include <QPointer>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -88,4 +94,41 @@ int MessageDlg(const QString& text, TMsgDlgType type, unsigned buttons, QWidget*
 void ShowMessage(const QString& text, QWidget* parent)
 {
     MessageBoxTitled(AppTitle, text, TMsgIcon::None, mbOK, parent);
+}
+
+namespace {
+class TFixOnShow : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show)
+            if (auto* w = qobject_cast<QWidget*>(o))
+                w->setFixedSize(w->size());
+        return false;
+    }
+};
+} // namespace
+
+bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* parent)
+{
+    QPointer<QInputDialog> d = new QInputDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    d->setWindowTitle(caption);
+    d->setInputMode(QInputDialog::TextInput);   // builds the layout now
+    d->setLabelText(prompt);
+    d->setTextValue(value);
+    d->ensurePolished();
+    // Room for the caption beside the title bar's close button; the layout then holds the
+    // dialog at the size of its contents.
+    const int titleWidth = d->fontMetrics().horizontalAdvance(caption) + 120;
+    d->setFixedWidth(std::max(titleWidth, d->sizeHint().width()));
+    // Its layout sets the height when it is shown; from then on the size stays.
+    d->installEventFilter(new TFixOnShow(d));
+    const bool ok = d->exec() == QDialog::Accepted;
+    if (!d)
+        return false;
+    if (ok)
+        value = d->textValue();
+    delete d.data();
+    return ok;
 }

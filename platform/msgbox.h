@@ -51,6 +51,11 @@ int MessageBoxTitled(const QString& title, const QString& text, TMsgIcon icon, u
 // Plain message: the application title, no icon, one OK button.
 void ShowMessage(const QString& text, QWidget* parent = nullptr);
 
+// A modal input box with one line of text: a fixed-size dialog without minimise and
+// maximise buttons, wide enough for its whole caption. False when cancelled (or when its
+// parent went away meanwhile); `value` presets the line and takes the answer on OK.
+bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* parent = nullptr);
+
 // Test hook: while set, no box is shown; the responder gets what would have been shown
 // (the text as given, "\r" kept) and returns the button's modal result.
 struct TMsgRecord {

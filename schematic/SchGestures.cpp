@@ -326,9 +326,12 @@ void TSchGestures::FormMouseUp(TMouseBtn, TShiftState, int32_t X, int32_t Y)
     // Latched and cleared first: a dialog opened below runs a nested event loop.
     const int32_t state = MouseState;
     MouseState = 0;
+    const auto life = Life();
     switch (state) {
     case 1:
         EndPlaceShape();
+        if (life.expired())
+            return;   // the window went away under the arrow question
         break;
     case 2:
         Host.EndShapeMove();
@@ -408,7 +411,10 @@ void TSchGestures::mnSelAllClick()
     TSchModel& m = Host.Model();
     if (m.Empty())
         return;
+    const auto life = Life();
     Host.ProcessMessages();
+    if (life.expired())
+        return;
     SelectAll(m);
     Host.FullRedraw();
 }
@@ -601,7 +607,10 @@ void TSchGestures::EndPlaceShape()
         if (t < 1 || t > 6) {
             t = 1;
             bool setDefault = false;
+            const auto life = Life();
             const bool ok = Host.AskArrowType(t, setDefault);
+            if (life.expired())
+                return;
             Host.SetDefaultArrow(setDefault ? t : 0);
             made = ok;
         }
@@ -708,7 +717,11 @@ void TSchGestures::EnterText(int32_t X, int32_t Y)
     TCharDlgValues v;
     v.SizeIndex = 2;
     v.AngleIndex = 0;
-    if (Host.AskText(v)) {
+    const auto life = Life();
+    const bool ok = Host.AskText(v);
+    if (life.expired())
+        return;
+    if (ok) {
         Host.SetModified();
         Host.StoreUndo();
         TTextRec t;
@@ -725,8 +738,9 @@ void TSchGestures::AlterText(PTextRec T)
 {
     if (!T)
         return;
+    const auto life = Life();
     Host.ProcessMessages();
-    if (!InTextList(T))
+    if (life.expired() || !InTextList(T))
         return;
     TCharDlgValues v;
     v.Text = T->Text;
@@ -736,14 +750,21 @@ void TSchGestures::AlterText(PTextRec T)
         v.SizeIndex = 2;
     v.AngleIndex = AngleIndexOf(T->Font);
     const bool ok = Host.AskText(v);
+    if (life.expired())
+        return;
     // The dialog ran an event loop: the text must still be ours.
     if (ok && InTextList(T)) {
         Host.SetModified();
         Host.StoreUndo();
-        T->Font = (v.Symbol ? 1 : 0) + (v.SizeIndex + 1) * 16 + v.AngleIndex * 23040;
+        // A size step the dialog has no entry for (the font-size command allows 9) stays
+        // unless another one was picked.
+        const int32_t step = v.SizeIndex >= 0 ? v.SizeIndex + 1 : font::SizeStepField(T->Font);
+        T->Font = (v.Symbol ? 1 : 0) + step * 16 + v.AngleIndex * 23040;
         T->Text = StoredText(v.Text);
     }
     Host.ProcessMessages();
+    if (life.expired())
+        return;
     Host.FullRedraw();
 }
 
@@ -755,7 +776,11 @@ void TSchGestures::mnCorrFontsClick()
         return;
     }
     std::string answer;
-    if (!Host.InputQuery("Alter ALL current text to size:", "Font Size:    (3 is default)", answer))
+    const auto life = Life();
+    const bool ok = Host.InputQuery("Alter ALL current text to size:", "Font Size:    (3 is default)", answer);
+    if (life.expired())
+        return;
+    if (!ok)
         answer.clear();
     const TNumConv c = ConvertNumber(answer);
     const int32_t n = c.Ok ? c.Value : -1;

@@ -6,6 +6,7 @@
 // scroll bars, dialogs) goes out through TSchGestureHost, so it runs without a display.
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "schematic/core/records.h"
@@ -163,6 +164,11 @@ private:
     void ShapeOutline(int32_t tool, int64_t sx, int64_t sy, int64_t ex, int64_t ey);
     void StartBand();
     bool InTextList(PTextRec t) const;
+
+    // Dialogs and pending events run nested event loops in which the window (with this
+    // machine) may go away: a weak copy taken before tells afterwards whether it did.
+    std::weak_ptr<int> Life() const { return life_; }
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
 
     int32_t ownState_ = 0;
     TSchGestureHost& Host;

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -174,12 +173,11 @@ bool TSchWinGestures::AskText(TCharDlgValues& v) { return RunCharWin(&W, v); }
 
 bool TSchWinGestures::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
-    bool ok = false;
-    const QString s = QInputDialog::getText(&W, QString::fromLatin1(caption.c_str()), QString::fromLatin1(prompt.c_str()),
-                                            QLineEdit::Normal, QString::fromLatin1(value.c_str()), &ok);
-    if (ok)
-        value = s.toStdString();
-    return ok;
+    QString text = QString::fromLatin1(value.c_str());
+    if (!::InputQuery(QString::fromLatin1(caption.c_str()), QString::fromLatin1(prompt.c_str()), text, &W))
+        return false;
+    value = text.toStdString();
+    return true;
 }
 
 void TSchWinGestures::ShowMessage(const std::string& text) { ::ShowMessage(QString::fromLatin1(text.c_str()), &W); }

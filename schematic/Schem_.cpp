@@ -6,6 +6,8 @@
 
 #include "app/Main_.h"
 #include "platform/cp1252.h"
+#include "platform/file_dialogs.h"
+#include "platform/folders.h"
 #include "platform/msgbox.h"
 #include "components/CompFiles.h"
 #include "components/core/comp_text.h"
@@ -182,7 +184,8 @@ TSchWin::~TSchWin()
 {
     // Leave the frame's area while this is still a whole TSchWin: the area activates the
     // next window and the frame takes our menus out of its bar now, not mid-destruction.
-    if (QMdiArea* area = mdiArea())
+    // A close has already taken it out (the area hears of the close first): only once.
+    if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
         area->removeSubWindow(this);
     // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
     if (MainWin)
@@ -215,9 +218,13 @@ void TSchWin::BuildControls()
     BotPanel = new QWidget(Client);
     HScrollBar = new QScrollBar(Qt::Horizontal, BotPanel);
     LeftPanel = new QWidget(Client);
-    // The strips lie over the picture; they paint their own background.
-    for (QWidget* w : {static_cast<QWidget*>(StatusBar), BotPanel, LeftPanel})
+    // The strips lie over the picture; they paint their own background, and presses on
+    // them (panels, the corner beside the bars) are not the drawing's: only the drawing
+    // area may start a gesture.
+    for (QWidget* w : {static_cast<QWidget*>(StatusBar), BotPanel, LeftPanel}) {
         w->setAutoFillBackground(true);
+        w->setAttribute(Qt::WA_NoMousePropagation);
+    }
     VScrollBar = new QScrollBar(Qt::Vertical, LeftPanel);
     for (QScrollBar* bar : {HScrollBar, VScrollBar}) {
         bar->setRange(0, 1000);
@@ -238,6 +245,7 @@ void TSchWin::BuildControls()
         pal.setColor(QPalette::Window, QColor::fromRgb(ColorToRgb(c)));
         w->setPalette(pal);
         w->setGeometry(0, 0, 6, 6);
+        w->setAttribute(Qt::WA_NoMousePropagation);
         w->hide();
         return w;
     };
@@ -821,9 +829,10 @@ bool TSchWin::SaveSchemAs()
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setDefaultSuffix(QStringLiteral("sch"));
-    dlg.setNameFilters({QStringLiteral("Component Files (*.sch)"), QStringLiteral("All Files (*.*)")});
+    SetFileFilters(dlg, {{QStringLiteral("Component Files (*.sch)"), QStringLiteral("*.sch")},
+                         {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}});
     if (FileName.size() < 4) {
-        dlg.setDirectory(MainWin ? MainWin->SchemFolder : QDir::homePath());
+        dlg.setDirectory(DialogStartFolder(MainWin ? MainWin->SchemFolder : QString()));
     } else {
         const QFileInfo fi(FileName);
         dlg.setDirectory(fi.absolutePath());

@@ -191,6 +191,12 @@ public:
     void mnPanTopMostClick();
     void mnFlipRotateClick(QAction* Sender);
     void DoRotate(int Mode) override;
+    // Style edits and duplicate (SchStyle.cpp).
+    void mnToggleFillClick() override;
+    void mnAlterPenSzeClick() override;
+    void mnAlterPenTypeClick() override;
+    void mnAlterArrowClick() override;
+    void mnDupShapeClick() override;
     void mnRedrawClick();
     void mnViewUndoInfoClick();
     // Writes each straight line's net number at its two ends on the window (SchNodes.cpp).
@@ -246,6 +252,12 @@ private:
     std::string AutoSaveFolderBytes() const;
     // The hit pointers after a nested event loop: null unless still in the drawing.
     void RecheckHits();
+    // After a nested event loop: false when the window went away, else the hit pointers
+    // are checked again.
+    static bool StillHere(const QPointer<TSchWin>& self);
+    enum class TStyleField { PenWidth, LineStyle, ArrowType };
+    // The pen width, line style and arrow type commands: preset, dialog, commit.
+    void AlterStyle(TStyleField field);
     void SetCaptionFile();
 
     bool closed_ = false;

@@ -258,4 +258,119 @@ bool MoveFirstPoint(TShapeRec& s, int64_t dx, int64_t dy)
     }
 }
 
+// ---------------------------------------------------------------- style edits
+
+namespace {
+
+template <class F>
+int64_t EachSelected(TShapeList& shapes, F f)
+{
+    int64_t n = 0;
+    for (TShapeRec& s : shapes)
+        if (s.Selected > 0 && f(s))
+            ++n;
+    return n;
+}
+
+// The four masks keep a 16-bit word; a field value from outside is held to its four bits.
+int32_t Field(int32_t v) { return v & 0xF; }
+
+int32_t Preset(const TShapeList& shapes, bool arrowsOnly, int32_t (*field)(int32_t))
+{
+    for (const TShapeRec& s : shapes)
+        if (s.Selected > 0 && (!arrowsOnly || s.Kind == 11)) {
+            const int32_t v = field(s.Style);
+            return v == 0 ? 1 : v;
+        }
+    return 0;
+}
+
+} // namespace
+
+bool AnySelected(const TShapeList& shapes)
+{
+    return std::any_of(shapes.begin(), shapes.end(), [](const TShapeRec& s) { return s.Selected > 0; });
+}
+
+int64_t ToggleFillSelected(TShapeList& shapes)
+{
+    return EachSelected(shapes, [](TShapeRec& s) {
+        s.Style = style::ToggleFill(s.Style);
+        return true;
+    });
+}
+
+int64_t SetPenWidthSelected(TShapeList& shapes, int32_t width)
+{
+    return EachSelected(shapes, [w = Field(width)](TShapeRec& s) {
+        s.Style = style::SetPenWidth(s.Style, w);
+        return true;
+    });
+}
+
+int64_t SetLineStyleSelected(TShapeList& shapes, int32_t lineStyle)
+{
+    return EachSelected(shapes, [t = Field(lineStyle)](TShapeRec& s) {
+        s.Style = style::SetLineStyle(s.Style, t);
+        return true;
+    });
+}
+
+int64_t SetArrowTypeSelected(TShapeList& shapes, int32_t arrowType)
+{
+    return EachSelected(shapes, [t = Field(arrowType)](TShapeRec& s) {
+        if (s.Kind != 11)
+            return false;
+        s.Style = style::SetArrowType(s.Style, t);
+        return true;
+    });
+}
+
+int32_t PenWidthPreset(const TShapeList& shapes) { return Preset(shapes, false, style::PenWidthField); }
+int32_t LineStylePreset(const TShapeList& shapes) { return Preset(shapes, false, style::LineStyleField); }
+int32_t ArrowTypePreset(const TShapeList& shapes) { return Preset(shapes, true, style::ArrowTypeField); }
+
+// ---------------------------------------------------------------- duplicate
+
+namespace {
+
+// Copies each selected element of the list's first `count` elements to its end, displaced.
+template <class List, class Displace>
+int64_t DuplicateIn(List& list, Displace displace)
+{
+    // Only what existed before the command: the copies go after the old last element.
+    const std::size_t count = list.size();
+    int64_t n = 0;
+    auto it = list.begin();
+    for (std::size_t i = 0; i < count; ++i, ++it) {
+        if (it->Selected <= 0)
+            continue;
+        it->Selected = 0;
+        auto copy = *it;
+        copy.Selected = 1;
+        displace(copy);
+        list.push_back(std::move(copy));
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+TDupResult DuplicateSelection(TSchModel& m, int64_t d)
+{
+    TDupResult r;
+    r.Shapes = DuplicateIn(m.ShapeList, [d](TShapeRec& s) {
+        Add(s.X1, d);
+        Add(s.Y1, d);
+        if (s.Kind != 4) {
+            Add(s.X2, d);
+            Add(s.Y2, d);
+        }
+    });
+    r.Comps = DuplicateIn(m.CompList, [d](TCompRec& c) { MoveComp(c, d, d); });
+    r.Texts = DuplicateIn(m.TextList, [d](TTextRec& t) { MoveText(t, d * 10, d * 10); });
+    return r;
+}
+
 } // namespace edits

@@ -1,7 +1,8 @@
 #pragma once
 // Edits that change where items lie: moves by a delta, the arrow-key nudge, the
 // flip/mirror/rotate point transforms of component bodies, the quarter turn of free-text
-// angles, the shift of a whole drawing to the top-left corner, and the handle commits.
+// angles, the shift of a whole drawing to the top-left corner, the handle commits, the
+// style edits of selected shapes and the duplicate of the selection.
 // Plain C++ over the records, so every editing window can share them. All arithmetic is
 // done in 64 bits; a result outside 32 bits is held at the nearest end.
 #include "schematic/core/records.h"
@@ -71,5 +72,29 @@ void ApplyPan(TSchModel& m, int64_t dX, int64_t dY);
 bool MoveSecondPoint(TShapeRec& s, int64_t dx, int64_t dy);
 // The first point of kinds 1, 2, 3, 5, 11.
 bool MoveFirstPoint(TShapeRec& s, int64_t dx, int64_t dy);
+
+// ---- Style edits of the selected shapes (mark above 0) of a list. Each replaces one field
+// of the Style word and clears bits 16 to 31. Return how many shapes changed.
+bool AnySelected(const TShapeList& shapes);
+int64_t ToggleFillSelected(TShapeList& shapes);
+int64_t SetPenWidthSelected(TShapeList& shapes, int32_t width);
+int64_t SetLineStyleSelected(TShapeList& shapes, int32_t lineStyle);
+// Lines with arrows (kind 11) only.
+int64_t SetArrowTypeSelected(TShapeList& shapes, int32_t arrowType);
+// The dialogs' presets: the field of the first selected shape in list order (of the first
+// selected line with arrows for the arrow type), 1 when that field is 0; 0 when there is
+// no such shape.
+int32_t PenWidthPreset(const TShapeList& shapes);
+int32_t LineStylePreset(const TShapeList& shapes);
+int32_t ArrowTypePreset(const TShapeList& shapes);
+
+// ---- Duplicate: every selected item (mark above 0) gets a copy displaced by d units (texts
+// by 10 d tenths) that is appended after the items that existed before; the original loses
+// its mark, the copy has mark 1. A circle's radius fields are copied unchanged, a component
+// takes private copies of its shapes and texts. Copies are never copied again.
+struct TDupResult {
+    int64_t Shapes = 0, Comps = 0, Texts = 0;
+};
+TDupResult DuplicateSelection(TSchModel& m, int64_t d);
 
 } // namespace edits

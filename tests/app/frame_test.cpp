@@ -201,7 +201,9 @@ TEST_F(FrameTest, OpenFileCases)
         int WantMessages;
     } cases[] = {
         {"into an empty frame", false, "", "", false, 1, {" Circuit.sch "}, 0},
-        {"already open, name in other case", true, "/some/where/circuit.SCH", "", false, 1, {"Schematic:"}, 1},
+        {"already open, same path", true, "/some/where/./Circuit.sch", "", false, 1, {"Schematic:"}, 1},
+        {"name in other case is another file", true, "/some/where/circuit.SCH", "", false, 2,
+         {"Schematic:", " Circuit.sch "}, 0},
         {"same name, folder in other case", true, "/SOME/WHERE/Circuit.sch", "", false, 2,
          {"Schematic:", " Circuit.sch "}, 0},
         {"lone untouched new window replaced", true, "", "", false, 1, {" Circuit.sch "}, 0},
@@ -367,10 +369,13 @@ TEST_F(FrameTest, FreshStartDefaults)
 {
     MakeFrame();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(Frame->x(), 5);
-    EXPECT_EQ(Frame->y(), 5);
-    EXPECT_EQ(Frame->width(), std::max(640, screen.width() - 10));
-    EXPECT_EQ(Frame->height(), std::max(480, screen.height() - 40));
+    // Position and sizes are the outer frame's, border included.
+    const QRect outer = Frame->frameGeometry();
+    const QSize border = outer.size() - Frame->size();
+    EXPECT_EQ(outer.left(), 5);
+    EXPECT_EQ(outer.top(), 5);
+    EXPECT_EQ(outer.width(), std::max(640, screen.width() - 10));
+    EXPECT_EQ(outer.height(), std::max(480, screen.height() - 40));
     EXPECT_TRUE(Frame->mnShowTabs->isChecked());
     EXPECT_TRUE(Frame->mnShowHintStart->isChecked());
     EXPECT_TRUE(Frame->mnDrawDots->isChecked());
@@ -384,12 +389,15 @@ TEST_F(FrameTest, FreshStartDefaults)
     EXPECT_EQ(Frame->mnAutoSave->text(), "Do A&utoSave of Undo files...");
     EXPECT_EQ(Frame->SchemFolder, GetDocsFolder());
     EXPECT_EQ(Frame->windowTitle(), "Circuit Drawing");
-    EXPECT_EQ(Frame->minimumSize(), QSize(640, 480));
+    EXPECT_EQ(Frame->minimumSize() + border, QSize(640, 480));
     // The settings file appears only at the first close.
     EXPECT_FALSE(QFile::exists(IniPath()));
     EXPECT_FALSE(ScreenCursor(crHandO).pixmap().isNull());
     EXPECT_FALSE(ScreenCursor(crHandC).pixmap().isNull());
     EXPECT_FALSE(ScreenCursor(crMove).pixmap().isNull());
+    // Our own icon, not the toolkit's.
+    EXPECT_EQ(Frame->windowIcon().pixmap(32, 32).toImage(), ProgramIcon().pixmap(32, 32).toImage());
+    EXPECT_FALSE(ProgramIcon().isNull());
 }
 
 TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
@@ -405,10 +413,12 @@ TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
                                         "[AutoSave]", "DoIt=0",
                                         ("SearchPath=" + autosave.toStdString()).c_str()}));
     MakeFrame();
-    EXPECT_EQ(Frame->y(), -10);                 // -10 is in range
-    EXPECT_EQ(Frame->x(), 5);                   // -11 is not
-    EXPECT_NE(Frame->height(), 99);             // below 100: start bounds stay
-    EXPECT_EQ(Frame->width(), virt.width());    // the edge itself is in range
+    const QRect outer = Frame->frameGeometry();
+    // -10 is in range (a platform may nudge a window above the screen down by its border).
+    EXPECT_LT(outer.top(), 0);
+    EXPECT_EQ(outer.left(), 5);                 // -11 is not
+    EXPECT_NE(outer.height(), 99);              // below 100: start bounds stay
+    EXPECT_EQ(outer.width(), virt.width());     // the edge itself is in range
     EXPECT_TRUE(Frame->mnMaxWin->isChecked());
     EXPECT_FALSE(Frame->mnShowHintStart->isChecked());
     EXPECT_FALSE(Frame->mnShowTabs->isChecked());
@@ -426,13 +436,10 @@ TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
     QFile::remove(IniPath());
     Frame->DefaultArrow = 3;
     Frame->WriteSettings();
-    const std::string pos = std::to_string(Frame->y()) + "|" + std::to_string(Frame->x()) + "|" +
-                            std::to_string(Frame->height()) + "|" + std::to_string(Frame->width());
-    (void)pos;
     const std::string want = testutil::CrLf(
         {"[Settings]", "Arrow=3", "ShowHint=0", "UseBrowser=1", "ShowTabs=0", "", "[Position]",
-         ("Top=" + std::to_string(Frame->y())).c_str(), ("Left=" + std::to_string(Frame->x())).c_str(),
-         ("Height=" + std::to_string(Frame->height())).c_str(), ("Width=" + std::to_string(Frame->width())).c_str(),
+         ("Top=" + std::to_string(outer.top())).c_str(), "Left=5",
+         ("Height=" + std::to_string(outer.height())).c_str(), ("Width=" + std::to_string(virt.width())).c_str(),
          "", "[Colour]", "Line=255", "Fill=65280", "Text=0", "Select=16711680", "", "[Window]", "Maximise=1", "",
          "[AutoSave]", "DoIt=0", ("SearchPath=" + autosave.toStdString()).c_str()});
     EXPECT_EQ(testutil::ReadFile(IniPath().toStdString()), want);
@@ -440,6 +447,7 @@ TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
     // And read back by the next start.
     Frame.reset();
     MakeFrame();
+    EXPECT_EQ(Frame->frameGeometry().size(), outer.size());   // a saved size does not grow by the border
     EXPECT_EQ(Frame->DefaultArrow, 3);
     EXPECT_EQ(Frame->FillColor, 0xFF00u);
     EXPECT_EQ(Frame->AutoSaveFolder, autosave);

@@ -77,14 +77,23 @@ TEST_F(OpenSchTest, FileReplacesTheUntouchedNewWindow)
     EXPECT_EQ(Frame->SchemFolder, Dir.path() + "/");
     EXPECT_TRUE(Messages.empty());
 
-    // Again, with other letter case: brought forward, not opened twice.
-    QString upper = Good;
-    upper.replace("Good.sch", "GOOD.SCH");
-    Frame->OpenFile(upper);
+    // Again, by another spelling of the same path: brought forward, not opened twice.
+    const QString same = Dir.path() + "/./Good.sch";
+    Frame->OpenFile(same);
     Pump();
     EXPECT_EQ(Frame->Children().size(), 1);
     ASSERT_EQ(Messages.size(), 1u);
-    EXPECT_EQ(Messages[0].Text, "File is already open!\r" + upper);
+    EXPECT_EQ(Messages[0].Text, "File is already open!\r" + same);
+
+    // A name in other letter case is another file here: both open.
+    QString lower = Good;
+    lower.replace("Good.sch", "good.sch");
+    ASSERT_TRUE(QFile::copy(Good, lower));
+    Messages.clear();
+    Frame->OpenFile(lower);
+    Pump();
+    EXPECT_EQ(Frame->Children().size(), 2);
+    EXPECT_TRUE(Messages.empty());
 }
 
 TEST_F(OpenSchTest, ModifiedNewWindowStaysBesideTheFile)

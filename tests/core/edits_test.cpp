@@ -248,3 +248,21 @@ TEST(Edits, HandleCommitsPerKind)
         EXPECT_EQ(b, c.first) << c.name;
     }
 }
+
+TEST(Edits, DuplicateHoldsAtTheEndsAndCopiesOnlyWhatWasThere)
+{
+    TSchModel m;
+    m.ShapeList = {S(1, INT32_MAX - 1, 0, INT32_MAX, 5, 0, 1), S(4, INT32_MAX, 0, 8, 8, 1, 1)};
+    m.TextList.push_back({"t", INT32_MAX - 20, 0, 0, 1});
+    const edits::TDupResult r = edits::DuplicateSelection(m, 8);
+    EXPECT_EQ(r.Shapes, 2);
+    EXPECT_EQ(r.Texts, 1);
+    ASSERT_EQ(m.ShapeList.size(), 4u);
+    auto it = std::next(m.ShapeList.begin(), 2);
+    EXPECT_EQ(*it++, S(1, INT32_MAX, 8, INT32_MAX, 13, 0, 1));
+    EXPECT_EQ(*it, S(4, INT32_MAX, 8, 8, 8, 1, 1));
+    EXPECT_EQ(m.TextList.back().X, INT32_MAX);
+    // A second duplicate copies the two copies, not the originals.
+    EXPECT_EQ(edits::DuplicateSelection(m, 8).Shapes, 2);
+    EXPECT_EQ(m.ShapeList.size(), 6u);
+}

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "app/SizeDlg_.h"
 #include "app/TypeArrowDlg_.h"
 #include "app/TypeLineDlg_.h"
+#include "platform/msgbox.h"
 #include "schematic/SchGestures.h"
 
 namespace {
@@ -274,3 +276,24 @@ TEST(CharWin, RunPresetsAndReadsBack)
 }
 
 } // namespace
+
+TEST(InputBox, FixedSizeWithItsWholeCaption)
+{
+    const QString caption = "Alter ALL current text to size:";
+    QString value = "3";
+    bool fixed = false, noMinMax = false, wideEnough = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        fixed = d->minimumSize() == d->maximumSize();
+        noMinMax = !(d->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        wideEnough = d->width() > d->fontMetrics().horizontalAdvance(caption);
+        d->setTextValue("7");
+        d->accept();
+    });
+    EXPECT_TRUE(InputQuery(caption, "Font Size:    (3 is default)", value));
+    EXPECT_EQ(value, "7");
+    EXPECT_TRUE(fixed);
+    EXPECT_TRUE(noMinMax);
+    EXPECT_TRUE(wideEnough);
+}

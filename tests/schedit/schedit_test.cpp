@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
@@ -181,6 +182,31 @@ TEST_F(SchEditTest, AnotherPressDuringADragErasesWhatWasDrawn)
     }
     EXPECT_EQ(win->Model.ShapeList.size(), 1u);
     EXPECT_EQ(win->Model.ShapeList.front().X1, 10);
+}
+
+TEST_F(SchEditTest, OnlyTheDrawingAreaStartsAGesture)
+{
+    // Presses and double clicks on the status bar, its panels and the corner beside the bars
+    // are not the drawing's: the dot tool adds nothing there.
+    win->DrawMode = 9;
+    win->ClearModified();
+    QWidget* corner = win->BotPanel;
+    const QPoint cornerAt(corner->width() - 4, 4);
+    for (QWidget* to : {static_cast<QWidget*>(win->Panels[2]), static_cast<QWidget*>(win->Panels[0]),
+                        static_cast<QWidget*>(win->StatusBar), corner}) {
+        const QPoint at = to == corner ? cornerAt : QPoint(3, 3);
+        SendTo(to, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, at.x(), at.y());
+        SendTo(to, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at.x(), at.y());
+        SendTo(to, QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, at.x(), at.y());
+        SendTo(to, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at.x(), at.y());
+    }
+    EXPECT_TRUE(win->Model.Empty());
+    EXPECT_TRUE(Panel(0).isEmpty());
+    EXPECT_EQ(win->MouseState, 0);
+    // The drawing itself still takes the tool.
+    Press(40, 40);
+    Release(40, 40);
+    EXPECT_EQ(win->Model.ShapeList.size(), 1u);
 }
 
 // ---------------------------------------------------------------- pan

@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -633,4 +635,72 @@ TEST_F(SchWinTest, ShortcutsRunTheMenuRulesFirst)
     QTest::keyClick(win->KeyInEdit, Qt::Key_Z, Qt::ControlModifier);   // nothing left to undo
     EXPECT_EQ(win->Model.ShapeList.size(), 1u);
     EXPECT_EQ(win->UndoList.UndoIndex, 1);
+}
+
+TEST_F(SchWinTest, CloseTakesTheWindowOutOfTheAreaOnce)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler old = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+        warnings << m;
+    });
+    frame->show();
+    frame->mnNewClick();
+    QPointer<TChildWin> fresh;
+    for (TChildWin* c : frame->Children())
+        if (c != win.data())
+            fresh = c;
+    ASSERT_TRUE(fresh);
+    fresh->close();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qInstallMessageHandler(old);
+    EXPECT_TRUE(fresh.isNull());
+    EXPECT_TRUE(warnings.filter("removeSubWindow").isEmpty()) << warnings.join('\n').toStdString();
+}
+
+TEST_F(SchWinTest, OpenAndSaveDialogs)
+{
+    // No schematic folder on disk: Open and Save As start in the same place.
+    frame->SchemFolder = tmp.path() + "/gone/";
+    QString openDir, saveDir, nameAtSecondOpen = "unset";
+    QStringList shown;
+    QStringList allFilesMatch;
+    WhenModal([&](QWidget* w) {
+        auto* d = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        openDir = d->directory().absolutePath();
+        auto* combo = d->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(combo, nullptr);
+        for (int i = 0; i < combo->count(); ++i)
+            shown << combo->itemText(i);
+        combo->setCurrentIndex(1);
+        emit combo->activated(1);
+        if (auto* model = d->findChild<QFileSystemModel*>())
+            allFilesMatch = model->nameFilters();
+        if (auto* edit = d->findChild<QLineEdit*>("fileNameEdit"))
+            edit->setText(tmp.path() + "/test1.sch");
+        d->reject();
+    });
+    frame->mnOpenClick();
+    EXPECT_EQ(shown, (QStringList{"Schematic File (*.sch)", "All files (*.*)"}));
+    // "All files" matches names without a dot too.
+    EXPECT_EQ(allFilesMatch, QStringList{"*"});
+    WhenModal([&](QWidget* w) {
+        if (auto* edit = w->findChild<QLineEdit*>("fileNameEdit"))
+            nameAtSecondOpen = edit->text();
+        static_cast<QDialog*>(w)->reject();
+    });
+    frame->mnOpenClick();
+    EXPECT_EQ(nameAtSecondOpen, "");
+
+    AddLine(win, 0);
+    WhenModal([&](QWidget* w) {
+        saveDir = static_cast<QFileDialog*>(w)->directory().absolutePath();
+        static_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_FALSE(win->SaveSchemAs());
+    EXPECT_EQ(saveDir, openDir);
+    EXPECT_FALSE(openDir.endsWith("gone"));
 }

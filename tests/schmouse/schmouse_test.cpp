@@ -87,6 +87,35 @@ TEST_F(SchMouseTest, ArrowQuestionRemembersTheTickedType)
     EXPECT_EQ(win->Model.ShapeList.front().Style, 5 * 256 + 1);
 }
 
+TEST_F(SchMouseTest, WindowClosedWhileADialogOfAGestureIsOpen)
+{
+    // An untouched window can be closed under its open dialog (a file handed over by a second
+    // start takes its place): the gesture stops there instead of using the window again.
+    struct Case {
+        int tool;
+        bool drag;
+    };
+    for (const Case c : {Case{11, true}, Case{7, false}}) {
+        SCOPED_TRACE(c.tool);
+        if (!win) {
+            win = new TSchWin();
+            frame->ShowChild(win, false);
+        }
+        frame->DefaultArrow = 0;
+        WhenModal([this](QWidget*) {
+            win->CloseWindow();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        });
+        if (c.drag) {
+            Drag(c.tool, 0, 0, 40, 40);
+        } else {
+            win->DrawMode = c.tool;
+            Press(40, 40);
+        }
+        EXPECT_TRUE(win.isNull());
+    }
+}
+
 TEST_F(SchMouseTest, TextToolEntersATypedText)
 {
     WhenModal([](QWidget* w) {
@@ -141,6 +170,37 @@ TEST_F(SchMouseTest, DoubleClickOnSymbolTextAltersItAndEndsIdle)
     Press(400, 300);
     EXPECT_EQ(win->MouseState, 4);
     Release(400, 300);
+}
+
+TEST_F(SchMouseTest, TextDialogKeepsASizeItCannotShowAndTypesAfterTheText)
+{
+    // Size step 9 (the font-size command allows it) has no entry in the dialog: confirming
+    // keeps it, picking an entry replaces it. The first key typed goes after the text.
+    struct Case {
+        int pick;   // -1: confirm as shown
+        int32_t wantStep;
+    };
+    for (const Case c : {Case{-1, 9}, Case{1, 2}}) {
+        win->Model.EraseMem();
+        win->Model.TextList.push_back({"ab", 100, 100, 9 * 16 + 90 * 256, 1});
+        bool caretAtEnd = false;
+        WhenModal([&](QWidget* w) {
+            auto* d = qobject_cast<TCharWin*>(w);
+            ASSERT_NE(d, nullptr);
+            caretAtEnd = !d->StrEdit->hasSelectedText() && d->StrEdit->cursorPosition() == 2;
+            QKeyEvent k(QEvent::KeyPress, Qt::Key_C, Qt::NoModifier, QStringLiteral("c"));
+            QCoreApplication::sendEvent(d->StrEdit, &k);
+            if (c.pick >= 0)
+                d->FontComBox->setCurrentIndex(c.pick);
+            d->OKBut->click();
+        });
+        win->Gestures->Machine.AlterText(&win->Model.TextList.front());
+        const TTextRec& t = win->Model.TextList.front();
+        EXPECT_TRUE(caretAtEnd) << c.pick;
+        EXPECT_EQ(t.Text, "abc") << c.pick;
+        EXPECT_EQ(font::SizeStepField(t.Font), c.wantStep) << c.pick;
+        EXPECT_EQ(font::Angle(t.Font), 90) << c.pick;
+    }
 }
 
 TEST_F(SchMouseTest, WheelIsIgnoredWhileAGestureRuns)
