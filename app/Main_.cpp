@@ -29,6 +29,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -37,6 +38,7 @@
 #include "platform/folders.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
+#include "platform/sys/handover.h"
 #include "schematic/Schem_.h"
 
 static void InitOstrinResources()
@@ -270,15 +272,11 @@ QByteArray HandOverRequest(const QStringList& args)
 
 void ReceiveHandOver(const QByteArray& request)
 {
-    if (request.isEmpty() || (request[0] != 'O' && request[0] != 'R'))
+    const handover::TRequest r =
+        handover::ParseRequest(std::string_view(request.constData(), static_cast<std::size_t>(request.size())));
+    if (r.Kind == handover::TRequest::TKind::Invalid)
         return;
-    QString path;
-    if (request[0] == 'O') {
-        path = QString::fromUtf8(request.mid(1));
-        // A name is one line of a sane length; anything else is not a path we open.
-        if (path.isEmpty() || path.size() > 4096 || path.contains(QChar('\0')) || path.contains(QChar('\n')))
-            return;
-    }
+    const QString path = QString::fromUtf8(r.Path.data(), static_cast<qsizetype>(r.Path.size()));
     if (!MainWin) {
         if (!path.isEmpty())
             EarlyHandOvers().append(path);
@@ -615,6 +613,36 @@ void TMainWin::FitOuterGeometry()
     move(wantedOuter_.topLeft());   // a window's position is its frame's
 }
 
+namespace {
+
+// A colour as stored: only $BBGGRR values count; anything else (-1 among them) would
+// draw invisible lines, so it reads as the default.
+uint32_t ReadColour(const TProfile& ini, const char* key, uint32_t def)
+{
+    const int32_t v = ini.ReadInteger("Colour", key, static_cast<int32_t>(def));
+    return v >= 0 && v <= 0xFFFFFF ? static_cast<uint32_t>(v) : def;
+}
+
+// Height of the strip at the frame's top edge that holds its title bar, and how much of it
+// must lie on one screen for the user to grab it.
+constexpr int TitleStrip = 24;
+constexpr int GrabWidth = 48;
+constexpr int GrabHeight = 8;
+
+bool TitleReachable(const QRect& frame)
+{
+    const QRect strip(frame.x(), frame.y(), frame.width(), TitleStrip);
+    const int wantWidth = std::min(GrabWidth, frame.width());
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect on = s->geometry().intersected(strip);
+        if (on.width() >= wantWidth && on.height() >= GrabHeight)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 void TMainWin::ReadSettings()
 {
     const TProfile ini(IniFileName());
@@ -635,16 +663,25 @@ void TMainWin::ReadSettings()
     const int wid = ini.ReadInteger("Position", "Width", -100);
     if (wid >= 100 && wid <= vw)
         outer.setWidth(wid);
+    // The range tests let a frame start past the screens' edges: bring its title bar back
+    // onto the primary screen.
+    if (!TitleReachable(outer)) {
+        QRect screen(0, 0, 1024, 768);
+        if (QScreen* s = QGuiApplication::primaryScreen())
+            screen = s->geometry();
+        outer.moveTo(std::clamp(outer.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - GrabWidth)),
+                     std::clamp(outer.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - TitleStrip)));
+    }
     SetOuterGeometry(outer);
     mnMaxWin->setChecked(ini.ReadBool("Window", "Maximise", false));
     mnShowHintStart->setChecked(ini.ReadBool("Settings", "ShowHint", true));
     TabChild->setVisible(ini.ReadBool("Settings", "ShowTabs", true));
     mnAltOpen->setChecked(ini.ReadBool("Settings", "UseBrowser", false));
     DefaultArrow = ini.ReadInteger("Settings", "Arrow", 0);
-    LineColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Line", 8388608));
-    FillColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Fill", 8388608));
-    TextColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Text", 0));
-    SelColor = static_cast<uint32_t>(ini.ReadInteger("Colour", "Select", 255));
+    LineColor = ReadColour(ini, "Line", 8388608);
+    FillColor = ReadColour(ini, "Fill", 8388608);
+    TextColor = ReadColour(ini, "Text", 0);
+    SelColor = ReadColour(ini, "Select", 255);
     mnAutoSave->setChecked(ini.ReadBool("AutoSave", "DoIt", true));
     const std::string path = ini.ReadString("AutoSave", "SearchPath", "");
     AutoSaveFolder = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));

@@ -6,7 +6,8 @@
 #include "schematic/core/lines.h"
 #include "schematic/core/sch_text.h"
 
-#include <QFile>
+#include "platform/sys/files.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -64,14 +65,13 @@ BENCHMARK(BM_FullRedrawScaling)->RangeMultiplier(2)->Range(2500, 40000)->Unit(be
 void BM_ComposeFixture(benchmark::State& state)
 {
     const std::string here = __FILE__;
-    QFile f(QString::fromStdString(here.substr(0, here.rfind('/')) + "/../tests/data/render_all.sch"));
-    if (!f.open(QIODevice::ReadOnly)) {
-        state.SkipWithError("fixture not found");
+    std::string bytes, error;
+    if (!sys::ReadRegularFile(here.substr(0, here.rfind('/')) + "/../tests/data/render_all.sch", bytes, error)) {
+        state.SkipWithError(("fixture not read: " + error).c_str());
         return;
     }
-    const QByteArray bytes = f.readAll();
     TSchModel m;
-    DoLoad(TLines::FromText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))), 0, m);
+    DoLoad(TLines::FromText(bytes), 0, m);
     const int32_t scale = static_cast<int32_t>(state.range(0));
     const QImage grid = MakeGridBmp(scale, true);
     QImage img = NewBitmap(1600, 1000);

@@ -1,11 +1,11 @@
 // sch2png FILE.sch OUT.png [SCALE]: reads a schematic and saves the picture a new window
 // would show (white background with the grid, default colours, offsets 0) as a PNG.
+#include "platform/sys/files.h"
 #include "schematic/core/lines.h"
 #include "schematic/core/sch_text.h"
 #include "schematic/render/render.h"
 #include "schematic/render/view_scale.h"
 
-#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -15,7 +15,6 @@
 namespace {
 constexpr int kWidth = 1600;
 constexpr int kHeight = 1000;
-constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
 
 int Fail(const std::string& msg)
 {
@@ -49,18 +48,13 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    QFile in(QString::fromLocal8Bit(argv[1]));
-    if (!in.open(QIODevice::ReadOnly))
-        return Fail(std::string("cannot open ") + argv[1] + ": " + in.errorString().toStdString());
-    if (in.size() > kMaxFileBytes)
-        return Fail(std::string(argv[1]) + " is too large for a schematic");
-    const QByteArray bytes = in.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes)
-        return Fail(std::string(argv[1]) + " is too large for a schematic");
+    // Through the one reader: a FIFO or a device never blocks, and the reason is told.
+    std::string bytes, error;
+    if (!sys::ReadRegularFile(argv[1], bytes, error))
+        return Fail(std::string("cannot read ") + argv[1] + ": " + error);
 
     TSchModel model;
-    const TLoadReport rep = DoLoad(TLines::FromText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))),
-                                   0, model);
+    const TLoadReport rep = DoLoad(TLines::FromText(bytes), 0, model);
     if (!rep.Ok)
         return Fail(Lines(rep.Message));
     if (!rep.Message.empty())

@@ -4,7 +4,8 @@
 
 // Settings folder (created): ~/.local/share/Vantrel/.
 QString GetIniFolder();
-// The temporary folder of the programs.
+// The temporary folder of the programs: a folder of this user alone (0700) inside the
+// system temporary folder, made when missing.
 QString GetTempFolder();
 // The user's documents folder, or "/" when there is none.
 QString GetDocsFolder();

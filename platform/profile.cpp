@@ -3,158 +3,36 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <algorithm>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/sys/files.h"
 
 namespace {
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lo = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lo(a[i]) != lo(b[i]))
-            return false;
-    }
-    return true;
-}
-
-std::string_view Trim(std::string_view s)
-{
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 } // namespace
 
-std::optional<int32_t> ProfileInt(std::string_view text)
-{
-    std::string_view s = Trim(text);
-    bool negative = false;
-    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty())
-        return std::nullopt;
-    bool hex = false;
-    if (s.front() == '$') {
-        hex = true;
-        s.remove_prefix(1);
-    } else if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-        hex = true;
-        s.remove_prefix(2);
-    }
-    if (s.empty())
-        return std::nullopt;
-    uint64_t v = 0;
-    if (hex) {
-        // Up to 32 bits of digits; leading zeros do not count.
-        while (s.size() > 1 && s.front() == '0')
-            s.remove_prefix(1);
-        if (s.size() > 8)
-            return std::nullopt;
-        for (char c : s) {
-            const int d = HexDigit(c);
-            if (d < 0)
-                return std::nullopt;
-            v = v * 16 + static_cast<uint64_t>(d);
-        }
-        uint32_t w = static_cast<uint32_t>(v);
-        if (negative)
-            w = 0u - w;
-        return static_cast<int32_t>(w);
-    }
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-        if (v > 2147483648ull)
-            return std::nullopt;
-    }
-    if (negative)
-        return static_cast<int32_t>(-static_cast<int64_t>(v));
-    if (v > 2147483647ull)
-        return std::nullopt;
-    return static_cast<int32_t>(v);
-}
-
 TProfile::TProfile(QString path) : Path(std::move(path))
 {
-    QFile f(Path);
-    if (!f.open(QIODevice::ReadOnly))
+    const std::string p = Bytes(Path);
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) != 0 && errno == ENOENT)
+        return;  // no file yet: the first Save makes it
+    std::string text, error;
+    if (!sys::ReadRegularFile(p, text, error, static_cast<int64_t>(MaxFileSize))) {
+        ReadFailure = error.empty() ? std::string("Not read") : error;
         return;
-    if (static_cast<std::size_t>(f.size()) > MaxFileSize)
-        return;
-    const QByteArray all = f.read(static_cast<qint64>(MaxFileSize));
-    std::string_view text(all.constData(), static_cast<std::size_t>(all.size()));
-    TSection* current = nullptr;
-    while (!text.empty()) {
-        const std::size_t eol = text.find('\n');
-        std::string_view line = text.substr(0, eol);
-        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const std::string_view t = Trim(line);
-        if (!t.empty() && t.front() == '[') {
-            const std::size_t close = t.find(']');
-            if (close != std::string_view::npos) {
-                Sections.push_back(TSection{std::string(Trim(t.substr(1, close - 1))), {}});
-                current = &Sections.back();
-                continue;
-            }
-        }
-        TLine l;
-        const std::size_t eq = t.find('=');
-        if (current && eq != std::string_view::npos && eq > 0 && t.front() != ';') {
-            l.Key = std::string(Trim(t.substr(0, eq)));
-            std::string_view value = Trim(t.substr(eq + 1));
-            // A value in matching quotes loses them, as the profile functions do.
-            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-                value = value.substr(1, value.size() - 2);
-            l.Value = std::string(value);
-        }
-        if (l.Key.empty())
-            l.Raw = std::string(line);
-        if (current)
-            current->Lines.push_back(std::move(l));
-        else
-            Head.push_back(std::string(line));
     }
-}
-
-const std::string* TProfile::Find(std::string_view section, std::string_view key) const
-{
-    for (const auto& s : Sections) {
-        if (!SameName(s.Name, section))
-            continue;
-        for (const auto& l : s.Lines)
-            if (!l.Key.empty() && SameName(l.Key, key))
-                return &l.Value;
-    }
-    return nullptr;
+    Ini = TIniText(text);
 }
 
 int32_t TProfile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const
 {
-    const std::string* v = Find(section, key);
+    const std::string* v = Ini.Find(section, key);
     if (!v)
         return def;
     return ProfileInt(*v).value_or(def);
@@ -167,80 +45,36 @@ bool TProfile::ReadBool(std::string_view section, std::string_view key, bool def
 
 std::string TProfile::ReadString(std::string_view section, std::string_view key, const std::string& def) const
 {
-    const std::string* v = Find(section, key);
+    const std::string* v = Ini.Find(section, key);
     return v ? *v : def;
-}
-
-void TProfile::Set(std::string_view section, std::string_view key, std::string value)
-{
-    TSection* sec = nullptr;
-    for (auto& s : Sections)
-        if (SameName(s.Name, section)) {
-            sec = &s;
-            break;
-        }
-    if (!sec) {
-        Sections.push_back(TSection{std::string(section), {}});
-        sec = &Sections.back();
-    }
-    for (auto& l : sec->Lines)
-        if (!l.Key.empty() && SameName(l.Key, key)) {
-            l.Value = std::move(value);
-            return;
-        }
-    // New keys go after the section's last key, before trailing blank lines.
-    auto at = sec->Lines.end();
-    while (at != sec->Lines.begin() && std::prev(at)->Key.empty() && Trim(std::prev(at)->Raw).empty())
-        --at;
-    sec->Lines.insert(at, TLine{{}, std::string(key), std::move(value)});
 }
 
 void TProfile::WriteInteger(std::string_view section, std::string_view key, int32_t value)
 {
-    Set(section, key, std::to_string(value));
+    Ini.Set(section, key, std::to_string(value));
 }
 
 void TProfile::WriteBool(std::string_view section, std::string_view key, bool value)
 {
-    Set(section, key, value ? "1" : "0");
+    Ini.Set(section, key, value ? "1" : "0");
 }
 
 void TProfile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    std::string v;
-    for (char c : value)
-        if (c != '\r' && c != '\n' && c != '\0')
-            v.push_back(c);
-    Set(section, key, std::move(v));
+    Ini.Set(section, key, value);
 }
 
 std::string TProfile::Text() const
 {
-    std::string out;
-    for (const auto& h : Head)
-        out += h + "\r\n";
-    for (std::size_t i = 0; i < Sections.size(); ++i) {
-        const auto& s = Sections[i];
-        // Sections the program added are set apart by a blank line.
-        if (i > 0 && !(out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0))
-            out += "\r\n";
-        out += "[" + s.Name + "]\r\n";
-        for (const auto& l : s.Lines)
-            out += l.Key.empty() ? l.Raw + "\r\n" : l.Key + "=" + l.Value + "\r\n";
-    }
-    return out;
+    return Ini.Text();
 }
 
 bool TProfile::Save() const
 {
+    // Writing now would put only our keys in place of lines we never saw.
+    if (!ReadFailure.empty())
+        return false;
     QDir().mkpath(QFileInfo(Path).absolutePath());
-    QSaveFile f(Path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const std::string text = Text();
-    if (f.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    std::string error;
+    return sys::WriteFileAtomic(Bytes(Path), Text(), error);
 }

@@ -1,16 +1,17 @@
 #include "platform/single_instance.h"
 
-#include <QDataStream>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -22,19 +23,6 @@ QString RuntimeFolder()
         dir = QDir::tempPath();
     QDir().mkpath(dir);
     return dir;
-}
-
-// Frame: 4-byte big-endian length, then the bytes.
-QByteArray Frame(const QByteArray& body)
-{
-    QByteArray out;
-    const quint32 n = static_cast<quint32>(body.size());
-    out.append(static_cast<char>((n >> 24) & 0xFF));
-    out.append(static_cast<char>((n >> 16) & 0xFF));
-    out.append(static_cast<char>((n >> 8) & 0xFF));
-    out.append(static_cast<char>(n & 0xFF));
-    out.append(body);
-    return out;
 }
 
 qint64 LockAgeMs(const QString& path)
@@ -91,39 +79,105 @@ void TSingleInstance::OnConnection()
 {
     while (QLocalSocket* s = Server->nextPendingConnection()) {
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+        if (static_cast<int>(Readers.size()) >= MaxIncoming) {
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
+        Readers.emplace(s, handover::TFrameReader());
+        // Counted out however the connection ends.
+        connect(s, &QObject::destroyed, this, [this, s] { Readers.erase(s); });
+        s->setReadBufferSize(4 + MaxRequest);
+        auto* timer = new QTimer(s);
+        timer->setObjectName(QStringLiteral("idle"));
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this, s] {
+            if (Readers.count(s) != 0)
+                Drop(s);
+        });
+        timer->start(IdleTimeoutMs);
         connect(s, &QLocalSocket::readyRead, this, [this, s] { OnReadable(s); });
         if (s->bytesAvailable() > 0)
             OnReadable(s);
     }
 }
 
-void TSingleInstance::OnReadable(QLocalSocket* socket)
+void TSingleInstance::Drop(QLocalSocket* socket)
 {
-    QPointer<QLocalSocket> s(socket);
-    if (s->property("handled").toBool())
-        return;
-    if (s->bytesAvailable() < 4)
-        return;
-    const QByteArray head = s->peek(4);
-    const quint32 n = (quint32(uchar(head[0])) << 24) | (quint32(uchar(head[1])) << 16) |
-                      (quint32(uchar(head[2])) << 8) | quint32(uchar(head[3]));
-    if (n > static_cast<quint32>(MaxRequest)) {
-        s->setProperty("handled", true);
-        s->abort();
+    Readers.erase(socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void TSingleInstance::OnReadable(QLocalSocket* s)
+{
+    const auto it = Readers.find(s);
+    if (it == Readers.end()) {
+        s->readAll();  // the request is in already; anything more is ignored
         return;
     }
-    if (s->bytesAvailable() < 4 + static_cast<qint64>(n))
+    const QByteArray got = s->read(4 + MaxRequest);
+    const auto state = it->second.Feed(std::string_view(got.constData(), static_cast<std::size_t>(got.size())));
+    if (state == handover::TFrameReader::TState::NeedMore)
         return;
-    s->read(4);
-    const QByteArray body = s->read(n);
-    // The handler may run a nested event loop (a message box); answer only once.
-    s->setProperty("handled", true);
-    emit RequestReceived(body);
+    if (state == handover::TFrameReader::TState::TooLong) {
+        Drop(s);
+        return;
+    }
+    const std::string& body = it->second.Body();
+    const QByteArray request(body.data(), static_cast<qsizetype>(body.size()));
+    Readers.erase(it);  // no longer incoming
+    if (auto* t = s->findChild<QTimer*>(QStringLiteral("idle"), Qt::FindDirectChildrenOnly))
+        t->stop();
+    // The same request waiting already: it answers for both.
+    const bool same = std::any_of(Queue.begin(), Queue.end(), [&](const TWaiting& w) { return w.Body == request; });
+    if (same) {
+        Answer(s);
+        return;
+    }
+    if (static_cast<int>(Queue.size()) >= MaxQueued) {
+        Drop(s);
+        return;
+    }
+    Queue.push_back({s, request});
+    ScheduleNext();
+}
+
+void TSingleInstance::Answer(QLocalSocket* s)
+{
     if (s && s->state() == QLocalSocket::ConnectedState) {
         s->write("1");
         s->flush();
         s->disconnectFromServer();
     }
+}
+
+void TSingleInstance::ScheduleNext()
+{
+    if (Handling || Scheduled || Queue.empty())
+        return;
+    Scheduled = true;
+    QTimer::singleShot(0, this, [this] { HandleNext(); });
+}
+
+void TSingleInstance::HandleNext()
+{
+    Scheduled = false;
+    if (Handling || Queue.empty())
+        return;
+    TWaiting next = std::move(Queue.front());
+    Queue.pop_front();
+    QPointer<TSingleInstance> self(this);
+    Handling = true;
+    // The handler may run a nested event loop (a message box): requests that come in
+    // meanwhile wait in the queue.
+    emit RequestReceived(next.Body);
+    if (!self)
+        return;
+    Handling = false;
+    Answer(next.Socket);
+    ScheduleNext();
 }
 
 bool TSingleInstance::Send(const QByteArray& request, int connectTimeoutMs)
@@ -142,7 +196,8 @@ bool TSingleInstance::Send(const QByteArray& request, int connectTimeoutMs)
             return false;
         QThread::msleep(50);
     }
-    s.write(Frame(request));
+    const std::string frame = handover::Frame(std::string_view(request.constData(), static_cast<std::size_t>(request.size())));
+    s.write(frame.data(), static_cast<qint64>(frame.size()));
     if (!s.waitForBytesWritten(5000))
         return false;
     // Wait as long as the running copy takes; it answers once it has handled the request.

@@ -9,6 +9,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/sys/files.h"
 #include "components/CompFiles.h"
 #include "components/core/comp_text.h"
 #include "schematic/core/sch_clip.h"
@@ -33,7 +34,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -55,16 +55,35 @@ bool Holds(const List& list, const Rec* rec)
 
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-bool ReadWholeFile(const QString& path, QByteArray& out)
+// The whole file through the one reader: never waits on a FIFO or a device, and says why
+// a file could not be read.
+bool ReadWholeFile(const QString& path, std::string& out, QString& why)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    // The line list addresses its text with 32-bit offsets; larger files are not ours.
-    if (f.size() > static_cast<qint64>(UINT32_MAX))
-        return false;
-    out = f.readAll();
-    return f.error() == QFileDevice::NoError;
+    std::string error;
+    if (sys::ReadRegularFile(PathBytes(path), out, error))
+        return true;
+    why = QString::fromLocal8Bit(error.data(), static_cast<qsizetype>(error.size()));
+    return false;
+}
+
+// Panel notes for a text whose end was cut off by a crash.
+const QString CutShortBefore = QStringLiteral(" Last state cut short: the one before is shown");
+const QString CutShortOnly = QStringLiteral(" State cut short: its end is missing");
+
+// The state to show of a text read from a file: wanted, unless that is a state whose end a
+// crash cut off and a whole one comes before it. note gets the panel text when the cut matters.
+std::size_t WholeStateFor(const TLines& slot, const std::string& bytes, std::size_t wanted, QString& note)
+{
+    const TStateList states = ListStates(slot, EndsTorn(bytes));
+    if (!states.LastTorn || wanted < states.Starts.back())
+        return wanted;
+    const long long whole = states.NewestWhole();
+    if (whole < 0) {
+        note = CutShortOnly;
+        return wanted;
+    }
+    note = CutShortBefore;
+    return static_cast<std::size_t>(whole);
 }
 
 } // namespace
@@ -800,14 +819,9 @@ bool TSchWin::SaveSchem()
         return SaveSchemAs();
     StoreUndo();
     // Written beside the old file and renamed over it only when complete.
-    const std::string text = UndoList.Newest().Text();
-    QSaveFile f(FileName);
-    bool ok = f.open(QIODevice::WriteOnly);
-    ok = ok && f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-    ok = ok && f.commit();
-    if (!ok) {
-        const QString why = f.errorString();
-        f.cancelWriting();
+    std::string error;
+    if (!sys::WriteFileAtomic(PathBytes(FileName), UndoList.Newest().TextView(), error)) {
+        const QString why = QString::fromLocal8Bit(error.data(), static_cast<qsizetype>(error.size()));
         MessageDlg(QStringLiteral("Error! The file could not be saved:\r") + FileName + '\r' + why,
                    TMsgDlgType::mtError, mbOK, this);
         return false;
@@ -872,23 +886,40 @@ void TSchWin::OpenSchem(const QString& name)
         return;
     }
     TLines& slot = UndoList.Newest();
-    QByteArray bytes;
-    // A file that cannot be read is treated like one that is not a schematic.
-    slot = ReadWholeFile(name, bytes) ? TLines::FromText(std::string_view(bytes.constData(), bytes.size())) : TLines();
-    bytes = QByteArray();
+    std::string bytes;
+    QString why;
+    if (!ReadWholeFile(name, bytes, why)) {
+        // Not the same as a file that is no schematic: say what stopped the reading.
+        slot.Clear();
+        QPointer<TSchWin> self(this);
+        MessageDlg(QStringLiteral("Error! The file could not be read:\r") + name + '\r' + why, TMsgDlgType::mtError,
+                   mbOK, this);
+        if (!self)
+            return;
+        ClearModified();
+        setWindowTitle(QStringLiteral("Schematic:"));
+        CloseWindow();
+        return;
+    }
+    slot = TLines::FromText(bytes);
     if (slot.Count() >= 6 && slot[0] == "SCHEMATIC") {
         FileName = name;
         ClearModified();
         SetCaptionFile();
         // The newest snapshot: the last header found by walking the blocks, so a text
-        // that reads "SCHEMATIC" is never taken for one.
+        // that reads "SCHEMATIC" is never taken for one; a state cut short by a crash is
+        // passed over for the one before it.
         const std::vector<std::size_t> starts = SnapshotStarts(slot);
-        const int start = starts.empty() ? 0 : static_cast<int>(starts.back());
+        QString note;
+        const std::size_t start = starts.empty() ? 0 : WholeStateFor(slot, bytes, starts.back(), note);
+        bytes = std::string();
         QPointer<TSchWin> self(this);
-        DoLoad(start);
+        DoLoad(static_cast<int>(start));
         if (!self)
             return;
         UndoList.Newest().Clear();
+        if (!note.isEmpty())
+            SetStatus2(note);
         return;
     }
     slot.Clear();
@@ -906,14 +937,17 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
 {
     ClearHits();
     Model.EraseMem();
-    QByteArray bytes;
-    if (name.size() >= 3 && QFileInfo(name).isFile() && ReadWholeFile(name, bytes)) {
+    std::string bytes;
+    QString why;
+    if (name.size() >= 3 && ReadWholeFile(name, bytes, why)) {
         FileName.clear();
         TLines& slot = UndoList.Newest();
-        slot = TLines::FromText(std::string_view(bytes.constData(), bytes.size()));
-        bytes = QByteArray();
+        slot = TLines::FromText(bytes);
         if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
             startLine = 0;
+        QString note;
+        startLine = static_cast<int>(WholeStateFor(slot, bytes, static_cast<std::size_t>(startLine), note));
+        bytes = std::string();
         QPointer<TSchWin> self(this);
         DoLoad(startLine);
         if (!self)
@@ -922,9 +956,15 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
         setWindowTitle(QStringLiteral("Schematic: <Restored from BackUp File>"));
         // The slot holds the whole file, so Undo is offered at once.
         UpdateUndoEnabled();
+        if (!note.isEmpty())
+            SetStatus2(note);
         return;
     }
-    ShowMessage(QStringLiteral("Error! Backup file is Invalid!\r") + name, this);
+    QString text = QStringLiteral("Error! Backup file is Invalid!\r") + name;
+    // A file that is there but cannot be read says why.
+    if (name.size() >= 3 && QFileInfo::exists(name))
+        text += '\r' + why;
+    ShowMessage(text, this);
 }
 
 void TSchWin::LoadComp(const QString& name)

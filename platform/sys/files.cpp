@@ -2,11 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -158,6 +162,157 @@ bool ReadRegularFile(const std::string& path, std::string& out, std::string& err
         have += static_cast<std::size_t>(got);
     }
     out.resize(have);
+    return true;
+}
+
+namespace {
+
+bool WriteAllFd(int fd, const char* p, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (w == 0) {
+            errno = EIO;
+            return false;
+        }
+        p += w;
+        n -= static_cast<std::size_t>(w);
+    }
+    return true;
+}
+
+// Pieces are named ".<file>.<pid>-<n>.part" and stay locked while their writer lives.
+constexpr std::string_view kPieceEnd = ".part";
+
+bool IsPieceName(std::string_view n)
+{
+    if (n.size() < 1 + 1 + 1 + 3 + kPieceEnd.size() || n.front() != '.' ||
+        n.substr(n.size() - kPieceEnd.size()) != kPieceEnd)
+        return false;
+    std::string_view core = n.substr(0, n.size() - kPieceEnd.size());
+    const std::size_t dash = core.rfind('-');
+    const std::size_t dot = core.rfind('.', dash == std::string_view::npos ? 0 : dash);
+    if (dash == std::string_view::npos || dot == std::string_view::npos || dot == 0 || dot + 1 >= dash ||
+        dash + 1 >= core.size())
+        return false;
+    auto digits = [](std::string_view d) {
+        return !d.empty() && std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return digits(core.substr(dot + 1, dash - dot - 1)) && digits(core.substr(dash + 1));
+}
+
+std::pair<std::string, std::string> SplitPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+} // namespace
+
+void SweepWritePieces(const std::string& folder)
+{
+    std::vector<TDirEntry> entries;
+    std::string error;
+    if (!ListFolder(folder, entries, error))
+        return;
+    const std::string base = folder.empty() ? std::string(".") : folder;
+    for (const TDirEntry& e : entries) {
+        if (e.Kind != TEntryKind::Regular || e.IsLink || !IsPieceName(e.Name))
+            continue;
+        const std::string p = base + "/" + e.Name;
+        const int fd = ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        // Only our own pieces, and only once no writer holds them.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(p.c_str());
+        ::close(fd);
+    }
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, int mode)
+{
+    error.clear();
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        error = ErrorText(ENOENT);
+        return false;
+    }
+    // The file a link names is the one replaced, so the link stays.
+    std::string target = path;
+    struct stat lst {};
+    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        char* real = ::realpath(path.c_str(), nullptr);
+        if (!real) {
+            error = ErrorText(errno);
+            return false;
+        }
+        target = real;
+        std::free(real);
+    }
+    struct stat old {};
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    if (existed && !S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? ErrorText(EISDIR) : std::string("Not a regular file");
+        return false;
+    }
+    const auto [folder, file] = SplitPath(target);
+    SweepWritePieces(folder);
+
+    static std::atomic<unsigned> counter{0};
+    const std::string piece =
+        folder + "/." + file + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + std::string(kPieceEnd);
+    const mode_t createMode = mode >= 0 ? static_cast<mode_t>(mode) : 0666;
+    // An unnamed file first: a crash while writing leaves nothing behind.
+    bool named = false;
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+    if (fd < 0) {
+        fd = ::open(piece.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
+        named = fd >= 0;
+    }
+    if (fd < 0) {
+        error = ErrorText(errno);
+        return false;
+    }
+    auto fail = [&](int err) {
+        error = ErrorText(err);
+        ::close(fd);
+        if (named)
+            ::unlink(piece.c_str());
+        return false;
+    };
+    // Held until the piece has its final name, so a sweep never takes a live writer's piece.
+    ::flock(fd, LOCK_EX);
+    if (mode >= 0 || existed) {
+        const mode_t want = mode >= 0 ? static_cast<mode_t>(mode) : (old.st_mode & 07777);
+        if (::fchmod(fd, want) != 0)
+            return fail(errno);
+    }
+    if (!WriteAllFd(fd, bytes.data(), bytes.size()))
+        return fail(errno);
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        return fail(errno);
+    if (!named) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, piece.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return fail(errno);
+        named = true;
+    }
+    if (::rename(piece.c_str(), target.c_str()) != 0)
+        return fail(errno);
+    named = false;
+    if (::close(fd) != 0) {
+        error = ErrorText(errno);
+        return false;
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sys {
@@ -50,6 +51,19 @@ bool ReadRegularFile(const std::string& path, std::string& out, std::string& err
 
 // The text of an errno value for messages.
 std::string ErrorText(int err);
+
+// Replaces the file at path by bytes so that a crash at any moment leaves either the old
+// file or the new one, whole, and no stray file beside it: the bytes go to an unnamed file
+// in the same folder, which takes the name only once it is complete. A symbolic link is
+// followed (the file it names is replaced). With mode >= 0 the file gets exactly that
+// mode; otherwise an existing file keeps its mode and a new one gets 0666 less the umask.
+// False, with error set, on any failure; the old file is then untouched.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, int mode = -1);
+
+// Removes the pieces that WriteFileAtomic leaves in folder when a process is killed in
+// the moment between naming its new file and putting it in place. Pieces of live writers
+// are left alone. WriteFileAtomic runs this before it writes.
+void SweepWritePieces(const std::string& folder);
 
 enum class TEntryKind { Regular, Directory, Other };
 

@@ -1,5 +1,8 @@
 #include "schematic/core/autosave.h"
 
+#include "platform/sys/files.h"
+#include "schematic/core/sch_text.h"
+
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -77,32 +80,6 @@ bool WriteAll(int fd, const char* p, std::size_t n)
     return true;
 }
 
-bool ReadWhole(const std::string& path, std::string& out)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st{};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        out.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
-    bool ok = true;
-    for (;;) {
-        const ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        if (r == 0)
-            break;
-        out.append(buf, static_cast<std::size_t>(r));
-    }
-    ::close(fd);
-    return ok;
-}
-
 // True when every line ends with CR LF and nothing else would change on a rewrite.
 bool Canonical(const std::string& s, uint64_t& lines)
 {
@@ -123,48 +100,90 @@ bool Canonical(const std::string& s, uint64_t& lines)
     return s.empty() || (s.size() >= 2 && s[s.size() - 2] == '\r' && s.back() == '\n');
 }
 
-// Appends to path (creating it); on any failure the file is cut back to its old size.
+// Appends to path (creating it, for the user only) with one write; on any failure the
+// file is cut back to its old size. Only a regular file is written: a FIFO put in its
+// place is neither waited for nor fed.
 bool AppendBytes(const std::string& path, std::string_view bytes, bool existed, uint64_t oldSize)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, bytes.data(), bytes.size());
-    if (::close(fd) != 0)
-        ok = false;
-    if (!ok) {
-        if (existed) {
-            if (::truncate(path.c_str(), static_cast<off_t>(oldSize)) != 0) {
-                // Nothing more can be done; the old states before oldSize are still there.
-            }
-        } else {
-            ::unlink(path.c_str());
-        }
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
     }
-    return ok;
-}
-
-// Replaces path by bytes through a temporary file and a rename, so the old file stays
-// whole until the new one is complete.
-bool ReplaceFile(const std::string& path, const std::string& bytes)
-{
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
     bool ok = WriteAll(fd, bytes.data(), bytes.size());
-    if (ok && ::fsync(fd) != 0)
-        ok = false;
+    if (!ok && existed && ::ftruncate(fd, static_cast<off_t>(oldSize)) != 0) {
+        // Nothing more can be done; the old states before oldSize are still there.
+    }
     if (::close(fd) != 0)
         ok = false;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(tmp.c_str());
+    if (!ok && !existed)
+        ::unlink(path.c_str());
     return ok;
 }
 
 } // namespace
+
+bool EndsTorn(std::string_view text)
+{
+    if (const std::size_t z = text.find('\0'); z != std::string_view::npos)
+        text = text.substr(0, z);
+    if (text.empty())
+        return false;
+    const char last = text.back();
+    if (last == '\n')
+        return false;
+    if (last == '\r')
+        return text.find('\n') != std::string_view::npos;  // CR-only text ends lines with CR
+    return true;
+}
+
+namespace {
+
+// Lines of a block that begins with keyword, or 0 for a line that begins none.
+std::size_t BlockLines(std::string_view keyword)
+{
+    if (keyword == "<SHAPE>")
+        return 7;
+    if (keyword == "<TEXT>" || keyword == "<CTEXT>")
+        return 5;
+    if (keyword == "<COMPONENT>")
+        return 3;
+    return 0;
+}
+
+} // namespace
+
+TStateList ListStates(const TLines& lines, bool endsTorn)
+{
+    TStateList out;
+    out.Starts = SnapshotStarts(lines);
+    if (out.Starts.empty())
+        return out;
+    const std::size_t count = lines.Count();
+    const std::size_t lastStart = out.Starts.back();
+    const std::size_t end = SnapshotEnd(lines, lastStart);
+    // We never write a header alone, nor a block in part: either is the end of a cut state.
+    bool cut = end == lastStart + 1 && end == count;
+    if (end < count) {
+        const std::size_t need = BlockLines(lines[end]);
+        cut = cut || (need > 0 && count - end < need);
+    }
+    if (endsTorn) {
+        const std::size_t last = count - 1;
+        const std::string_view line = lines[last];
+        constexpr std::string_view header = "SCHEMATIC";
+        // The cut line is where the last state's reading stopped and could be the start of
+        // a header: the crash came while a new state was begun, after the last one was whole.
+        const bool begunHeader = lastStart != last && line.size() < header.size() &&
+                                 header.substr(0, line.size()) == line && end == last;
+        cut = cut || !begunHeader;
+    }
+    out.LastTorn = cut;
+    return out;
+}
 
 void TAutoSaveFile::MakeName(const std::string& folder)
 {
@@ -196,10 +215,16 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
         total = lines_ + slot.Count();
     } else {
         // A file we did not leave this way: read it once as lines.
-        std::string old;
-        if (!ReadWhole(name_, old))
+        std::string old, error;
+        if (!sys::ReadRegularFile(name_, old, error))
             return failed;
         uint64_t oldLines = 0;
+        if (EndsTorn(old)) {
+            // Appending would make the cut look like a whole state.
+            MakeName(nextFolder);
+            old = std::string();
+            return Append(slot, nextFolder);
+        }
         if (Canonical(old, oldLines)) {
             if (!AppendBytes(name_, text, true, old.size()))
                 return failed;
@@ -207,7 +232,8 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
         } else {
             TLines all = TLines::FromText(old);
             all.Append(slot);
-            if (!ReplaceFile(name_, all.Text()))
+            std::string error2;
+            if (!sys::WriteFileAtomic(name_, all.TextView(), error2, 0600))
                 return failed;
             total = all.Count();
         }

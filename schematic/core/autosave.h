@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct TDateTime {
     int Year = 0;
@@ -25,6 +27,30 @@ std::string ZeroPadStr(int64_t value, int width);
 // folder + "/" (when missing) + "Sch" + YYYYMMDDhhmmss + ".sch".
 std::string AutoSaveBaseName(const std::string& folder, const TDateTime& t);
 
+// Every state is written with one call and ends with CR LF, so a crash in the middle of an
+// append leaves the file stopping inside a line. True when text, as far as the readers take
+// it (up to a NUL), ends without a line terminator, or with a CR whose LF never came in a
+// text whose lines end in LF.
+bool EndsTorn(std::string_view text);
+
+// The states of a text of one or more snapshots (an autosave file), by the line of their
+// header, oldest first. LastTorn: the last of them was cut short, so it must not be taken
+// for the newest whole state: the text ends torn inside it, or it ends in a header alone or
+// in a block whose lines run past the end (our writers never leave either). A cut inside
+// the header of a state that was only begun leaves every listed state whole. A cut that
+// falls exactly between two blocks cannot be told from a smaller whole state.
+struct TStateList {
+    std::vector<std::size_t> Starts;
+    bool LastTorn = false;
+    // The newest whole state's header line; -1 when there is none.
+    long long NewestWhole() const
+    {
+        const std::size_t whole = Starts.size() - (LastTorn ? 1 : 0);
+        return whole == 0 ? -1 : static_cast<long long>(Starts[whole - 1]);
+    }
+};
+TStateList ListStates(const TLines& lines, bool endsTorn);
+
 class TAutoSaveFile {
 public:
     static constexpr std::size_t RolloverLines = 300001;
@@ -37,11 +63,13 @@ public:
     void MakeName(const std::string& folder);
     const std::string& FileName() const { return name_; }
 
-    // Appends the slot (nothing for fewer than 3 lines). The bytes left are those of reading
-    // the file as lines, adding the slot and writing it back, but a file this object wrote
-    // itself is only appended to. On a failure the file keeps its old content and the
-    // result carries a short note. After an append to an existing file reaches the rollover
-    // count a new name is made in nextFolder.
+    // Appends the slot (nothing for fewer than 3 lines) with one write. The bytes left are
+    // those of reading the file as lines, adding the slot and writing it back, but a file
+    // this object wrote itself is only appended to. A file left torn by a crash is not
+    // written to: the state starts a new file, so the cut stays where the viewer can see it.
+    // New files are the user's only (0600). On a failure the file keeps its old content and
+    // the result carries a short note. After an append to an existing file reaches the
+    // rollover count a new name is made in nextFolder.
     struct TResult {
         bool Ok = true;
         std::string Note;

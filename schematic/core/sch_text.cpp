@@ -234,6 +234,14 @@ TLoadReport DoUndo(const TLines& slot, TSchModel& model)
     return rep;
 }
 
+std::size_t SnapshotEnd(const TLines& text, std::size_t start)
+{
+    if (start >= text.Count())
+        return text.Count();
+    TCounters unused;
+    return ReadBody(text, start + 1, nullptr, unused);
+}
+
 std::vector<std::size_t> SnapshotStarts(const TLines& text)
 {
     std::vector<std::size_t> starts;

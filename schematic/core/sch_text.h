@@ -34,3 +34,5 @@ TLoadReport DoUndo(const TLines& slot, TSchModel& model);
 // Line indexes of the snapshot headers, found by walking the grammar, so a text whose
 // content is "SCHEMATIC" is never taken for a header.
 std::vector<std::size_t> SnapshotStarts(const TLines& text);
+// The line after the last one the reader takes of the snapshot whose header is at start.
+std::size_t SnapshotEnd(const TLines& text, std::size_t start);

@@ -454,6 +454,61 @@ TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
     QDir(autosave).removeRecursively();
 }
 
+TEST_F(FrameTest, StoredColoursOutsideBbggrrReadAsTheDefaults)
+{
+    struct Case {
+        const char* Text;
+        uint32_t Want;  // for Line, whose default is navy
+    } cases[] = {
+        {"-1", 0x800000u},        {"16777216", 0x800000u}, {"$1000000", 0x800000u}, {"-2147483648", 0x800000u},
+        {"$FFFFFFFF", 0x800000u}, {"16777215", 0xFFFFFFu}, {"0", 0u},               {"$FF", 0xFFu},
+    };
+    for (const Case& c : cases) {
+        testutil::WriteFile(IniPath().toStdString(),
+                            testutil::CrLf({"[Colour]", (std::string("Line=") + c.Text).c_str(),
+                                            (std::string("Select=") + c.Text).c_str()}));
+        MakeFrame();
+        EXPECT_EQ(Frame->LineColor, c.Want) << c.Text;
+        EXPECT_EQ(Frame->SelColor, c.Want == 0x800000u ? 0xFFu : c.Want) << c.Text;
+        Frame.reset();
+        Pump();
+    }
+}
+
+TEST_F(FrameTest, AStoredPositionNeverPutsTheTitleBarOffEveryScreen)
+{
+    const QRect virt = QGuiApplication::primaryScreen()->virtualGeometry();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    struct Case {
+        int Top, Left;
+        QPoint Want;
+    } cases[] = {
+        {virt.height(), 100, {100, screen.bottom() + 1 - 24}},   // passed the range test, yet below every screen
+        {100, virt.width(), {screen.right() + 1 - 48, 100}},
+        {virt.height() - 4, virt.width() - 10, {screen.right() + 1 - 48, screen.bottom() + 1 - 24}},
+        {-10, -10, {-10, -10}},                                   // most of the title bar is on the screen
+        {200, 300, {300, 200}},
+    };
+    for (const Case& c : cases) {
+        testutil::WriteFile(IniPath().toStdString(),
+                            testutil::CrLf({"[Position]", ("Top=" + std::to_string(c.Top)).c_str(),
+                                            ("Left=" + std::to_string(c.Left)).c_str(), "Height=500", "Width=700"}));
+        MakeFrame();
+        // Position and size are the outer frame's.
+        const QRect outer = Frame->frameGeometry();
+        if (c.Want.y() < 0) {
+            // The offscreen platform nudges a frame above the screen down by its border.
+            EXPECT_LT(outer.top(), 0);
+            EXPECT_LT(outer.left(), 0);
+        } else {
+            EXPECT_EQ(outer.topLeft(), c.Want) << c.Top << "," << c.Left;
+        }
+        EXPECT_EQ(outer.size(), QSize(700, 500));
+        Frame.reset();
+        Pump();
+    }
+}
+
 TEST_F(FrameTest, MessageBoxTitlesAndAnswers)
 {
     struct Case {

@@ -10,7 +10,20 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <QEventLoop>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
 #include <memory>
+#include <thread>
+
+#include "platform/sys/handover.h"
 
 #include "app/Main_.h"
 #include "platform/msgbox.h"
@@ -266,6 +279,165 @@ TEST_F(HandOverTest, StartUpOpensTheArgumentOrOneNewWindow)
         Frame.reset();
         Pump();
     }
+}
+
+// A later copy as raw bytes: connects, sends what it is given, and does not wait.
+int RawConnect(const QString& server)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray p = server.toLocal8Bit();
+    std::memcpy(addr.sun_path, p.constData(), std::min<std::size_t>(p.size(), sizeof addr.sun_path - 1));
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void RawSend(int fd, const std::string& bytes) { (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+
+// True once the other end has closed the connection.
+bool ClosedByServer(int fd)
+{
+    char c;
+    return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+}
+
+void PumpFor(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+TEST_F(HandOverTest, AFloodOfRequestsIsHandledOneAtATimeAndStaysBounded)
+{
+    BecomeRunningCopy();
+    // Each message box runs its own event loop, as a real one does.
+    int depth = 0, deepest = 0;
+    SetMsgResponder([&](const TMsgRecord& r) {
+        Messages.push_back(r);
+        deepest = std::max(deepest, ++depth);
+        QEventLoop loop;
+        QTimer::singleShot(2, &loop, &QEventLoop::quit);
+        loop.exec();
+        --depth;
+        return int(mrOk);
+    });
+    std::atomic<bool> done{false};
+    const QString server = Instance->ServerPath();
+    std::thread flood([&] {
+        for (int i = 0; i < 3000; ++i) {
+            const int fd = RawConnect(server);
+            if (fd < 0)
+                continue;
+            RawSend(fd, handover::Frame("O/nowhere/missing" + std::to_string(i) + ".sch"));
+            ::close(fd);
+        }
+        done = true;
+    });
+    QElapsedTimer t;
+    t.start();
+    while ((!done || Instance->Queued() > 0) && t.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    flood.join();
+    PumpFor(100);
+    EXPECT_EQ(deepest, 1);   // never a box inside the handling of another request
+    EXPECT_EQ(Instance->Queued(), 0);
+    ASSERT_FALSE(Messages.empty());
+    EXPECT_LE(Messages.size(), 3000u);
+    for (const TMsgRecord& m : Messages)
+        ASSERT_TRUE(m.Text.startsWith("Path /nowhere/missing")) << m.Text.toStdString();
+
+    // Still answering: a real later copy gets its file opened.
+    SetMsgResponder([this](const TMsgRecord& r) {
+        Messages.push_back(r);
+        return int(mrOk);
+    });
+    QTemporaryDir dir;
+    const QString file = dir.path() + "/after.sch";
+    ASSERT_TRUE(testutil::WriteFile(file.toStdString(), "x"));
+    QProcess second;
+    second.start(OstrinPath(), {file});
+    ASSERT_TRUE(WaitEnded(second, 20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(OpenFiles(), QStringList{file});
+}
+
+TEST_F(HandOverTest, IdleHalfSentAndOversizedConnectionsAreDropped)
+{
+    BecomeRunningCopy();
+    Instance->IdleTimeoutMs = 300;
+    const QString server = Instance->ServerPath();
+    const int idle = RawConnect(server);
+    const int half = RawConnect(server);
+    const int huge = RawConnect(server);
+    ASSERT_GE(idle, 0);
+    RawSend(half, std::string("\0\0", 2));
+    RawSend(huge, std::string("\xFF\xFF\xFF\xFF", 4));
+    PumpFor(100);
+    EXPECT_TRUE(ClosedByServer(huge));   // too long to be a request: at once
+    EXPECT_FALSE(ClosedByServer(idle));
+    PumpFor(600);
+    EXPECT_TRUE(ClosedByServer(idle));
+    EXPECT_TRUE(ClosedByServer(half));
+    EXPECT_EQ(Instance->Incoming(), 0);
+
+    // However many hang about, only a bounded number are kept open.
+    std::vector<int> many;
+    for (int i = 0; i < 3 * TSingleInstance::MaxIncoming; ++i)
+        many.push_back(RawConnect(server));
+    PumpFor(100);
+    EXPECT_LE(Instance->Incoming(), TSingleInstance::MaxIncoming);
+    int closed = 0;
+    for (int fd : many)
+        closed += ClosedByServer(fd) ? 1 : 0;
+    EXPECT_GE(closed, 2 * TSingleInstance::MaxIncoming);
+    for (int fd : {idle, half, huge})
+        ::close(fd);
+    for (int fd : many)
+        ::close(fd);
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST(HandOverParse, RequestsAndFrames)
+{
+    using handover::TRequest;
+    using K = TRequest::TKind;
+    struct Case {
+        std::string Body;
+        TRequest Want;
+    } cases[] = {
+        {"R", {K::Raise, ""}},
+        {"Rjunk", {K::Raise, ""}},
+        {"O/a b/c.sch", {K::Open, "/a b/c.sch"}},
+        {"O", {}},
+        {"", {}},
+        {"X/a", {}},
+        {std::string("O/a\0b", 5), {}},
+        {"O/a\nb", {}},
+        {"O/a\rb", {}},
+        {"O" + std::string(handover::kMaxPath, 'p'), {K::Open, std::string(handover::kMaxPath, 'p')}},
+        {"O" + std::string(handover::kMaxPath + 1, 'p'), {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(handover::ParseRequest(c.Body), c.Want) << c.Body.substr(0, 20);
+
+    // A frame fed a byte at a time, with bytes after it ignored.
+    const std::string frame = handover::Frame("O/x.sch") + "trailing";
+    handover::TFrameReader r;
+    for (char ch : frame)
+        r.Feed(std::string_view(&ch, 1));
+    EXPECT_EQ(r.State(), handover::TFrameReader::TState::Ready);
+    EXPECT_EQ(r.Body(), "O/x.sch");
+    handover::TFrameReader big;
+    EXPECT_EQ(big.Feed(std::string("\0\x01\0\x01", 4)), handover::TFrameReader::TState::TooLong);
+    handover::TFrameReader empty;
+    EXPECT_EQ(empty.Feed(std::string("\0\0\0\0", 4)), handover::TFrameReader::TState::Ready);
+    EXPECT_EQ(empty.Body(), "");
 }
 
 } // namespace

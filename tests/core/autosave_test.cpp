@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -62,29 +63,36 @@ TEST(AutoSave, AppendMatchesReadAppendRewrite)
     struct Case {
         const char* name;
         std::string old;
-        std::string want;
+        std::string want;   // of the file under our name; empty: the file stays as it was
     };
     const std::string slot = Snapshot("new").Text();
     const Case cases[] = {
         {"canonical", "SCHEMATIC\r\nx\r\n", "SCHEMATIC\r\nx\r\n" + slot},
         {"empty", "", slot},
-        {"no final break", "SCHEMATIC\r\nx", "SCHEMATIC\r\nx\r\n" + slot},
         {"LF only", "SCHEMATIC\nx\n", "SCHEMATIC\r\nx\r\n" + slot},
         {"CR only", "SCHEMATIC\rx\r", "SCHEMATIC\r\nx\r\n" + slot},
-        {"NUL ends text", std::string("A\r\nB\0C\r\n", 8), "A\r\nB\r\n" + slot},
+        // Ending inside a line, as a crash leaves it (a NUL ends the text for readers):
+        // the cut stays as it is and the state starts a new file.
+        {"no final break", "SCHEMATIC\r\nx", ""},
+        {"NUL ends text", std::string("A\r\nB\0C\r\n", 8), ""},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
         FixedClock clock;
         TAutoSaveFile f(clock.Fn());
         f.MakeName(Folder(dir));
+        const std::string ours = f.FileName();
         // A foreign file under our name (written after the name was made).
-        ASSERT_TRUE(testutil::WriteFile(f.FileName(), c.old));
+        ASSERT_TRUE(testutil::WriteFile(ours, c.old));
         EXPECT_TRUE(f.Append(Snapshot("new"), Folder(dir)).Ok) << c.name;
-        EXPECT_EQ(testutil::ReadFile(f.FileName()), c.want) << c.name;
+        const std::string want = c.want.empty() ? slot : c.want;
+        EXPECT_EQ(testutil::ReadFile(f.FileName()), want) << c.name;
+        EXPECT_EQ(f.FileName() == ours, !c.want.empty()) << c.name;
+        if (c.want.empty())
+            EXPECT_EQ(testutil::ReadFile(ours), c.old) << c.name;
         // The second append of the same object goes straight to the end.
         EXPECT_TRUE(f.Append(Snapshot("two"), Folder(dir)).Ok);
-        EXPECT_EQ(testutil::ReadFile(f.FileName()), c.want + Snapshot("two").Text()) << c.name;
+        EXPECT_EQ(testutil::ReadFile(f.FileName()), want + Snapshot("two").Text()) << c.name;
     }
 }
 
@@ -162,4 +170,88 @@ TEST(AutoSave, FailureIsReportedAndLeavesTheFileAlone)
     EXPECT_FALSE(r.Ok);
     EXPECT_FALSE(r.Note.empty());
     EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(f.FileName())));
+}
+
+namespace {
+
+// Three whole states as the autosave writes them: one text, a shape with a text, and a
+// component with one shape.
+std::string ThreeStates()
+{
+    return testutil::CrLf({"SCHEMATIC", "<TEXT>", "a", "0", "10", "20",                             // 0
+                           "SCHEMATIC", "<SHAPE>", "1", "0", "0", "10", "10", "0", "<TEXT>", "b", "0",
+                           "1234", "5678",                                                         // 6
+                           "SCHEMATIC", "<COMPONENT>", "5", "6", "<SHAPE>", "2", "1", "1", "4", "4", "4096"});  // 19
+}
+
+} // namespace
+
+TEST(AutoSaveTail, CutsAreFoundWhereverTheFormatAllows)
+{
+    const std::string whole = ThreeStates();
+    const std::size_t third = whole.find("SCHEMATIC\r\n<COMPONENT>");
+    const std::size_t ypos = whole.find("5678");
+    struct Case {
+        const char* What;
+        std::string Text;
+        bool Torn;          // EndsTorn
+        bool LastTorn;      // the last listed state is cut
+        long long Newest;   // header line of the newest whole state
+    } cases[] = {
+        {"whole", whole, false, false, 19},
+        {"inside the last number", whole.substr(0, whole.size() - 3), true, true, 6},
+        {"between CR and LF", whole.substr(0, whole.size() - 1), true, true, 6},
+        {"the text's Y lost digits", whole.substr(0, ypos + 2), true, true, 0},
+        {"the header of a state only begun", whole.substr(0, third + 4), true, false, 6},
+        {"a bare header", whole.substr(0, third + 11), false, true, 6},
+        {"a block cut at a line end", whole.substr(0, whole.size() - 6), false, true, 6},
+        {"after the component's origin", whole.substr(0, whole.find("<SHAPE>\r\n2")), false, false, 19},
+        {"at a block boundary", whole.substr(0, whole.find("<TEXT>\r\nb")), false, false, 6},
+        {"a single cut state", whole.substr(0, 12), true, true, -1},
+        {"CR-only lines end with CR", "SCHEMATIC\r<TEXT>\ra\r0\r1\r2\r", false, false, 0},
+        {"a NUL ends the text", whole + std::string("\0junk", 5), false, false, 19},
+        {"empty", "", false, false, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EndsTorn(c.Text), c.Torn) << c.What;
+        const TStateList states = ListStates(TLines::FromText(c.Text), EndsTorn(c.Text));
+        EXPECT_EQ(states.LastTorn, c.LastTorn) << c.What;
+        EXPECT_EQ(states.NewestWhole(), c.Newest) << c.What;
+    }
+}
+
+TEST(AutoSave, TornFileIsLeftAsItIsAndNewFilesAreTheUsersOnly)
+{
+    QTemporaryDir dir;
+    FixedClock clock;
+    TAutoSaveFile f(clock.Fn());
+    f.MakeName(Folder(dir));
+    const std::string first = f.FileName();
+    ASSERT_TRUE(f.Append(Snapshot("a"), Folder(dir)).Ok);
+    struct stat st {};
+    ASSERT_EQ(::stat(first.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // Another process (or a crash) leaves the file ending inside a line.
+    const std::string torn = testutil::ReadFile(first) + "SCHEMATIC\r\n<TEXT>\r\nhal";
+    ASSERT_TRUE(testutil::WriteFile(first, torn));
+    ASSERT_TRUE(f.Append(Snapshot("b"), Folder(dir)).Ok);
+    EXPECT_EQ(testutil::ReadFile(first), torn);  // the cut stays visible
+    ASSERT_NE(f.FileName(), first);
+    EXPECT_EQ(testutil::ReadFile(f.FileName()), Snapshot("b").Text());
+    ASSERT_EQ(::stat(f.FileName().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(AutoSave, AFifoInPlaceOfTheFileIsNeitherWaitedForNorFed)
+{
+    QTemporaryDir dir;
+    TAutoSaveFile f;
+    f.MakeName(Folder(dir));
+    ASSERT_TRUE(f.Append(Snapshot("a"), Folder(dir)).Ok);
+    ASSERT_EQ(::unlink(f.FileName().c_str()), 0);
+    ASSERT_EQ(::mkfifo(f.FileName().c_str(), 0600), 0);
+    // Both ways in: the file we left (size unknown now) and a fresh look at it.
+    EXPECT_FALSE(f.Append(Snapshot("b"), Folder(dir)).Ok);
+    EXPECT_FALSE(f.Append(Snapshot("c"), Folder(dir)).Ok);
 }

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,13 @@ std::string Put(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
+}
+
+std::string ReadBack(const std::string& path)
+{
+    std::string out, error;
+    sys::ReadRegularFile(path, out, error);
+    return out;
 }
 
 class FilesTest : public ::testing::Test {
@@ -133,6 +141,75 @@ TEST_F(FilesTest, CaseInsensitiveLookupPrefersTheExactName)
     EXPECT_EQ(sys::FindNoCase(dir, "Cap.Cmp"), "CAP.CMP");  // first in byte order
     EXPECT_EQ(sys::FindNoCase(dir, "diode.cmp"), "");
     EXPECT_EQ(sys::FindNoCase(dir, "../x"), "");
+}
+
+mode_t ModeOf(const std::string& p)
+{
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<sys::TDirEntry> list;
+    std::string error;
+    sys::ListFolder(folder, list, error);
+    std::vector<std::string> out;
+    for (const auto& e : list)
+        out.push_back(e.Name);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST_F(FilesTest, AtomicWriteReplacesKeepsModesFollowsLinksAndLeavesNothingBeside)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    std::string error;
+    // New: the usual permissions; existing: its own mode; asked for: exactly that.
+    ASSERT_TRUE(sys::WriteFileAtomic(dir + "new.sch", "one", error)) << error;
+    EXPECT_EQ(ModeOf(dir + "new.sch"), 0666 & ~mask);
+    ::chmod((dir + "new.sch").c_str(), 0640);
+    ASSERT_TRUE(sys::WriteFileAtomic(dir + "new.sch", "two", error));
+    EXPECT_EQ(ReadBack(dir + "new.sch"), "two");
+    EXPECT_EQ(ModeOf(dir + "new.sch"), 0640u);
+    ASSERT_TRUE(sys::WriteFileAtomic(dir + "private", "p", error, 0600));
+    EXPECT_EQ(ModeOf(dir + "private"), 0600u);
+
+    // Through a link: the file it names changes, the link stays.
+    ASSERT_EQ(::symlink("new.sch", (dir + "link.sch").c_str()), 0);
+    ASSERT_TRUE(sys::WriteFileAtomic(dir + "link.sch", "three", error));
+    struct stat lst {};
+    ASSERT_EQ(::lstat((dir + "link.sch").c_str(), &lst), 0);
+    EXPECT_TRUE(S_ISLNK(lst.st_mode));
+    EXPECT_EQ(ReadBack(dir + "new.sch"), "three");
+
+    // Failures leave the old file.
+    ASSERT_EQ(::mkdir((dir + "d").c_str(), 0700), 0);
+    EXPECT_FALSE(sys::WriteFileAtomic(dir + "d", "x", error));
+    EXPECT_EQ(error, "Is a directory");
+    EXPECT_FALSE(sys::WriteFileAtomic(dir + "nofolder/x.sch", "x", error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{"d", "link.sch", "new.sch", "private"}));
+}
+
+TEST_F(FilesTest, SweepTakesOnlyPiecesNoWriterHolds)
+{
+    // A piece of a killed writer, one of a live writer (locked), and user files that only
+    // look alike.
+    Put(dir + ".a.sch.123-0.part", "dead");
+    Put(dir + ".a.sch.124-0.part", "live");
+    Put(dir + "a.sch.123-0.part", "mine");
+    Put(dir + ".a.sch.x-0.part", "mine");
+    const int live = ::open((dir + ".a.sch.124-0.part").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    std::string error;
+    ASSERT_TRUE(sys::WriteFileAtomic(dir + "a.sch", "new", error));  // sweeps first
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{".a.sch.124-0.part", ".a.sch.x-0.part", "a.sch", "a.sch.123-0.part"}));
+    ::close(live);
+    sys::SweepWritePieces(dir);
+    EXPECT_EQ(Names(dir), (std::vector<std::string>{".a.sch.x-0.part", "a.sch", "a.sch.123-0.part"}));
 }
 
 TEST(FilesCompare, CaseInsensitiveOrderWithByteTieBreak)
