@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <new>
 
 TPrintLayout PrintLayoutFor(int pageWidth, int pageHeight, int dpi, int bmpWidth, int bmpHeight)
 {
@@ -76,27 +78,32 @@ bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, Q
     return true;
 }
 
-void StoreBitmapOnClipboard(const QImage& bmp)
+bool StoreBitmapOnClipboard(const QImage& bmp)
 {
     if (bmp.isNull())
-        return;
-    const TIndexedImage ind = ReducePalette(bmp, 256);
-    QImage img8(ind.Width, ind.Height, QImage::Format_Indexed8);
-    if (img8.isNull())
-        return;
-    QList<QRgb> table;
-    for (uint32_t c : ind.Palette)
-        table.push_back(0xFF000000u | c);
-    img8.setColorTable(table);
-    for (int y = 0; y < ind.Height; ++y)
-        std::copy_n(ind.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(ind.Width), ind.Width,
-                    img8.scanLine(y));
-    std::string file, error;
-    auto* data = new QMimeData;
-    data->setImageData(img8);
-    if (EncodeBmp(img8, 8, file, error))
-        data->setData(QStringLiteral("image/bmp"), QByteArray(file.data(), static_cast<qsizetype>(file.size())));
-    QGuiApplication::clipboard()->setMimeData(data);
+        return false;
+    try {
+        const TIndexedImage ind = ReducePalette(bmp, 256);
+        QImage img8(ind.Width, ind.Height, QImage::Format_Indexed8);
+        if (img8.isNull())
+            return false;
+        QList<QRgb> table;
+        for (uint32_t c : ind.Palette)
+            table.push_back(0xFF000000u | c);
+        img8.setColorTable(table);
+        for (int y = 0; y < ind.Height; ++y)
+            std::copy_n(ind.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(ind.Width), ind.Width,
+                        img8.scanLine(y));
+        std::string file, error;
+        auto data = std::make_unique<QMimeData>();
+        data->setImageData(img8);
+        if (EncodeBmp(img8, 8, file, error))
+            data->setData(QStringLiteral("image/bmp"), QByteArray(file.data(), static_cast<qsizetype>(file.size())));
+        QGuiApplication::clipboard()->setMimeData(data.release());   // the clipboard owns it now
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 // ---------------------------------------------------------------- frame
@@ -116,7 +123,14 @@ void TMainWin::PrintBmp(const QImage& bmp, const QString& title)
                    TMsgDlgType::mtError, mbOK, this);
 }
 
-void TMainWin::StoreBMPClip(const QImage& bmp) { StoreBitmapOnClipboard(bmp); }
+void TMainWin::StoreBMPClip(const QImage& bmp)
+{
+    if (!StoreBitmapOnClipboard(bmp))
+        MessageDlg(QStringLiteral("Unable to put the picture on the clipboard:\rnot enough memory for a bitmap of ") +
+                       QString::number(bmp.width()) + QStringLiteral(" by ") + QString::number(bmp.height()) +
+                       QStringLiteral(" pixels."),
+                   TMsgDlgType::mtError, mbOK, this);
+}
 
 void TMainWin::mnPrintSetupClick()
 {

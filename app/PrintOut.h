@@ -25,5 +25,6 @@ QString PrintJobTitle(const QString& caption);
 bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, QString& error);
 
 // Puts the bitmap on the clipboard reduced to 8 bits per pixel: as an image and as a
-// whole BMP file ("image/bmp").
-void StoreBitmapOnClipboard(const QImage& bmp);
+// whole BMP file ("image/bmp"). False, with the clipboard untouched, when the picture is
+// null or there is not enough memory to convert it.
+bool StoreBitmapOnClipboard(const QImage& bmp);

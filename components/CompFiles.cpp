@@ -23,10 +23,8 @@ QString FindCompFile(const QString& path)
     const std::string_view file = PathFile(p);
     if (file.empty())
         return {};
-    std::string folder(PathFolder(p));
-    if (folder.empty())
-        folder = ".";
-    const std::string hit = sys::FindNoCase(folder, std::string(file));
+    const std::string_view folder = PathFolder(p);
+    const std::string hit = sys::FindNoCase(folder.empty() ? std::string(".") : std::string(folder), std::string(file));
     if (hit.empty())
         return {};
     return FromBytes(std::string(PathFolder(p)) + hit);

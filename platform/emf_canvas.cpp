@@ -151,6 +151,10 @@ void TEmfCanvas::SyncPen(bool nullPen)
     TPen want = pen_;
     want.Width = std::max(1, want.Width);
     want.Mode = TPenMode::Copy;
+    // A styled pen wider than one pixel draws solid, as on the screen; readers that would
+    // dash it (LibreOffice does) then show the same picture.
+    if (want.Width > 1)
+        want.Style = TPenStyle::Solid;
     if (penValid_ && want.Color == selPen_.Color && want.Width == selPen_.Width && want.Style == selPen_.Style)
         return;
     if (penSlot_ != 0 && penValid_ == false && want.Color == selPen_.Color && want.Width == selPen_.Width &&

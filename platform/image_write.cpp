@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <new>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include <gif_lib.h>
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 namespace {
@@ -20,12 +22,28 @@ QImage AsRgb32(const QImage& image)
 {
     if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
         return image;
-    return image.convertToFormat(QImage::Format_RGB32);
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    if (rgb.isNull() && !image.isNull())
+        throw std::bad_alloc();
+    return rgb;
 }
 
 const uint32_t* Row(const QImage& img, int y)
 {
     return reinterpret_cast<const uint32_t*>(img.constScanLine(y));
+}
+
+// Runs an encoder; running out of memory on a large picture is a failure with a reason,
+// never the end of the program. Whatever was made so far is dropped.
+template <class Fn>
+bool Guarded(std::string& error, Fn&& fn)
+{
+    try {
+        return fn();
+    } catch (const std::bad_alloc&) {
+        error = "Not enough memory for the picture";
+        return false;
+    }
 }
 
 bool SizeError(const QImage& image, std::string& error)
@@ -220,7 +238,7 @@ TIndexedImage ReducePalette(const QImage& image, int maxColors)
 
 // ---------------------------------------------------------------- BMP
 
-bool EncodeBmp(const QImage& image, int bits, std::string& out, std::string& error)
+static bool EncodeBmpBody(const QImage& image, int bits, std::string& out, std::string& error)
 {
     out.clear();
     if (SizeError(image, error))
@@ -338,10 +356,41 @@ extern "C" void JpegErrorExit(j_common_ptr c)
 
 extern "C" void JpegNoOutput(j_common_ptr) {}
 
+// The encoded bytes in one malloc block that we own, whatever happens inside libjpeg (its
+// own memory destination may free a block it has not yet handed back when it fails).
+struct TJpegSink {
+    jpeg_destination_mgr Mgr;
+    unsigned char* Data = nullptr;
+    size_t Capacity = 0;
+};
+
+extern "C" void JpegSinkInit(j_compress_ptr c)
+{
+    auto* s = reinterpret_cast<TJpegSink*>(c->dest);
+    s->Mgr.next_output_byte = s->Data;
+    s->Mgr.free_in_buffer = s->Capacity;
+}
+
+extern "C" boolean JpegSinkGrow(j_compress_ptr c)
+{
+    auto* s = reinterpret_cast<TJpegSink*>(c->dest);
+    const size_t bigger = s->Capacity * 2;
+    auto* p = static_cast<unsigned char*>(std::realloc(s->Data, bigger));
+    if (!p)
+        ERREXIT1(c, JERR_OUT_OF_MEMORY, 10);
+    s->Mgr.next_output_byte = p + s->Capacity;
+    s->Mgr.free_in_buffer = bigger - s->Capacity;
+    s->Data = p;
+    s->Capacity = bigger;
+    return TRUE;
+}
+
+extern "C" void JpegSinkTerm(j_compress_ptr) {}
+
 // Only plain C objects live in this frame: a libjpeg error jumps back to the setjmp
-// without skipping any destructor.
+// without skipping any destructor. The sink's block is the caller's to free.
 bool JpegEncodeRows(const uint8_t* bits, int64_t bytesPerLine, int width, int height,
-                    int quality, unsigned char** buf, unsigned long* size, char* message)
+                    int quality, TJpegSink* sink, char* message)
 {
     jpeg_compress_struct cinfo;
     TJpegError jerr;
@@ -356,7 +405,10 @@ bool JpegEncodeRows(const uint8_t* bits, int64_t bytesPerLine, int width, int he
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_mem_dest(&cinfo, buf, size);
+    sink->Mgr.init_destination = JpegSinkInit;
+    sink->Mgr.empty_output_buffer = JpegSinkGrow;
+    sink->Mgr.term_destination = JpegSinkTerm;
+    cinfo.dest = &sink->Mgr;
     cinfo.image_width = static_cast<JDIMENSION>(width);
     cinfo.image_height = static_cast<JDIMENSION>(height);
     cinfo.input_components = 4;
@@ -389,20 +441,31 @@ bool EncodeJpeg(const QImage& image, int quality, std::string& out, std::string&
         error = "The picture is too large for a JPEG file (at most 65500 pixels a side)";
         return false;
     }
-    const QImage img = AsRgb32(image);
-    unsigned char* buf = nullptr;
-    unsigned long size = 0;
-    char message[JMSG_LENGTH_MAX] = {};
-    const bool ok = JpegEncodeRows(img.constBits(), img.bytesPerLine(), img.width(), img.height(),
-                                   std::clamp(quality, 1, 100), &buf, &size, message);
-    if (ok && buf)
-        out.assign(reinterpret_cast<const char*>(buf), size);
-    std::free(buf);
-    if (!ok) {
-        error = std::string("JPEG encoder: ") + message;
-        return false;
-    }
-    return true;
+    return Guarded(error, [&] {
+        const QImage img = AsRgb32(image);
+        TJpegSink sink;
+        sink.Capacity = 64 * 1024;
+        sink.Data = static_cast<unsigned char*>(std::malloc(sink.Capacity));
+        if (!sink.Data)
+            throw std::bad_alloc();
+        char message[JMSG_LENGTH_MAX] = {};
+        const bool ok = JpegEncodeRows(img.constBits(), img.bytesPerLine(), img.width(), img.height(),
+                                       std::clamp(quality, 1, 100), &sink, message);
+        const size_t size = sink.Capacity - sink.Mgr.free_in_buffer;
+        try {
+            if (ok)
+                out.assign(reinterpret_cast<const char*>(sink.Data), size);
+        } catch (...) {
+            std::free(sink.Data);
+            throw;
+        }
+        std::free(sink.Data);
+        if (!ok) {
+            error = std::string("JPEG encoder: ") + message;
+            return false;
+        }
+        return true;
+    });
 }
 
 // ---------------------------------------------------------------- PNG
@@ -493,7 +556,7 @@ bool PngEncodeRows(TPngSink* sink, const uint8_t* bits, int64_t bytesPerLine, in
 
 } // namespace
 
-bool EncodePng(const QImage& image, std::string& out, std::string& error)
+static bool EncodePngBody(const QImage& image, std::string& out, std::string& error)
 {
     out.clear();
     if (SizeError(image, error))
@@ -533,7 +596,7 @@ extern "C" int GifWriteData(GifFileType* gif, const GifByteType* data, int n)
 
 } // namespace
 
-bool EncodeGif(const QImage& image, std::string& out, std::string& error)
+static bool EncodeGifBody(const QImage& image, std::string& out, std::string& error)
 {
     out.clear();
     if (SizeError(image, error))
@@ -619,4 +682,30 @@ bool WriteWholeFile(const QString& path, const std::string& bytes, QString& erro
         return false;
     }
     return true;
+}
+
+// ---------------------------------------------------------------- the encoders
+
+bool EncodeBmp(const QImage& image, int bits, std::string& out, std::string& error)
+{
+    const bool ok = Guarded(error, [&] { return EncodeBmpBody(image, bits, out, error); });
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+bool EncodePng(const QImage& image, std::string& out, std::string& error)
+{
+    const bool ok = Guarded(error, [&] { return EncodePngBody(image, out, error); });
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+bool EncodeGif(const QImage& image, std::string& out, std::string& error)
+{
+    const bool ok = Guarded(error, [&] { return EncodeGifBody(image, out, error); });
+    if (!ok)
+        out.clear();
+    return ok;
 }

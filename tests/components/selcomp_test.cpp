@@ -391,6 +391,39 @@ TEST_F(CompFrameTest, HandOverDuringThePicker)
     EXPECT_TRUE(now->PlaceComp);
 }
 
+TEST_F(CompFrameTest, OversizedAndBinaryFilesAreRefusedOrStopQuietly)
+{
+    {
+        QFile big(Path("HUGE.cmp"));  // one 100 MB line of NULs (sparse, so quick to make)
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(qint64{100} << 20));
+    }
+    std::string bin = "COMPONENT\r\n<SHAPE>\r\n";
+    for (int i = 0; i < 200; ++i)
+        bin += std::string("\0\x01\xff\r\n\x80", 6);
+    Write("BIN.cmp", bin);
+
+    auto p = Picker();
+    Click(*p, "HUGE");
+    ASSERT_EQ(messages.size(), 1u);  // the file's error, with its path
+    EXPECT_TRUE(messages[0].contains(Path("HUGE.cmp"))) << messages[0].toStdString();
+    EXPECT_TRUE(p->OkayBBut->isEnabled());
+    EXPECT_EQ(Marks(*p), 0);
+    Click(*p, "BIN");
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(Marks(*p), 0);
+
+    // The schematic window's loader refuses both, naming the file.
+    TSchWin* w = NewSch();
+    for (const char* name : {"HUGE.cmp", "BIN.cmp"}) {
+        messages.clear();
+        w->LoadComp(Path(name));
+        EXPECT_FALSE(w->PlaceComp) << name;
+        ASSERT_EQ(messages.size(), 1u) << name;
+        EXPECT_TRUE(messages[0].startsWith("File: " + Path(name) + "\rHas Errors!")) << messages[0].toStdString();
+    }
+}
+
 TEST_F(CompFrameTest, NoSchematicWindowOnlyTheListChanges)
 {
     PickWith("R");

@@ -153,6 +153,33 @@ TEST(EmfCanvas, CallsBecomeRecordsWithObjectsOnlyWhenTheStateChanges)
     EXPECT_TRUE(c.Finish().empty());
 }
 
+TEST(EmfCanvas, StyledPensWiderThanOnePixelAreSolid)
+{
+    struct Case {
+        TPenStyle style;
+        int width;
+        uint32_t code;
+    };
+    const Case cases[] = {{TPenStyle::Dash, 1, 1}, {TPenStyle::Dot, 0, 2}, {TPenStyle::DashDot, 2, 0},
+                          {TPenStyle::DashDotDot, 3, 0}, {TPenStyle::Solid, 4, 0}};
+    for (const Case& k : cases) {
+        TEmfCanvas c(50, 50);
+        c.SetPenStyle(k.style);
+        c.SetPenWidth(k.width);
+        c.MoveTo(0, 0);
+        c.LineTo(40, 0);
+        const std::string emf = c.Finish();
+        bool seen = false;
+        for (const Record& r : Walk(emf))
+            if (r.Type == emr::CreatePen) {
+                seen = true;
+                EXPECT_EQ(U32(emf, r.At + 12), k.code) << k.width;
+                EXPECT_EQ(U32(emf, r.At + 16), static_cast<uint32_t>(std::max(1, k.width)));
+            }
+        EXPECT_TRUE(seen);
+    }
+}
+
 TEST(EmfCanvas, TextsAreUtf16WithAdvanceWidths)
 {
     TEmfCanvas c(100, 100);

@@ -239,6 +239,21 @@ TEST(ImageFormats, JpegIsBaselineFullSizeAndHonoursQuality)
     // A quality outside 1..100 is held to it, not refused.
     EXPECT_TRUE(EncodeJpeg(grad, 0, q10, error));
     EXPECT_TRUE(EncodeJpeg(grad, 1000, q10, error));
+
+    // Noise at q100 outgrows the first output block several times: every byte must survive
+    // the growing (a lost or stale block shows as a file that does not decode or a wrong size).
+    QImage noise(500, 400, QImage::Format_RGB32);
+    uint32_t seed = 7;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            noise.setPixel(x, y, 0xFF000000u | (seed >> 8));
+        }
+    std::string big;
+    ASSERT_TRUE(EncodeJpeg(noise, 100, big, error)) << error;
+    EXPECT_GT(big.size(), 4u * 64 * 1024);
+    EXPECT_EQ(big.substr(big.size() - 2), "\xFF\xD9");
+    EXPECT_EQ(Decode(big, "JPG").size(), noise.size());
 }
 
 TEST(ImageFormats, SizeLimitsAndEmptyPicturesAreRefusedWithAReason)
