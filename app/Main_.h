@@ -263,6 +263,7 @@ public:
     void mnShowHintStartClick();
     void mnAltOpenClick();
     void mnSetColorsClick();
+    void mnReAssociateClick();
     void mnAboutClick();
 
     void SelectTButClick();
