@@ -219,22 +219,6 @@ bool RunTool(const QString& program, const QStringList& args, int timeoutMs)
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-std::string FileUrl(const std::string& path)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out = "file://";
-    for (const unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '/' || c == '-' || c == '.' || c == '_' || c == '~';
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
+std::string FileUrl(const std::string& path) { return "file://" + xdg::PercentEncode(path); }
 
 } // namespace assoc

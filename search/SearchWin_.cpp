@@ -4,6 +4,7 @@
 #include "platform/folder_widgets.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/sys/trash.h"
 #include "search/About_.h"
 #include "search/DirSelect_.h"
 #include "search/core/grid.h"
@@ -245,7 +246,9 @@ void TSearchWin::FormResize()
 {
     if (Thumb.isNull())
         return;
-    // The layout places the paint box only once it runs; do that now.
+    // The layouts place the paint box only once they run; do that now.
+    if (layout())
+        layout()->activate();
     if (centralWidget() && centralWidget()->layout())
         centralWidget()->layout()->activate();
     BackBmp = NewBitmap(std::max(1, PaintBox->width()), std::max(1, PaintBox->height()), clBtnFace);
@@ -377,7 +380,8 @@ void TSearchWin::FormKeyDown(int key)
     if (MessageDlg(QStringLiteral("Delete File: ") + shown, TMsgDlgType::mtConfirmation, mbYesNo, this) != mrYes)
         return;
     // To the trash only: when that is not possible the file stays.
-    if (!QFile::moveToTrash(QFile::decodeName(QByteArray::fromStdString(path)))) {
+    std::string error;
+    if (!sys::MoveToTrash(path, error)) {
         ShowMessage(QStringLiteral("Could NOT delete file:\r") + shown, this);
         return;
     }

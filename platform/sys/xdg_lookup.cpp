@@ -341,6 +341,25 @@ bool DefaultAppForType(const TXdgDirs& dirs, const std::string& mimeType, TDeskt
     return true;
 }
 
+std::string PercentEncode(const std::string& path)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const unsigned char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '/' || c == '-' || c == '.' || c == '_' || c == '~';
+        if (plain) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
 std::vector<std::string> MimeFolders(const TXdgDirs& dirs)
 {
     std::vector<std::string> out{dirs.DataHome + "/mime"};

@@ -60,6 +60,10 @@ std::vector<TDesktopEntry> AppsForType(const TXdgDirs& dirs, const std::string& 
 // program can be found), else the first of AppsForType. False when there is none.
 bool DefaultAppForType(const TXdgDirs& dirs, const std::string& mimeType, TDesktopEntry& entry);
 
+// A path with every byte but letters, digits and "/-._~" percent-encoded, as URLs and the
+// trash's information files hold paths.
+std::string PercentEncode(const std::string& path);
+
 // The MIME folders: DataHome/mime first, then each DataDirs/mime.
 std::vector<std::string> MimeFolders(const TXdgDirs& dirs);
 

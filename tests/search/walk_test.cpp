@@ -13,7 +13,7 @@
 
 #include "search/core/grid.h"
 #include "search/core/walk.h"
-#include "tests/support/test_util.h"
+#include "tests/support/xdg_fixture.h"
 
 namespace {
 
@@ -73,7 +73,11 @@ struct THostileTree {
         if (::geteuid() == 0)
             expected.insert(locked + "/hidden.sch");
     }
-    ~THostileTree() { ::chmod(locked.c_str(), 0755); }
+    ~THostileTree()
+    {
+        ::chmod(locked.c_str(), 0755);
+        testutil::RemoveTree(tmp.path().toStdString());
+    }
 };
 
 TEST(FolderWalk, HostileTreeIsWalkedOnceEachDepthFirstAndEnds)

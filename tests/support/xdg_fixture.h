@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <ftw.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -19,6 +21,13 @@
 #include "tests/support/test_util.h"
 
 namespace testutil {
+
+// Removes a tree by its bytes (the toolkit cannot remove names that are not valid UTF-8).
+inline void RemoveTree(const std::string& root)
+{
+    ::nftw(root.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p) == 0 ? 0 : 0; },
+           16, FTW_DEPTH | FTW_PHYS);
+}
 
 class XdgFixture : public ::testing::Test {
 protected:
@@ -42,6 +51,7 @@ protected:
     }
     void TearDown() override
     {
+        RemoveTree(Root);
         for (const auto& s : Saved) {
             if (s.set)
                 qputenv(s.name, s.value);
