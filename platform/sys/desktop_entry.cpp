@@ -117,25 +117,55 @@ std::string UnescapeValue(std::string_view raw)
     return out;
 }
 
-std::vector<std::string> SplitList(std::string_view value)
+std::vector<std::string> SplitList(std::string_view raw)
 {
     std::vector<std::string> out;
     std::string item;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        if (c == '\\' && i + 1 < value.size() && value[i + 1] == ';') {
-            item += ';';
-            ++i;
-        } else if (c == ';') {
-            if (!Trim(item).empty())
-                out.emplace_back(Trim(item));
-            item.clear();
-        } else {
+    auto flush = [&] {
+        if (!item.empty())
+            out.push_back(std::move(item));
+        item.clear();
+    };
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == ';') {
+            flush();
+            continue;
+        }
+        if (c != '\\' || i + 1 == raw.size()) {
             item += c;
+            continue;
+        }
+        const char n = raw[++i];
+        switch (n) {
+        case ';': item += ';'; break;
+        case 's': item += ' '; break;
+        case 'n': item += '\n'; break;
+        case 't': item += '\t'; break;
+        case 'r': item += '\r'; break;
+        case '\\': item += '\\'; break;
+        default:
+            item += '\\';
+            item += n;
+            break;
         }
     }
-    if (!Trim(item).empty())
-        out.emplace_back(Trim(item));
+    flush();
+    return out;
+}
+
+std::string JoinList(const std::vector<std::string>& items)
+{
+    std::string out;
+    for (const std::string& item : items) {
+        std::string e = EscapeValue(item);
+        // A leading blank needs no escape inside a list; only the first item of a value would.
+        if (!out.empty() && e.rfind("\\s", 0) == 0)
+            e = " " + e.substr(2);
+        for (const char c : e)
+            out += c == ';' ? std::string("\\;") : std::string(1, c);
+        out += ';';
+    }
     return out;
 }
 
@@ -345,7 +375,7 @@ std::string MergeDefaultApp(std::string_view text, std::string_view mimeType, st
         lastKey = i;
         if (key != mimeType)
             continue;
-        for (std::string& id : SplitList(UnescapeValue(value)))
+        for (std::string& id : SplitList(value))
             if (id != desktopId && std::find(others.begin(), others.end(), id) == others.end())
                 others.push_back(std::move(id));
         if (keyLine == lines.size())
@@ -354,13 +384,9 @@ std::string MergeDefaultApp(std::string_view text, std::string_view mimeType, st
             lines[i].Keep = false;  // a repeated key would override ours
     }
 
-    std::string value = std::string(desktopId) + ';';
-    for (const std::string& id : others) {
-        for (const char c : id)
-            value += c == ';' ? std::string("\\;") : std::string(1, c);
-        value += ';';
-    }
-    const std::string newLine = std::string(mimeType) + '=' + EscapeValue(value);
+    std::vector<std::string> items{std::string(desktopId)};
+    items.insert(items.end(), others.begin(), others.end());
+    const std::string newLine = std::string(mimeType) + '=' + JoinList(items);
 
     std::string out;
     out.reserve(text.size() + newLine.size() + 32);

@@ -16,8 +16,11 @@ namespace xdg {
 std::string EscapeValue(std::string_view value);
 // The reverse; an unknown escape keeps its backslash.
 std::string UnescapeValue(std::string_view raw);
-// Splits a list value ("a;b;c;" with "\;" for a literal ";"), dropping empty items.
-std::vector<std::string> SplitList(std::string_view value);
+// Splits a raw list value ("a;b;c;" with "\;" for a literal ";") and unescapes each item;
+// empty items are dropped.
+std::vector<std::string> SplitList(std::string_view raw);
+// The raw list value of items, each escaped and ended by ";".
+std::string JoinList(const std::vector<std::string>& items);
 
 // ---- Key files
 struct TKeyFileEntry {

@@ -93,7 +93,7 @@ TMimeApps ReadMimeApps(const std::string& file, const std::string& mimeType)
                                                                               : nullptr;
         if (!list)
             continue;
-        for (std::string& id : SplitList(UnescapeValue(e.Value)))
+        for (std::string& id : SplitList(e.Value))
             list->push_back(std::move(id));
     }
     return out;
@@ -184,7 +184,7 @@ bool LoadDesktopEntry(const std::string& file, TDesktopEntry& entry)
         else if (e.Key == "Terminal")
             entry.Terminal = e.Value == "true";
         else if (e.Key == "MimeType")
-            entry.MimeTypes = SplitList(UnescapeValue(e.Value));
+            entry.MimeTypes = SplitList(e.Value);
         else if (e.Key == "Exec" && entry.Exec.empty())
             entry.Exec = UnescapeValue(e.Value);
         else if (e.Key == "TryExec" && entry.TryExec.empty())
