@@ -90,30 +90,46 @@ std::string EscapeValue(std::string_view value)
     return out;
 }
 
-std::string UnescapeValue(std::string_view raw)
+namespace {
+
+// Reads raw as a value, each item ended where split says (never when split is 0); an
+// unknown escape keeps its backslash, so a list's "\;" is left for the list reader.
+template <class F>
+void Unescape(std::string_view raw, char split, std::string& item, F end)
 {
-    std::string out;
-    out.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
+        if (split && c == split) {
+            end();
+            continue;
+        }
         if (c != '\\' || i + 1 == raw.size()) {
-            out += c;
+            item += c;
             continue;
         }
         const char n = raw[++i];
         switch (n) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
+        case 's': item += ' '; break;
+        case 'n': item += '\n'; break;
+        case 't': item += '\t'; break;
+        case 'r': item += '\r'; break;
+        case '\\': item += '\\'; break;
         default:
-            // Not a string escape (a list's "\;" among them): left for the next reader.
-            out += '\\';
-            out += n;
+            if (!(split && n == split))
+                item += '\\';
+            item += n;
             break;
         }
     }
+}
+
+} // namespace
+
+std::string UnescapeValue(std::string_view raw)
+{
+    std::string out;
+    out.reserve(raw.size());
+    Unescape(raw, 0, out, [] {});
     return out;
 }
 
@@ -126,30 +142,7 @@ std::vector<std::string> SplitList(std::string_view raw)
             out.push_back(std::move(item));
         item.clear();
     };
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        const char c = raw[i];
-        if (c == ';') {
-            flush();
-            continue;
-        }
-        if (c != '\\' || i + 1 == raw.size()) {
-            item += c;
-            continue;
-        }
-        const char n = raw[++i];
-        switch (n) {
-        case ';': item += ';'; break;
-        case 's': item += ' '; break;
-        case 'n': item += '\n'; break;
-        case 't': item += '\t'; break;
-        case 'r': item += '\r'; break;
-        case '\\': item += '\\'; break;
-        default:
-            item += '\\';
-            item += n;
-            break;
-        }
-    }
+    Unescape(raw, ';', item, flush);
     flush();
     return out;
 }
