@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -20,8 +21,11 @@
 
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/folder_widgets.h"
+#include "search/DirSelect_.h"
 #include "search/SearchWin_.h"
 #include "search/core/grid.h"
+#include "tests/support/modal.h"
 #include "tests/support/xdg_fixture.h"
 
 namespace {
@@ -108,6 +112,41 @@ TEST_F(SearchWin, StartsSizedToTheScreenWithTheDocumentsFolder)
     EXPECT_GE(Win->Rows, 1);
     EXPECT_GE(Win->width(), 280);
     EXPECT_EQ(Win->BackBmp.size(), Win->PaintBox->size());
+}
+
+TEST_F(SearchWin, StartFolderArgumentIsSearchedOnceTheTimerFires)
+{
+    Files(2);
+    TSearchWin w({QString::fromStdString(Tree)});
+    EXPECT_TRUE(w.Found.empty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Found.size() == 2; }, 5000));
+    EXPECT_EQ(w.EditFolderStart->text().toStdString(), Tree);
+    EXPECT_FALSE(w.Timer->isActive());
+}
+
+TEST_F(SearchWin, FolderDialogChoiceIsSearched)
+{
+    Files(1, "picked/");
+    // A folder that does not exist opens its nearest existing parent.
+    Win->EditFolderStart->setText(QString::fromStdString(Tree + "picked/not/there"));
+    std::string opened;
+    testutil::WhenModal([&](QWidget* w) {
+        auto* d = static_cast<TDirSelect*>(w);
+        EXPECT_EQ(d->windowTitle(), "Directory Selection");
+        opened = d->DirectoryListBox->DirectoryBytes();
+        d->OKBtn->click();
+    });
+    Win->SpButDirectClick();
+    EXPECT_EQ(opened, Tree + "picked");
+    EXPECT_EQ(Win->EditFolderStart->text().toStdString(), Tree + "picked/");
+    EXPECT_EQ(Win->Found.size(), 1u);
+
+    // Cancel changes nothing.
+    testutil::WhenModal([](QWidget* w) { static_cast<TDirSelect*>(w)->CancelBtn->click(); });
+    Win->EditFolderStart->setText("/");
+    Win->SpButDirectClick();
+    EXPECT_EQ(Win->EditFolderStart->text(), "/");
+    EXPECT_EQ(Win->Found.size(), 1u);
 }
 
 TEST_F(SearchWin, FortyThreeFilesScrollByOneRow)

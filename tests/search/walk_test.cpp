@@ -3,6 +3,8 @@
 
 #include <QTemporaryDir>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,6 +118,33 @@ TEST(FolderWalk, HostileTreeIsWalkedOnceEachDepthFirstAndEnds)
             EXPECT_EQ(at.back() - at.front() + 1, at.size()) << "files below " << f << " interleaved";
         }
     }
+}
+
+TEST(FolderWalk, DeepTreeNeedsNoMoreOpenFoldersThanOne)
+{
+    QTemporaryDir tmp;
+    std::string dir = tmp.path().toStdString();
+    for (int depth = 0; depth < 150; ++depth) {
+        dir += "/d";
+        Mkdir(dir);
+    }
+    WriteFile(dir + "/bottom.sch", "");
+    int open = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d))
+            ++open;
+        ::closedir(d);
+    }
+    rlimit keep {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &keep), 0);
+    rlimit tight = keep;
+    tight.rlim_cur = static_cast<rlim_t>(open + 8);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    search::TFolderWalk walk;
+    std::vector<std::string> found;
+    walk.Walk(tmp.path().toStdString(), found);
+    ::setrlimit(RLIMIT_NOFILE, &keep);
+    EXPECT_EQ(found, std::vector<std::string>{dir + "/bottom.sch"});
 }
 
 TEST(FolderWalk, RelativeStartIsMadeAbsolute)
