@@ -33,6 +33,7 @@
 #include <array>
 #include <cmath>
 
+#include "app/AssociateDlg_.h"
 #include "app/ColorDlg_.h"
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
@@ -527,7 +528,7 @@ void TMainWin::BuildMenus()
     mnOptions->addSeparator();
     mnSetColors = item(mnOptions, "Set &Colours for Objects ...", [this] { mnSetColorsClick(); });
     mnOptions->addSeparator();
-    mnAssociate = mnOptions->addAction(QStringLiteral("Check and Set File &Association ..."));
+    mnAssociate = item(mnOptions, "Check and Set File &Association ...", [this] { mnReAssociateClick(); });
     mnOptions->addSeparator();
     mnAutoSave = mnOptions->addAction(QStringLiteral("Do A&utoSave of Undo files..."));
     mnAutoSave->setCheckable(true);
@@ -1274,6 +1275,12 @@ void TMainWin::mnSetColorsClick()
     TChildWin* c = ActiveChild();
     if (c && c->Kind() == TChildWin::TKind::Sch)
         c->ChangeColors();
+}
+
+void TMainWin::mnReAssociateClick()
+{
+    TAssociateDlg dlg(this);
+    dlg.exec();
 }
 
 void TMainWin::mnAboutClick()

@@ -268,6 +268,7 @@ public:
     void mnShowHintStartClick();
     void mnAltOpenClick();
     void mnSetColorsClick();
+    void mnReAssociateClick();
     void mnAboutClick();
 
     void SelectTButClick();

@@ -30,7 +30,16 @@ constexpr TBtnMap kButtons[] = {
     {mbIgnore, QMessageBox::Ignore, mrIgnore},
 };
 
+QString& Title()
+{
+    static QString t = QString::fromLatin1(AppTitle);
+    return t;
+}
+
 } // namespace
+
+QString ApplicationTitle() { return Title(); }
+void SetApplicationTitle(const QString& title) { Title() = title; }
 
 void SetMsgResponder(TMsgResponder responder) { Responder() = std::move(responder); }
 
@@ -88,12 +97,12 @@ int MessageDlg(const QString& text, TMsgDlgType type, unsigned buttons, QWidget*
         return MessageBoxTitled("Confirm", text, TMsgIcon::Question, buttons, parent);
     case TMsgDlgType::mtCustom: break;
     }
-    return MessageBoxTitled(AppTitle, text, TMsgIcon::None, buttons, parent);
+    return MessageBoxTitled(ApplicationTitle(), text, TMsgIcon::None, buttons, parent);
 }
 
 void ShowMessage(const QString& text, QWidget* parent)
 {
-    MessageBoxTitled(AppTitle, text, TMsgIcon::None, mbOK, parent);
+    MessageBoxTitled(ApplicationTitle(), text, TMsgIcon::None, mbOK, parent);
 }
 
 namespace {

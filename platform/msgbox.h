@@ -9,6 +9,9 @@ class QWidget;
 
 // Title of plain message boxes and of error reports.
 inline constexpr const char* AppTitle = "Rerurudez Eruv";
+// The title in use: AppTitle unless the program set its own.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 

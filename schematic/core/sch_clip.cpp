@@ -1,12 +1,10 @@
 #include "schematic/core/sch_clip.h"
 
-#include "schematic/core/numconv.h"
+#include "schematic/core/sch_grammar.h"
 
 #include <limits>
 
 namespace {
-
-int32_t Num(std::string_view line) { return ConvertNumber(line).Value; }
 
 // Pasted positions move by d; a value at the edge of the range stays at the edge.
 int32_t Moved(int32_t v, int64_t d)
@@ -19,81 +17,67 @@ int32_t Moved(int32_t v, int64_t d)
     return static_cast<int32_t>(r);
 }
 
+// Items go in at the head of their lists, selected and displaced.
+struct TPasteSink {
+    TSchModel& M;
+    int32_t D;
+    TPasteResult& Res;
+    const std::function<void()>& BeforeAdd;
+    TCompRec* Comp_ = nullptr;
+
+    void Adding()
+    {
+        if (Res.Added == 0 && BeforeAdd)
+            BeforeAdd();
+        ++Res.Added;
+    }
+    template <class S> void Shape(const S& src)
+    {
+        Adding();
+        TShapeRec s;
+        schtext::ShapeValues(src, s);
+        s.X1 = Moved(s.X1, D);
+        s.Y1 = Moved(s.Y1, D);
+        if (s.Kind != 4) {   // a circle's second pair is its size
+            s.X2 = Moved(s.X2, D);
+            s.Y2 = Moved(s.Y2, D);
+        }
+        s.Selected = 1;
+        M.ShapeList.push_front(s);
+    }
+    template <class S> void Comp(const S& src)
+    {
+        Adding();
+        Comp_ = &M.CompList.emplace_front();
+        Comp_->X = Moved(schtext::Num(src.Line(1)), D);
+        Comp_->Y = Moved(schtext::Num(src.Line(2)), D);
+        Comp_->Selected = 1;
+    }
+    template <class S> void CompShape(const S& src) { schtext::ShapeValues(src, Comp_->Shapes.emplace_back()); }
+    template <class S> void CompText(const S& src) { schtext::TextValues(src, Comp_->Texts.emplace_back()); }
+    template <class S> void Text(const S& src)
+    {
+        Adding();
+        TTextRec& t = M.TextList.emplace_front();
+        schtext::TextValues(src, t);
+        t.X = Moved(t.X, 10 * static_cast<int64_t>(D));
+        t.Y = Moved(t.Y, 10 * static_cast<int64_t>(D));
+        t.Selected = 1;
+    }
+};
+
 } // namespace
 
 TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::function<void()>& beforeAdd)
 {
     TPasteResult res;
     const std::size_t n = L.Count();
-    if (n < 6 && (n == 0 || L[0] != "SCHEMATIC")) {
+    if (n < 6 && (n == 0 || L[0] != schtext::kHeader)) {
         res.NoSchematic = true;
         return res;
     }
-    bool first = true;
-    auto adding = [&] {
-        if (first && beforeAdd)
-            beforeAdd();
-        first = false;
-        ++res.Added;
-    };
-
-    std::size_t i = 1;
-    while (i < n && L[i] == "<SHAPE>" && i + 6 < n) {
-        adding();
-        TShapeRec s;
-        s.Kind = Num(L[i + 1]);
-        s.X1 = Moved(Num(L[i + 2]), d);
-        s.Y1 = Moved(Num(L[i + 3]), d);
-        s.X2 = Num(L[i + 4]);
-        s.Y2 = Num(L[i + 5]);
-        if (s.Kind != 4) {
-            s.X2 = Moved(s.X2, d);
-            s.Y2 = Moved(s.Y2, d);
-        }
-        s.Style = Num(L[i + 6]);
-        s.Selected = 1;
-        model.ShapeList.push_front(s);
-        i += 7;
-    }
-    while (i < n && L[i] == "<COMPONENT>" && i + 2 < n) {
-        adding();
-        TCompRec c;
-        c.X = Moved(Num(L[i + 1]), d);
-        c.Y = Moved(Num(L[i + 2]), d);
-        c.Selected = 1;
-        i += 3;
-        while (i < n && L[i] == "<CSHAPE>" && i + 6 < n) {
-            TShapeRec s;
-            s.Kind = Num(L[i + 1]);
-            s.X1 = Num(L[i + 2]);
-            s.Y1 = Num(L[i + 3]);
-            s.X2 = Num(L[i + 4]);
-            s.Y2 = Num(L[i + 5]);
-            s.Style = Num(L[i + 6]);
-            c.Shapes.push_back(s);
-            i += 7;
-        }
-        while (i < n && L[i] == "<CTEXT>" && i + 4 < n) {
-            TTextRec t;
-            t.Text = StoredText(L[i + 1]);
-            t.Font = Num(L[i + 2]);
-            t.X = Num(L[i + 3]);
-            t.Y = Num(L[i + 4]);
-            c.Texts.push_back(std::move(t));
-            i += 5;
-        }
-        model.CompList.push_front(std::move(c));
-    }
-    while (i < n && L[i] == "<TEXT>" && i + 4 < n) {
-        adding();
-        TTextRec t;
-        t.Text = StoredText(L[i + 1]);
-        t.Font = Num(L[i + 2]);
-        t.X = Moved(Num(L[i + 3]), 10 * static_cast<int64_t>(d));
-        t.Y = Moved(Num(L[i + 4]), 10 * static_cast<int64_t>(d));
-        t.Selected = 1;
-        model.TextList.push_front(std::move(t));
-        i += 5;
-    }
+    TPasteSink sink{model, d, res, beforeAdd};
+    schtext::TLinesCursor src(L, 1);
+    schtext::WalkBody(src, sink, schtext::kCShape);
     return res;
 }

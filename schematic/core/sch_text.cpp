@@ -1,18 +1,18 @@
 #include "schematic/core/sch_text.h"
 
 #include "schematic/core/blocks.h"
-#include "schematic/core/numconv.h"
+#include "schematic/core/sch_grammar.h"
 
 #include <cstdio>
 
 namespace {
 
-constexpr std::string_view kHeader = "SCHEMATIC";
-constexpr std::string_view kShape = "<SHAPE>";
-constexpr std::string_view kCShape = "<CSHAPE>";
-constexpr std::string_view kComp = "<COMPONENT>";
-constexpr std::string_view kCText = "<CTEXT>";
-constexpr std::string_view kText = "<TEXT>";
+using schtext::kComp;
+using schtext::kCShape;
+using schtext::kCText;
+using schtext::kHeader;
+using schtext::kShape;
+using schtext::kText;
 
 // ---- writer ----
 
@@ -44,76 +44,31 @@ void ReserveFor(TLines& out, const TSchModel& m)
 
 // ---- reader ----
 
+using namespace schtext;
+
 struct TCounters {
     int Shapes = 0;
     int Comps = 0;
     int Texts = 0;
 };
 
-inline int32_t Num(std::string_view line, int& errors)
-{
-    const TNumConv r = ConvertNumber(line);
-    errors += !r.Ok;
-    return r.Value;
-}
+// The model reader: every block becomes a record; failed numbers are counted by section.
+struct TModelSink {
+    TSchModel& M;
+    TCounters& Errs;
+    TCompRec* Comp_ = nullptr;
 
-void ReadShape(const TLines& L, std::size_t i, TShapeList& list, int& errors)
-{
-    TShapeRec& s = list.emplace_back();
-    s.Kind = Num(L[i + 1], errors);
-    s.X1 = Num(L[i + 2], errors);
-    s.Y1 = Num(L[i + 3], errors);
-    s.X2 = Num(L[i + 4], errors);
-    s.Y2 = Num(L[i + 5], errors);
-    s.Style = Num(L[i + 6], errors);
-}
-
-void ReadText(const TLines& L, std::size_t i, TTextList& list, int& errors)
-{
-    TTextRec& t = list.emplace_back();
-    t.Text = StoredText(L[i + 1]);
-    t.Font = Num(L[i + 2], errors);
-    t.X = Num(L[i + 3], errors);
-    t.Y = Num(L[i + 4], errors);
-}
-
-// Reads the blocks of one snapshot from line i (the line after its header) into m, or only
-// walks them when m is null. A block is taken only when all of its lines are present.
-// Returns the first line not read: the end, or the first line out of place.
-std::size_t ReadBody(const TLines& L, std::size_t i, TSchModel* m, TCounters& errs)
-{
-    const std::size_t n = L.Count();
-    while (i + 6 < n && L[i] == kShape) {
-        if (m)
-            ReadShape(L, i, m->ShapeList, errs.Shapes);
-        i += 7;
+    template <class S> void Shape(const S& src) { ShapeValues(src, M.ShapeList.emplace_back(), Errs.Shapes); }
+    template <class S> void Comp(const S& src)
+    {
+        Comp_ = &M.CompList.emplace_back();
+        Comp_->X = Num(src.Line(1), Errs.Comps);
+        Comp_->Y = Num(src.Line(2), Errs.Comps);
     }
-    while (i + 2 < n && L[i] == kComp) {
-        TCompRec* c = nullptr;
-        if (m) {
-            c = &m->CompList.emplace_back();
-            c->X = Num(L[i + 1], errs.Comps);
-            c->Y = Num(L[i + 2], errs.Comps);
-        }
-        i += 3;
-        while (i + 6 < n && L[i] == kShape) {
-            if (c)
-                ReadShape(L, i, c->Shapes, errs.Comps);
-            i += 7;
-        }
-        while (i + 4 < n && L[i] == kCText) {
-            if (c)
-                ReadText(L, i, c->Texts, errs.Comps);
-            i += 5;
-        }
-    }
-    while (i + 4 < n && L[i] == kText) {
-        if (m)
-            ReadText(L, i, m->TextList, errs.Texts);
-        i += 5;
-    }
-    return i;
-}
+    template <class S> void CompShape(const S& src) { ShapeValues(src, Comp_->Shapes.emplace_back(), Errs.Comps); }
+    template <class S> void CompText(const S& src) { TextValues(src, Comp_->Texts.emplace_back(), Errs.Comps); }
+    template <class S> void Text(const S& src) { TextValues(src, M.TextList.emplace_back(), Errs.Texts); }
+};
 
 void AddCount(std::string& msg, int count, const char* what)
 {
@@ -201,7 +156,9 @@ TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
     if (startLine < -1)
         return rep;  // no such line: nothing to read
     TCounters errs;
-    ReadBody(slot, static_cast<std::size_t>(startLine) + 1, &model, errs);
+    schtext::TLinesCursor src(slot, static_cast<std::size_t>(startLine) + 1);
+    TModelSink sink{model, errs};
+    schtext::WalkBody(src, sink);
     rep.ShapeErrors = errs.Shapes;
     rep.CompErrors = errs.Comps;
     rep.TextErrors = errs.Texts;
@@ -229,7 +186,9 @@ TLoadReport DoUndo(const TLines& slot, TSchModel& model)
     }
     model.EraseMem();
     TCounters ignored;
-    ReadBody(slot, 1, &model, ignored);
+    schtext::TLinesCursor src(slot, 1);
+    TModelSink sink{model, ignored};
+    schtext::WalkBody(src, sink);
     rep.Ok = true;
     return rep;
 }
@@ -247,11 +206,13 @@ std::vector<std::size_t> SnapshotStarts(const TLines& text)
     std::vector<std::size_t> starts;
     const std::size_t n = text.Count();
     std::size_t i = 0;
-    TCounters unused;
+    schtext::TNullSink walk;
     while (i < n) {
         if (text[i] == kHeader) {
             starts.push_back(i);
-            i = ReadBody(text, i + 1, nullptr, unused);
+            schtext::TLinesCursor src(text, i + 1);
+            schtext::WalkBody(src, walk);
+            i = src.Pos();
         } else {
             ++i;  // a line out of place: look for the next header
         }

@@ -371,9 +371,10 @@ void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t of
     }
 }
 
-int TextPointSize(int32_t fontWord, int32_t scale, int current)
+namespace {
+// The size rule of TextPointSize with a step of any size, in 64 bits.
+int64_t PointSizeForStep(int64_t n, int32_t scale, int current)
 {
-    const int n = font::SizeStep(fontWord);
     switch (scale) {
     case 1: return 2 * n + 2;
     case 2: return 3 * n + 4;
@@ -381,6 +382,12 @@ int TextPointSize(int32_t fontWord, int32_t scale, int current)
     case 8: return 12 * n + 12;
     default: return current;
     }
+}
+} // namespace
+
+int TextPointSize(int32_t fontWord, int32_t scale, int current)
+{
+    return static_cast<int>(PointSizeForStep(font::SizeStep(fontWord), scale, current));
 }
 
 int32_t TextAngle(int32_t fontWord)
@@ -476,14 +483,22 @@ void DrawFreeText(TCanvas& canvas, const TTextRec& t, const TRenderView& view)
     AngleTextOut(canvas, TextAngle(t.Font), p.X, p.Y, t.Text);
 }
 
-void DrawCompText(TCanvas& canvas, const TTextRec& t, int64_t cx, int64_t cy, int32_t halfScale)
+void DrawCompText(TCanvas& canvas, const TTextRec& t, int64_t cx, int64_t cy, int32_t halfScale,
+                  TCompTextSteps steps)
 {
     const int64_t x = (static_cast<int64_t>(t.X) + 20 * cx) * halfScale / 10;
     const int64_t y = (static_cast<int64_t>(t.Y) + 20 * cy) * halfScale / 10;
     TFontSpec& f = canvas.Font();
     f.Name = TextFontName(t.Font);
     f.Bold = f.Italic = f.Underline = false;
-    f.Size = TextPointSize(t.Font, halfScale, f.Size);
+    if (steps == TCompTextSteps::AllBits) {
+        const int64_t size = PointSizeForStep(std::max<int32_t>(t.Font / 16, 1), halfScale, f.Size);
+        if (size > kMaxCompTextPoints)
+            return;
+        f.Size = static_cast<int>(size);
+    } else {
+        f.Size = TextPointSize(t.Font, halfScale, f.Size);
+    }
     if (!Fits(x) || !Fits(y) || t.Text.empty() || TextMisses(canvas, x, y, f, t.Text.size()))
         return;
     const int saved = f.Escapement;

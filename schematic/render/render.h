@@ -78,9 +78,17 @@ TRect FreeTextPixelBox(const TTextRec& t, const TRenderView& view);
 // Draws a free text by its rules: its font at view.Scale, colour SelColor when selected
 // else TextColor, clear brush, rotated by its angle.
 void DrawFreeText(TCanvas& canvas, const TTextRec& t, const TRenderView& view);
+// Size step of a component text: bits 4-7 of its font word (the editor), or every bit from
+// bit 4 up (the previews); 0 counts as 1 either way.
+enum class TCompTextSteps { Nibble, AllBits };
+// Larger point sizes are outside any drawing (only reachable by AllBits): such a text is
+// skipped rather than set in a font of millions of pixels.
+inline constexpr int64_t kMaxCompTextPoints = 1000;
+
 // Draws a component text unrotated at half scale h = Scale div 2, with (cx, cy) the
 // component's origin minus the view offsets in world units; keeps the canvas's font colour.
-void DrawCompText(TCanvas& canvas, const TTextRec& t, int64_t cx, int64_t cy, int32_t halfScale);
+void DrawCompText(TCanvas& canvas, const TTextRec& t, int64_t cx, int64_t cy, int32_t halfScale,
+                  TCompTextSteps steps = TCompTextSteps::Nibble);
 
 // Draws one component whose origin is at (ox, oy) world units relative to the view: its
 // shapes at halfScale with offsets 2*ox, 2*oy, then (when drawTexts) its texts.

@@ -18,6 +18,10 @@ inline constexpr int BigWidth = 486;
 inline constexpr int BigHeight = 264;
 inline constexpr int ThumbWidth = 243;
 inline constexpr int ThumbHeight = 132;
+// Reading a file for a preview stops at this many bytes, or at a line longer than this; a
+// drawing of ours never comes near either.
+inline constexpr uint64_t MaxReadBytes = uint64_t{16} << 20;
+inline constexpr std::size_t MaxLineBytes = std::size_t{64} << 10;
 } // namespace preview
 
 enum class TPreviewStatus {

@@ -1,0 +1,31 @@
+#pragma once
+// The backup viewer's list of the states stored in one autosave file.
+#include "schematic/core/lines.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TBackupFile {
+    TLines Lines;                     // every line of the file
+    std::vector<std::size_t> Starts;  // header line of each stored state, oldest first
+    // The file does not end with a line terminator: the last state was cut off while it was
+    // being written (a crash or a full disk), so it may lack its last blocks.
+    bool TornTail = false;
+};
+
+// A file whose last byte is not a line terminator (an empty file is not torn).
+bool EndsTorn(std::string_view bytes);
+
+enum class TBackupLoad { Ok, NotSchematic, Unreadable };
+
+// Reads path (regular files only) into file. Ok when its first line is "SCHEMATIC"; the
+// states are found by walking the grammar, so a text reading "SCHEMATIC" starts none.
+// An empty file is not a schematic. On Unreadable, error says why.
+TBackupLoad LoadBackupFile(const std::string& path, TBackupFile& file, std::string& error);
+
+// "Backup: " and the header's line index; the last, torn state is marked.
+std::string BackupEntry(std::size_t start, bool torn);
+// The line index an entry names (the digits after "Backup: "); false when there are none.
+bool BackupEntryLine(std::string_view entry, std::size_t& start);
