@@ -197,8 +197,10 @@ std::size_t SnapshotEnd(const TLines& text, std::size_t start)
 {
     if (start >= text.Count())
         return text.Count();
-    TCounters unused;
-    return ReadBody(text, start + 1, nullptr, unused);
+    schtext::TNullSink walk;
+    schtext::TLinesCursor src(text, start + 1);
+    schtext::WalkBody(src, walk);
+    return src.Pos();
 }
 
 std::vector<std::size_t> SnapshotStarts(const TLines& text)
