@@ -334,6 +334,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     BuildToolBars();
     BuildMenus();
     BuildCompCommands();
+    BuildViewerCommands();
     FormCreate();
 }
 
@@ -944,11 +945,6 @@ void TMainWin::mnOpenClick()
     const QStringList files = OpenDialog->selectedFiles();
     if (!files.isEmpty())
         OpenFile(files.first());
-}
-
-void TMainWin::mnBrowseClick()
-{
-    // The folder browser joins with its own window.
 }
 
 void TMainWin::OpenTButClick()
