@@ -282,6 +282,12 @@ void TBrowsWin::paintEvent(QPaintEvent*)
         return;
     }
     p.drawImage(0, 0, GridBmp);
+    // Between a resize and the relisting it waits for, the window may be larger than the grid.
+    const QColor window = palette().color(QPalette::Window);
+    if (width() > GridBmp.width())
+        p.fillRect(GridBmp.width(), 0, width() - GridBmp.width(), height(), window);
+    if (height() > GridBmp.height())
+        p.fillRect(0, GridBmp.height(), GridBmp.width(), height() - GridBmp.height(), window);
 }
 
 // ---- Selection and highlight
