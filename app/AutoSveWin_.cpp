@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +88,7 @@ TAutoSveWin::TAutoSveWin(QWidget* parent) : QDialog(parent)
     EditWinTemp->setText(GetTempFolder());
     EditUserDocs->setText(GetDocsFolder());
     RButSelDir->setChecked(true);
-    if (QWidget* s = parentWidget())
+    if (const QScreen* s = QGuiApplication::primaryScreen())
         move(s->geometry().center() - rect().center());
 }
 

@@ -237,6 +237,28 @@ TEST_F(BackupFrameTest, SendToEditorOpensTheChosenState)
     ASSERT_EQ(w->Model.TextList.size(), 1u);
     EXPECT_EQ(w->Model.TextList.front().Text, "SCHEMATIC");
     EXPECT_EQ(w->windowTitle(), "Schematic: <Restored from BackUp File>");
+
+    // The file goes away after listing: the new window reports it, and the user closes that
+    // window from inside the message; neither the frame nor the viewer touches it afterwards.
+    const int open = SchWins().size();
+    SetMsgResponder([this](const TMsgRecord& r) {
+        Messages.push_back(r);
+        if (r.Text.startsWith("Error! Backup file is Invalid!"))
+            SchWins().back()->close();
+        return mrOk;
+    });
+    testutil::WhenModal([this](QWidget* w) {
+        auto* v = qobject_cast<TBackupView*>(w);
+        ASSERT_NE(v, nullptr);
+        ClickFile(*v, "Sch1.sch");
+        QFile::remove(Dir + "/Sch1.sch");
+        v->SchemListDblClick();
+    });
+    Frame->mnViewBackupClick();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(Messages.empty());
+    EXPECT_EQ(Messages.back().Text, "Error! Backup file is Invalid!\r" + Dir + "/Sch1.sch");
+    EXPECT_EQ(SchWins().size(), open);
 }
 
 TEST_F(BackupFrameTest, SchematicWindowShowsItsOwnFile)

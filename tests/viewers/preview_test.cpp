@@ -5,6 +5,7 @@
 #include "schematic/core/lines.h"
 
 #include <QTemporaryDir>
+#include <random>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -277,6 +278,57 @@ TEST(Preview, ViewerDrawsTheChosenSnapshotOnAqua)
     QImage kept = Marked(4, 4);
     EXPECT_FALSE(DrawSnapshot(TLines::FromText("SCHEMATIC\r\n"), 0, 2, 50, 50, kept));
     EXPECT_EQ(kept, Marked(4, 4));
+}
+
+
+// Random records with values at and beyond the edges of the pixel range, every kind and
+// style: the drawing always completes, at every scale of the viewer too.
+TEST(Preview, ExtremeValuesNeverStopTheDrawing)
+{
+    std::mt19937 rng(1407);
+    const int64_t edges[] = {0, 1, -1, 121, 243, -300, 65535, 1 << 20, 2147483647, -2147483647 - 1};
+    auto value = [&] {
+        return std::to_string(rng() % 3 == 0 ? static_cast<int64_t>(static_cast<int32_t>(rng()))
+                                             : edges[rng() % (sizeof edges / sizeof edges[0])]);
+    };
+    for (int round = 0; round < 20; ++round) {
+        TLines t;
+        t.Append("SCHEMATIC");
+        const int kinds[] = {1, 2, 3, 4, 5, 6, 11, 12, 0, 99};
+        auto shape = [&] {
+            t.Append("<SHAPE>");
+            t.Append(std::to_string(kinds[rng() % 10]));
+            for (int k = 0; k < 4; ++k)
+                t.Append(value());
+            t.Append(std::to_string(rng() % 0x10000));
+        };
+        for (int i = 0; i < 15; ++i)
+            shape();
+        for (int c = 0; c < 3; ++c) {
+            t.Append("<COMPONENT>");
+            t.Append(value());
+            t.Append(value());
+            shape();
+            for (const char* kw : {"<CTEXT>", "<CTEXT>"}) {
+                t.Append(kw);
+                t.Append("Rx");
+                t.Append(value());
+                t.Append(value());
+                t.Append(value());
+            }
+        }
+        for (int i = 0; i < 5; ++i) {
+            t.Append("<TEXT>");
+            t.Append("free");
+            t.Append(value());
+            t.Append(value());
+            t.Append(value());
+        }
+        QImage big, thumb, out;
+        EXPECT_TRUE(MakeThumbnail(t, big, thumb).Drawn());
+        for (int32_t scale : {2, 4, 8})
+            EXPECT_TRUE(DrawSnapshot(t, 0, scale, 320, 200, out));
+    }
 }
 
 } // namespace
