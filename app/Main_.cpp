@@ -341,6 +341,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     BuildToolBars();
     BuildMenus();
     BuildCompCommands();
+    BuildViewerCommands();
     FormCreate();
 }
 
@@ -1018,11 +1019,6 @@ void TMainWin::mnOpenClick()
     const QStringList files = OpenDialog->selectedFiles();
     if (!files.isEmpty())
         OpenFile(files.first());
-}
-
-void TMainWin::mnBrowseClick()
-{
-    // The folder browser joins with its own window.
 }
 
 void TMainWin::OpenTButClick()

@@ -298,6 +298,15 @@ public:
     // A key pressed in the recent list; true when the schematic window took it.
     bool DeviceCBoxKeyDown(class QKeyEvent* key);
 
+    // ---- Viewers and autosave settings (MainView_.cpp)
+    void BuildViewerCommands();
+    void mnAutoSaveClick();
+    void mnViewBackupClick();
+    // The backup viewer on a schematic window's own autosave file.
+    void ShowUndoViewer(class TSchWin& w);
+    // A new schematic window holding the state at startLine of an autosave file.
+    void SendBackupToEditor(const QString& path, int startLine);
+
     // Path of the search program beside this program file.
     static QString PelfindPath();
     // The search program started by mnFullSearchClick (PelfindPath; tests may point elsewhere).

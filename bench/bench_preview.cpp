@@ -2,6 +2,8 @@
 // not a schematic, the reduction alone, and listing the states of a full autosave file.
 #include "bench/benchutil.h"
 #include "schematic/core/sch_text.h"
+#include "platform/folder_widgets.h"
+#include "viewers/Brows_.h"
 #include "viewers/core/backups.h"
 #include "viewers/render/preview.h"
 
@@ -104,8 +106,32 @@ void BM_ListAutosaveFile(benchmark::State& state)
     state.counters["states"] = static_cast<double>(f.Starts.size());
 }
 
+// A grid of 12 cells (3 by 4), each a file of 300 shapes: every visible file is read again.
+void BM_BrowserGrid12(benchmark::State& state)
+{
+    const std::string one = ThumbnailFile();
+    const std::string folder = Tmp().path().toStdString() + "/grid";
+    QDir().mkpath(QString::fromStdString(folder));
+    std::string text;
+    {
+        std::ifstream in(one, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    for (int i = 0; i < 12; ++i)
+        std::ofstream(folder + "/s" + std::to_string(i) + ".sch", std::ios::binary) << text;
+    TBrowsWin b;
+    b.resize(3 * 250 + 235, 4 * 150 + 36);
+    b.FormResize();
+    b.DirectoryListBox->SetDirectoryBytes(folder);
+    b.DirListBoxChange();
+    for (auto _ : state)
+        b.WMDrawPics();
+    state.counters["cells"] = static_cast<double>(std::min<std::size_t>(b.Files.size(), 12));
+}
+
 } // namespace
 
+BENCHMARK(BM_BrowserGrid12)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThumbnailFromFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RejectLargeNonSchematic)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SmoothDownsize)->Unit(benchmark::kMicrosecond);

@@ -4,15 +4,11 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/support/test_util.h"
 
-TLines Split(std::initializer_list<const char*> lines)
-{
-    TLines l;
-    for (const char* s : lines)
-        l.Append(s);
-    return l;
-}
+using testutil::Split;
+
+namespace {
 
 // Two shapes (one a circle), a component with a shape and a text, two texts.
 TSchModel Selection()

@@ -31,4 +31,12 @@ std::string CrLf(std::initializer_list<const char*> lines)
     return s;
 }
 
+TLines Split(std::initializer_list<const char*> lines)
+{
+    TLines l;
+    for (const char* s : lines)
+        l.Append(s);
+    return l;
+}
+
 } // namespace testutil

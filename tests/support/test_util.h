@@ -1,5 +1,6 @@
 #pragma once
 // Small helpers shared by the tests.
+#include "schematic/core/lines.h"
 #include "schematic/core/records.h"
 
 #include <initializer_list>
@@ -18,6 +19,9 @@ bool WriteFile(const std::string& path, const std::string& bytes);
 
 // Joins lines with CR LF after each, as the program writes text files.
 std::string CrLf(std::initializer_list<const char*> lines);
+
+// A line list of the given lines.
+TLines Split(std::initializer_list<const char*> lines);
 
 // A shape record with the given fields.
 inline TShapeRec Shape(int32_t kind, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t style = 0,

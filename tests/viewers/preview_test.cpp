@@ -5,6 +5,7 @@
 #include "schematic/core/lines.h"
 
 #include <QTemporaryDir>
+#include <random>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -15,13 +16,7 @@
 
 namespace {
 
-TLines Text(std::initializer_list<const char*> lines)
-{
-    TLines l;
-    for (const char* s : lines)
-        l.Append(s);
-    return l;
-}
+using testutil::Split;
 
 QImage Marked(int w, int h)
 {
@@ -40,10 +35,10 @@ TEST(Preview, WhatCountsAsASchematic)
         TLines text;
         bool drawn;
     } cases[] = {
-        {"six lines with one text", Text({"SCHEMATIC", "<TEXT>", "Hi", "0", "10", "10"}), true},
-        {"five lines", Text({"SCHEMATIC", "<TEXT>", "Hi", "0", "10"}), false},
-        {"lower-case header", Text({"schematic", "<TEXT>", "Hi", "0", "10", "10"}), false},
-        {"header with a blank", Text({"SCHEMATIC ", "<TEXT>", "Hi", "0", "10", "10"}), false},
+        {"six lines with one text", Split({"SCHEMATIC", "<TEXT>", "Hi", "0", "10", "10"}), true},
+        {"five lines", Split({"SCHEMATIC", "<TEXT>", "Hi", "0", "10"}), false},
+        {"lower-case header", Split({"schematic", "<TEXT>", "Hi", "0", "10", "10"}), false},
+        {"header with a blank", Split({"SCHEMATIC ", "<TEXT>", "Hi", "0", "10", "10"}), false},
         {"empty", TLines(), false},
     };
     for (const auto& c : cases) {
@@ -64,7 +59,7 @@ TEST(Preview, WhatCountsAsASchematic)
 TEST(Preview, FillsAreNavyAndMidGreyInTheThumbnail)
 {
     // A filled rectangle, and a component's filled circle (half units, origin 50, 20).
-    const TLines text = Text({"SCHEMATIC", "<SHAPE>", "2", "10", "10", "40", "30", "1",
+    const TLines text = Split({"SCHEMATIC", "<SHAPE>", "2", "10", "10", "40", "30", "1",
                               "<COMPONENT>", "50", "20", "<SHAPE>", "4", "20", "20", "0", "40", "1"});
     QImage big, thumb;
     ASSERT_TRUE(MakeThumbnail(text, big, thumb).Drawn());
@@ -106,7 +101,7 @@ TEST(Preview, ArcsBetweenTheirOwnPointsAndNothingOnAShared)
         {"40", "20", "40", "60", false}, {"20", "40", "60", "40", false},
     };
     for (const auto& a : arcs) {
-        const TLines text = Text({"SCHEMATIC", "<SHAPE>", "5", a.x1, a.y1, a.x2, a.y2, "0"});
+        const TLines text = Split({"SCHEMATIC", "<SHAPE>", "5", a.x1, a.y1, a.x2, a.y2, "0"});
         QImage big, thumb;
         ASSERT_TRUE(MakeThumbnail(text, big, thumb).Drawn());
         int black = 0;
@@ -124,7 +119,7 @@ TEST(Preview, ArcsBetweenTheirOwnPointsAndNothingOnAShared)
 TEST(Preview, ArrowShaftOverItsHeadsInThumbnailsUnderThemInTheViewer)
 {
     // A filled head of type 1 at (100, 50): the shaft pixel just behind the tip lies inside it.
-    const TLines text = Text({"SCHEMATIC", "<SHAPE>", "11", "20", "50", "100", "50", "257"});  // 0x101
+    const TLines text = Split({"SCHEMATIC", "<SHAPE>", "11", "20", "50", "100", "50", "257"});  // 0x101
     QImage big, thumb, viewer;
     ASSERT_TRUE(MakeThumbnail(text, big, thumb).Drawn());
     ASSERT_TRUE(DrawSnapshot(text, 0, 2, 486, 264, viewer));
@@ -148,8 +143,8 @@ TEST(Preview, TextSizesFollowTheScale)
     for (const auto& c : cases) {
         const std::string font = std::to_string(c.font);
         // Component at (5, 5): its text 40 twentieths further, at world (7, 7).
-        const TLines comp = Text({"SCHEMATIC", "<COMPONENT>", "5", "5", "<CTEXT>", "Hg", font.c_str(), "40", "40"});
-        const TLines free = Text({"SCHEMATIC", "<TEXT>", "Hg", font.c_str(), "70", "70"});
+        const TLines comp = Split({"SCHEMATIC", "<COMPONENT>", "5", "5", "<CTEXT>", "Hg", font.c_str(), "40", "40"});
+        const TLines free = Split({"SCHEMATIC", "<TEXT>", "Hg", font.c_str(), "70", "70"});
         auto expected = [&](int points, int width, int height, bool aqua) {
             QImage ref = NewBitmap(width, height);
             TImageCanvas cv(ref);
@@ -186,7 +181,7 @@ TEST(Preview, TextSizesFollowTheScale)
 
 TEST(Preview, RecordsThatDoNotFitAreSkippedAndTheRestDrawn)
 {
-    const TLines text = Text({"SCHEMATIC",
+    const TLines text = Split({"SCHEMATIC",
                               "<SHAPE>", "1", "2147483647", "0", "-2147483648", "5", "0",
                               "<SHAPE>", "2", "10", "10", "20", "20", "0",
                               "<COMPONENT>", "2147483647", "2147483647", "<SHAPE>", "2", "1", "1", "9", "9", "0",
@@ -283,6 +278,57 @@ TEST(Preview, ViewerDrawsTheChosenSnapshotOnAqua)
     QImage kept = Marked(4, 4);
     EXPECT_FALSE(DrawSnapshot(TLines::FromText("SCHEMATIC\r\n"), 0, 2, 50, 50, kept));
     EXPECT_EQ(kept, Marked(4, 4));
+}
+
+
+// Random records with values at and beyond the edges of the pixel range, every kind and
+// style: the drawing always completes, at every scale of the viewer too.
+TEST(Preview, ExtremeValuesNeverStopTheDrawing)
+{
+    std::mt19937 rng(1407);
+    const int64_t edges[] = {0, 1, -1, 121, 243, -300, 65535, 1 << 20, 2147483647, -2147483647 - 1};
+    auto value = [&] {
+        return std::to_string(rng() % 3 == 0 ? static_cast<int64_t>(static_cast<int32_t>(rng()))
+                                             : edges[rng() % (sizeof edges / sizeof edges[0])]);
+    };
+    for (int round = 0; round < 20; ++round) {
+        TLines t;
+        t.Append("SCHEMATIC");
+        const int kinds[] = {1, 2, 3, 4, 5, 6, 11, 12, 0, 99};
+        auto shape = [&] {
+            t.Append("<SHAPE>");
+            t.Append(std::to_string(kinds[rng() % 10]));
+            for (int k = 0; k < 4; ++k)
+                t.Append(value());
+            t.Append(std::to_string(rng() % 0x10000));
+        };
+        for (int i = 0; i < 15; ++i)
+            shape();
+        for (int c = 0; c < 3; ++c) {
+            t.Append("<COMPONENT>");
+            t.Append(value());
+            t.Append(value());
+            shape();
+            for (const char* kw : {"<CTEXT>", "<CTEXT>"}) {
+                t.Append(kw);
+                t.Append("Rx");
+                t.Append(value());
+                t.Append(value());
+                t.Append(value());
+            }
+        }
+        for (int i = 0; i < 5; ++i) {
+            t.Append("<TEXT>");
+            t.Append("free");
+            t.Append(value());
+            t.Append(value());
+            t.Append(value());
+        }
+        QImage big, thumb, out;
+        EXPECT_TRUE(MakeThumbnail(t, big, thumb).Drawn());
+        for (int32_t scale : {2, 4, 8})
+            EXPECT_TRUE(DrawSnapshot(t, 0, scale, 320, 200, out));
+    }
 }
 
 } // namespace
