@@ -5,7 +5,7 @@
 #include "platform/folder_widgets.h"
 #include "platform/msgbox.h"
 #include "platform/sys/files.h"
-#include "platform/trash.h"
+#include "platform/sys/trash.h"
 #include "viewers/render/preview.h"
 
 #include <QApplication>
@@ -439,7 +439,8 @@ void TBrowsWin::mnDeleteFileClick()
                                   mbYesNo, this);
     if (!self || answer != mrYes)
         return;
-    if (!MoveToTrash(path)) {
+    std::string error;
+    if (!sys::MoveToTrash(path, error)) {
         ShowMessage(QStringLiteral("Could NOT delete file:\r") + PathText(path), this);
         if (!self)
             return;

@@ -152,7 +152,8 @@ TEST_F(BackupViewTest, ScaleStepsAndKeepsThePictureOfAStateTooShortToDraw)
     v.SchemList->setCurrentRow(0);
     const QImage before = v.PaintBox->Surface;
     v.LoadBackup(Dir + "/Short.sch");
-    EXPECT_EQ(Entries(v.SchemList), QStringList{"Backup: 0"});
+    // Its block runs past the end, as only a cut write leaves it.
+    EXPECT_EQ(Entries(v.SchemList), QStringList{"Backup: 0 (incomplete)"});
     EXPECT_EQ(v.PaintBox->Surface, before);
 }
 

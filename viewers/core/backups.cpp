@@ -1,18 +1,10 @@
 #include "viewers/core/backups.h"
 
 #include "platform/sys/files.h"
-#include "schematic/core/sch_text.h"
+#include "schematic/core/autosave.h"
 
 #include <charconv>
-
-bool EndsTorn(std::string_view bytes)
-{
-    // A NUL ends the text as the reader sees it.
-    const std::size_t nul = bytes.find('\0');
-    if (nul != std::string_view::npos)
-        bytes = bytes.substr(0, nul);
-    return !bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r';
-}
+#include <utility>
 
 TBackupLoad LoadBackupFile(const std::string& path, TBackupFile& file, std::string& error)
 {
@@ -23,8 +15,9 @@ TBackupLoad LoadBackupFile(const std::string& path, TBackupFile& file, std::stri
     file.Lines = TLines::FromText(bytes);
     if (file.Lines.Empty() || file.Lines[0] != "SCHEMATIC")
         return TBackupLoad::NotSchematic;
-    file.TornTail = EndsTorn(bytes);
-    file.Starts = SnapshotStarts(file.Lines);
+    TStateList states = ListStates(file.Lines, EndsTorn(bytes));
+    file.Starts = std::move(states.Starts);
+    file.TornTail = states.LastTorn;
     return TBackupLoad::Ok;
 }
 

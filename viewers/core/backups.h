@@ -10,13 +10,9 @@
 struct TBackupFile {
     TLines Lines;                     // every line of the file
     std::vector<std::size_t> Starts;  // header line of each stored state, oldest first
-    // The file does not end with a line terminator: the last state was cut off while it was
-    // being written (a crash or a full disk), so it may lack its last blocks.
+    // The last state was cut off while it was being written (a crash or a full disk).
     bool TornTail = false;
 };
-
-// A file whose last byte is not a line terminator (an empty file is not torn).
-bool EndsTorn(std::string_view bytes);
 
 enum class TBackupLoad { Ok, NotSchematic, Unreadable };
 
