@@ -7,6 +7,7 @@
 #include "app/Main_.h"
 #include "platform/cp1252.h"
 #include "platform/msgbox.h"
+#include "platform/sys/files.h"
 #include "components/CompFiles.h"
 #include "components/core/comp_text.h"
 #include "schematic/core/sch_clip.h"
@@ -53,16 +54,11 @@ bool Holds(const List& list, const Rec* rec)
 
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-bool ReadWholeFile(const QString& path, QByteArray& out)
+// The whole file through the one reader, into the string the line list then keeps.
+bool ReadWholeFile(const QString& path, std::string& out)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    // The line list addresses its text with 32-bit offsets; larger files are not ours.
-    if (f.size() > static_cast<qint64>(UINT32_MAX))
-        return false;
-    out = f.readAll();
-    return f.error() == QFileDevice::NoError;
+    std::string error;
+    return sys::ReadRegularFile(PathBytes(path), out, error);
 }
 
 } // namespace
@@ -863,10 +859,9 @@ void TSchWin::OpenSchem(const QString& name)
         return;
     }
     TLines& slot = UndoList.Newest();
-    QByteArray bytes;
+    std::string bytes;
     // A file that cannot be read is treated like one that is not a schematic.
-    slot = ReadWholeFile(name, bytes) ? TLines::FromText(std::string_view(bytes.constData(), bytes.size())) : TLines();
-    bytes = QByteArray();
+    slot = ReadWholeFile(name, bytes) ? TLines::FromBytes(std::move(bytes)) : TLines();
     if (slot.Count() >= 6 && slot[0] == "SCHEMATIC") {
         FileName = name;
         ClearModified();
@@ -897,12 +892,11 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
 {
     ClearHits();
     Model.EraseMem();
-    QByteArray bytes;
+    std::string bytes;
     if (name.size() >= 3 && QFileInfo(name).isFile() && ReadWholeFile(name, bytes)) {
         FileName.clear();
         TLines& slot = UndoList.Newest();
-        slot = TLines::FromText(std::string_view(bytes.constData(), bytes.size()));
-        bytes = QByteArray();
+        slot = TLines::FromBytes(std::move(bytes));
         if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
             startLine = 0;
         QPointer<TSchWin> self(this);

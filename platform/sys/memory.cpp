@@ -1,0 +1,69 @@
+#include "platform/sys/memory.h"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace sys {
+
+void AdviseHugePages(void* p, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHugePage - 1);
+    if (e > b)
+        ::madvise(reinterpret_cast<void*>(b), e - b, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void* MapLarge(std::size_t n)
+{
+#if defined(__linux__)
+    // Map one huge page more than asked and give back the ends, so the block is aligned.
+    const std::size_t span = n + kHugePage;
+    void* m = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED)
+        return nullptr;
+    const std::uintptr_t raw = reinterpret_cast<std::uintptr_t>(m);
+    const std::uintptr_t at = (raw + kHugePage - 1) & ~(kHugePage - 1);
+    if (at > raw)
+        ::munmap(m, at - raw);
+    const std::uintptr_t tail = raw + span - (at + n);
+    if (tail > 0)
+        ::munmap(reinterpret_cast<void*>(at + n), tail);
+    AdviseHugePages(reinterpret_cast<void*>(at), n);
+    return reinterpret_cast<void*>(at);
+#else
+    (void)n;
+    return nullptr;
+#endif
+}
+
+void ForgetPages(void* p, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_FREE)
+    if (::madvise(p, n, MADV_FREE) != 0)
+        ::madvise(p, n, MADV_DONTNEED);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void UnmapLarge(void* p, std::size_t n)
+{
+#if defined(__linux__)
+    if (p)
+        ::munmap(p, n);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+} // namespace sys
