@@ -11,45 +11,43 @@ TNodePool::TNodePool(std::size_t size, std::size_t align)
 
 void TNodePool::Grow()
 {
+    // An emptied pool fills its chunks again before it asks for more.
+    if (used_ < chunks_.size()) {
+        const TChunk& c = chunks_[used_++];
+        next_ = c.At;
+        end_ = c.At + c.Bytes / size_ * size_;
+        return;
+    }
     // Chunks double from 64 blocks up to a huge page; from there on each is one huge page,
     // mapped on its own so that filling it takes one fault instead of 512.
     TChunk c;
     c.Bytes = std::min((std::size_t{64} * size_) << std::min<std::size_t>(chunks_.size(), 20), sys::kHugePage);
     if (c.Bytes == sys::kHugePage) {
-        if (!spares_.empty()) {
-            c.At = spares_.back();
-            spares_.pop_back();
-        } else {
-            c.At = static_cast<char*>(sys::MapLarge(c.Bytes));
-        }
+        c.At = static_cast<char*>(sys::MapLarge(c.Bytes));
         c.Mapped = c.At != nullptr;
     }
     if (!c.At)
         c.At = static_cast<char*>(::operator new(c.Bytes, std::align_val_t(align_)));
+    OSTRIN_POISON(c.At, c.Bytes);
     chunks_.push_back(c);
+    ++used_;
     held_ += c.Bytes;
     next_ = c.At;
     end_ = c.At + c.Bytes / size_ * size_;
-    OSTRIN_POISON(c.At, c.Bytes);
 }
 
-void TNodePool::Release()
+void TNodePool::Restart()
 {
+    // The small chunks stay as they are (a few MB at most); the pages of the huge ones are
+    // offered back to the system, which takes them only when it needs memory.
     for (const TChunk& c : chunks_) {
-        OSTRIN_UNPOISON(c.At, c.Bytes);
-        if (c.Mapped) {
-            // Kept for the next large drawing; the system takes the pages back if it needs them.
+        if (c.Mapped)
             sys::ForgetPages(c.At, c.Bytes);
-            spares_.push_back(c.At);
-            OSTRIN_POISON(c.At, c.Bytes);
-        } else
-            ::operator delete(c.At, std::align_val_t(align_));
+        OSTRIN_POISON(c.At, c.Bytes);
     }
-    chunks_.clear();
-    chunks_.shrink_to_fit();
+    used_ = 0;
     free_ = nullptr;
     next_ = end_ = nullptr;
-    held_ = 0;
 }
 
 std::string StoredText(std::string_view s)

@@ -22,8 +22,8 @@
 // Fixed-size blocks for list nodes, cut from large chunks, so a drawing of a million
 // shapes makes a few dozen allocations instead of a million, and its nodes lie together.
 // One pool per node size for the whole program; the drawing lists live on the
-// user-interface thread only. Once the last node of the pool is freed, its heap chunks go
-// back and its mapped ones are offered back to the system, kept for reuse until it takes them.
+// user-interface thread only. Chunks are kept for the next drawing; once the last node of
+// the pool is freed, the pages of its large chunks are offered back to the system.
 class TNodePool {
 public:
     TNodePool(std::size_t size, std::size_t align);
@@ -53,7 +53,7 @@ public:
         free_ = p;
         OSTRIN_POISON(p, size_);
         if (--live_ == 0)
-            Release();
+            Restart();
     }
     // Blocks handed out and not yet given back; bytes held in chunks.
     std::size_t Live() const { return live_; }
@@ -61,7 +61,7 @@ public:
 
 private:
     void Grow();
-    void Release();
+    void Restart();
 
     std::size_t size_;
     std::size_t align_;
@@ -76,7 +76,7 @@ private:
         bool Mapped = false;   // a mapping of its own, not heap
     };
     std::vector<TChunk> chunks_;
-    std::vector<char*> spares_;   // mapped chunks of an emptied pool, for reuse
+    std::size_t used_ = 0;   // chunks handed out from since the pool was last empty
 };
 
 // The drawing lists' allocator: single nodes from the pool of their size, anything else
