@@ -11,6 +11,13 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
+#define OSTRIN_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OSTRIN_ASAN 1
+#endif
+#endif
+#if defined(OSTRIN_ASAN)
 #include <sanitizer/asan_interface.h>
 #define OSTRIN_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
 #define OSTRIN_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
