@@ -4,17 +4,46 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace sys {
 
+namespace {
+// The whole units of size (a power of two) inside [p, p + n), given the advice.
+void AdviseWhole(void* p, std::size_t n, std::uintptr_t unit, int advice)
+{
+#if defined(__linux__)
+    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(p) + unit - 1) & ~(unit - 1);
+    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(unit - 1);
+    if (e > b)
+        ::madvise(reinterpret_cast<void*>(b), e - b, advice);
+#else
+    (void)p;
+    (void)n;
+    (void)unit;
+    (void)advice;
+#endif
+}
+} // namespace
+
 void AdviseHugePages(void* p, std::size_t n)
 {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(p) + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(kHugePage - 1);
-    if (e > b)
-        ::madvise(reinterpret_cast<void*>(b), e - b, MADV_HUGEPAGE);
+    AdviseWhole(p, n, kHugePage, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void PopulatePages(void* p, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    if (n < (std::size_t{256} << 10))
+        return;
+    static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    AdviseWhole(p, n, page, MADV_POPULATE_WRITE);
 #else
     (void)p;
     (void)n;

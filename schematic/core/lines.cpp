@@ -6,11 +6,6 @@
 #include <limits>
 #include <stdexcept>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 // Offsets are 32 bits. Lone CR or LF grow into CR LF, so the input is capped at half.
@@ -46,28 +41,6 @@ inline uint64_t BreakMaskTail(const char* p, std::size_t n)
     return m;
 }
 
-// Maps in the pages of [from, from + n) with one call before they are first written. A
-// large buffer otherwise takes one page fault per page, which costs about twice as much.
-// Only advice: a kernel without it leaves the faults to happen as usual.
-void Prefault(const void* from, std::size_t n)
-{
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    if (n < (std::size_t{256} << 10))
-        return;
-    static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
-    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(from) + n) & ~(page - 1);
-    if (e > b)
-        ::madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);
-#else
-    (void)from;
-    (void)n;
-#endif
-}
-
-} // namespace
-
-namespace {
 
 // Bit k set when p[k] is c, for the 64 bytes at p (or the n < 64 bytes at p).
 inline uint64_t ByteMask64(const char* p, char c)
@@ -115,6 +88,22 @@ inline unsigned NthBit(uint64_t m, unsigned k)
     while (--k)
         m &= m - 1;
     return static_cast<unsigned>(__builtin_ctzll(m));
+}
+
+// Marks the lines that begin after the LFs of one block (bits of lf, block at offset base of
+// a text of n bytes) whose number is a multiple of every; line is the number of the line the
+// block begins in, and is moved on.
+inline void MarkBlock(uint64_t lf, std::size_t base, std::size_t n, std::size_t every, std::size_t& line,
+                      std::vector<uint32_t>& marks)
+{
+    const unsigned c = Popcount(lf);
+    // The k-th LF of the block begins line line + k.
+    for (unsigned k = static_cast<unsigned>(every - line % every); k <= c; k += every) {
+        const std::size_t next = base + NthBit(lf, k) + 1;
+        if (next < n)
+            marks.push_back(static_cast<uint32_t>(next));
+    }
+    line += c;
 }
 
 // The NUL-free part of text, cut to what 32-bit offsets can hold.
@@ -182,13 +171,7 @@ bool TLines::TakeCrLf(const char* p, std::size_t n)
             return false;
         }
         carry = cr >> 63;
-        const unsigned c = Popcount(lf);
-        for (unsigned k = static_cast<unsigned>(kMarkEvery - line % kMarkEvery); k <= c; k += kMarkEvery) {
-            const std::size_t next = base + NthBit(lf, k) + 1;
-            if (next < n)
-                marks_.push_back(static_cast<uint32_t>(next));
-        }
-        line += c;
+        MarkBlock(lf, base, n, kMarkEvery, line, marks_);
     }
     count_ = line;
     return true;
@@ -265,14 +248,7 @@ void TLines::MarkFrom(std::size_t from)
         marks_.push_back(static_cast<uint32_t>(from));
     for (std::size_t base = from; base < n; base += 64) {
         const uint64_t lf = n - base >= 64 ? ByteMask64(p + base, '\n') : ByteMaskTail(p + base, n - base, '\n');
-        const unsigned c = Popcount(lf);
-        // The k-th LF of the block begins line line + k; mark those that are multiples of 64.
-        for (unsigned k = static_cast<unsigned>(kMarkEvery - line % kMarkEvery); k <= c; k += kMarkEvery) {
-            const std::size_t next = base + NthBit(lf, k) + 1;
-            if (next < n)
-                marks_.push_back(static_cast<uint32_t>(next));
-        }
-        line += c;
+        MarkBlock(lf, base, n, kMarkEvery, line, marks_);
     }
     count_ = line;
 }
@@ -411,7 +387,7 @@ void TLines::Writer::OpenTo(std::size_t size)
         // Room of a new block is mapped in at once; room written before is left alone.
         const std::size_t from = std::max(out_.fresh_, b.size());
         if (from < size)
-            Prefault(b.data() + from, size - from);
+            sys::PopulatePages(b.data() + from, size - from);
         b.resize(size);
         out_.fresh_ = std::max(out_.fresh_, size);
     } else {
