@@ -38,7 +38,7 @@ bool ReadCompLines(const QString& path, TLines& lines, QString& error)
         error = QString::fromStdString(err);
         return false;
     }
-    lines = TLines::FromText(bytes);
+    lines = TLines::FromBytes(std::move(bytes));
     return true;
 }
 

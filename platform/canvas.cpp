@@ -769,8 +769,9 @@ bool TImageCanvas::TextFromGlyphs(int32_t x, int32_t y, std::string_view text, T
     double pen = 0;
     for (char c : text) {
         const TGlyph& g = set->Get(static_cast<unsigned char>(c));
-        // Glyphs sit where the painter puts them: the pen position in 1/64 pixels, floored.
-        const int64_t gx = int64_t{x} + (std::llround(pen * 64.0) >> 6);
+        // Glyphs sit where the painter puts them: the pen position taken to 1/64 pixels the
+        // way its fixed point does (halves up), then floored to the pixel.
+        const int64_t gx = int64_t{x} + (static_cast<int64_t>(std::floor(pen * 64.0 + 0.5)) >> 6);
         pen += g.advance;
         for (const TGlyphRun& r : g.runs) {
             const int64_t yy = base + r.dy;

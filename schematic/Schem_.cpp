@@ -55,7 +55,7 @@ bool Holds(const List& list, const Rec* rec)
 
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The whole file through the one reader: never waits on a FIFO or a device, and says why
+// The whole file through the one reader, into the string the line list then keeps: never waits on a FIFO or a device, and says why
 // a file could not be read.
 bool ReadWholeFile(const QString& path, std::string& out, QString& why)
 {
@@ -72,9 +72,9 @@ const QString CutShortOnly = QStringLiteral(" State cut short: its end is missin
 
 // The state to show of a text read from a file: wanted, unless that is a state whose end a
 // crash cut off and a whole one comes before it. note gets the panel text when the cut matters.
-std::size_t WholeStateFor(const TLines& slot, const std::string& bytes, std::size_t wanted, QString& note)
+std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted, QString& note)
 {
-    const TStateList states = ListStates(slot, EndsTorn(bytes));
+    const TStateList states = ListStates(slot, endsTorn);
     if (!states.LastTorn || wanted < states.Starts.back())
         return wanted;
     const long long whole = states.NewestWhole();
@@ -901,7 +901,8 @@ void TSchWin::OpenSchem(const QString& name)
         CloseWindow();
         return;
     }
-    slot = TLines::FromText(bytes);
+    const bool torn = EndsTorn(bytes);
+    slot = TLines::FromBytes(std::move(bytes));
     if (slot.Count() >= 6 && slot[0] == "SCHEMATIC") {
         FileName = name;
         ClearModified();
@@ -911,8 +912,7 @@ void TSchWin::OpenSchem(const QString& name)
         // passed over for the one before it.
         const std::vector<std::size_t> starts = SnapshotStarts(slot);
         QString note;
-        const std::size_t start = starts.empty() ? 0 : WholeStateFor(slot, bytes, starts.back(), note);
-        bytes = std::string();
+        const std::size_t start = starts.empty() ? 0 : WholeStateFor(slot, torn, starts.back(), note);
         QPointer<TSchWin> self(this);
         DoLoad(static_cast<int>(start));
         if (!self)
@@ -942,12 +942,12 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
     if (name.size() >= 3 && ReadWholeFile(name, bytes, why)) {
         FileName.clear();
         TLines& slot = UndoList.Newest();
-        slot = TLines::FromText(bytes);
+        const bool torn = EndsTorn(bytes);
+        slot = TLines::FromBytes(std::move(bytes));
         if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
             startLine = 0;
         QString note;
-        startLine = static_cast<int>(WholeStateFor(slot, bytes, static_cast<std::size_t>(startLine), note));
-        bytes = std::string();
+        startLine = static_cast<int>(WholeStateFor(slot, torn, static_cast<std::size_t>(startLine), note));
         QPointer<TSchWin> self(this);
         DoLoad(startLine);
         if (!self)

@@ -1,5 +1,7 @@
 #include "platform/sys/files.h"
 
+#include "platform/sys/memory.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -131,8 +133,12 @@ bool ReadRegularFile(const std::string& path, std::string& out, std::string& err
         return false;
     }
     // The size may change while reading: read in steps and stop at the cap.
+    // One byte more than the size, so the end is seen without growing (and copying) the
+    // string, which its caller may keep as it is.
     std::size_t want = static_cast<std::size_t>(f.Size());
-    out.resize(want);
+    out.reserve(f.Size() < cap ? want + 1 : want);
+    AdviseHugePages(out.data(), out.capacity());
+    out.resize(f.Size() < cap ? want + 1 : want);
     std::size_t have = 0;
     for (;;) {
         if (have == out.size()) {

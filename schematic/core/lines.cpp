@@ -1,16 +1,10 @@
 #include "schematic/core/lines.h"
 
+#include "platform/sys/memory.h"
+
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -47,37 +41,155 @@ inline uint64_t BreakMaskTail(const char* p, std::size_t n)
     return m;
 }
 
-// Maps in the pages of [from, from + n) with one call before they are first written. A
-// large buffer otherwise takes one page fault per page, which costs about twice as much.
-// Only advice: a kernel without it leaves the faults to happen as usual.
-void Prefault(const void* from, std::size_t n)
+
+// Bit k set when p[k] is c, for the 64 bytes at p (or the n < 64 bytes at p).
+inline uint64_t ByteMask64(const char* p, char c)
 {
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    if (n < (std::size_t{256} << 10))
-        return;
-    static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(from) + page - 1) & ~(page - 1);
-    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(from) + n) & ~(page - 1);
-    if (e > b)
-        ::madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);
+#if defined(__SSE2__)
+    const __m128i v0 = _mm_set1_epi8(c);
+    uint64_t m = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        m |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, v0)))) << (16 * k);
+    }
+    return m;
 #else
-    (void)from;
-    (void)n;
+    uint64_t m = 0;
+    for (int k = 0; k < 64; ++k)
+        m |= static_cast<uint64_t>(p[k] == c) << k;
+    return m;
 #endif
 }
 
+inline uint64_t ByteMaskTail(const char* p, std::size_t n, char c)
+{
+    uint64_t m = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        m |= static_cast<uint64_t>(p[k] == c) << k;
+    return m;
+}
+
+// Set bits of m. The builtin becomes a library call without the POPCNT instruction.
+inline unsigned Popcount(uint64_t m)
+{
+#if defined(__POPCNT__)
+    return static_cast<unsigned>(__builtin_popcountll(m));
+#else
+    m = m - ((m >> 1) & 0x5555555555555555ull);
+    m = (m & 0x3333333333333333ull) + ((m >> 2) & 0x3333333333333333ull);
+    m = (m + (m >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<unsigned>((m * 0x0101010101010101ull) >> 56);
+#endif
+}
+
+// Position of the k-th set bit of m (k from 1); m has at least k bits set.
+inline unsigned NthBit(uint64_t m, unsigned k)
+{
+    while (--k)
+        m &= m - 1;
+    return static_cast<unsigned>(__builtin_ctzll(m));
+}
+
+// Marks the lines that begin after the LFs of one block (bits of lf, block at offset base of
+// a text of n bytes) whose number is a multiple of every; line is the number of the line the
+// block begins in, and is moved on.
+inline void MarkBlock(uint64_t lf, std::size_t base, std::size_t n, std::size_t every, std::size_t& line,
+                      std::vector<uint32_t>& marks)
+{
+    const unsigned c = Popcount(lf);
+    // The k-th LF of the block begins line line + k.
+    for (unsigned k = static_cast<unsigned>(every - line % every); k <= c; k += every) {
+        const std::size_t next = base + NthBit(lf, k) + 1;
+        if (next < n)
+            marks.push_back(static_cast<uint32_t>(next));
+    }
+    line += c;
+}
+
+// The NUL-free part of text, cut to what 32-bit offsets can hold.
+std::size_t UsableLength(const char* p, std::size_t n)
+{
+    if (const void* z = std::memchr(p, '\0', n))
+        n = static_cast<std::size_t>(static_cast<const char*>(z) - p);
+    return std::min(n, kMaxInput);
+}
+
 } // namespace
+
+TLines::TLines(TLines&& o) noexcept
+    : buf_(std::move(o.buf_)), marks_(std::move(o.marks_)), count_(o.count_), fresh_(o.fresh_), at_(o.at_)
+{
+    o.Clear();
+    o.fresh_ = 0;
+}
+
+TLines& TLines::operator=(TLines&& o) noexcept
+{
+    if (this != &o) {
+        buf_ = std::move(o.buf_);
+        marks_ = std::move(o.marks_);
+        count_ = o.count_;
+        fresh_ = o.fresh_;
+        at_ = o.at_;
+        o.Clear();
+        o.fresh_ = 0;
+    }
+    return *this;
+}
+
+bool TLines::TakeCrLf(const char* p, std::size_t n)
+{
+    // One pass: the text is checked (every CR followed by LF, every LF after a CR, CR LF at
+    // the end) while its lines are counted and marked.
+    if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n')
+        return false;
+    marks_.push_back(0);
+    std::size_t line = 0;
+    uint64_t carry = 0;  // a CR in the last byte of the block before
+    for (std::size_t base = 0; base < n; base += 64) {
+        uint64_t cr, lf;
+        if (n - base >= 64) {
+#if defined(__SSE2__)
+            const __m128i vcr = _mm_set1_epi8('\r');
+            const __m128i vlf = _mm_set1_epi8('\n');
+            cr = lf = 0;
+            for (int k = 0; k < 4; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base + 16 * k));
+                cr |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)))) << (16 * k);
+                lf |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)))) << (16 * k);
+            }
+#else
+            cr = ByteMask64(p + base, '\r');
+            lf = ByteMask64(p + base, '\n');
+#endif
+        } else {
+            cr = ByteMaskTail(p + base, n - base, '\r');
+            lf = ByteMaskTail(p + base, n - base, '\n');
+        }
+        if (((cr << 1) | carry) != lf) {
+            marks_.clear();
+            return false;
+        }
+        carry = cr >> 63;
+        MarkBlock(lf, base, n, kMarkEvery, line, marks_);
+    }
+    count_ = line;
+    return true;
+}
 
 TLines TLines::FromText(std::string_view text)
 {
     TLines t;
     const char* p = text.data();
-    std::size_t n = text.size();
-    if (const void* z = std::memchr(p, '\0', n))
-        n = static_cast<std::size_t>(static_cast<const char*>(z) - p);
-    n = std::min(n, kMaxInput);
+    const std::size_t n = UsableLength(p, text.size());
     if (n == 0)
         return t;
+    // Text in our own line ends is copied as it is.
+    if (t.TakeCrLf(p, n)) {
+        t.Room(n);
+        t.buf_.assign(p, n);
+        return t;
+    }
 
     // CR LF pairs are kept as they are, so text written by us is copied in long runs; only a
     // lone CR or LF ends a run and is replaced by CR LF.
@@ -85,15 +197,10 @@ TLines TLines::FromText(std::string_view text)
     // never written cost nothing.
     std::size_t breaks = 0;
     for (std::size_t base = 0; base < n; base += 64)
-        breaks += static_cast<std::size_t>(__builtin_popcountll(
-            n - base >= 64 ? BreakMask64(p + base) : BreakMaskTail(p + base, n - base)));
-    t.buf_.reserve(n + breaks + 2);
-    t.starts_.reserve(breaks + 1);
-    t.starts_.push_back(0);
+        breaks += Popcount(n - base >= 64 ? BreakMask64(p + base) : BreakMaskTail(p + base, n - base));
+    t.Room(n + breaks + 2);
     std::size_t run = 0;  // input offset where the current uncopied run begins
-    auto outPos = [&](std::size_t i) { return t.buf_.size() + (i - run); };
     std::size_t skip = std::numeric_limits<std::size_t>::max();  // LF of a CR LF pair
-
     for (std::size_t base = 0; base < n; base += 64) {
         uint64_t m = (n - base >= 64) ? BreakMask64(p + base) : BreakMaskTail(p + base, n - base);
         while (m) {
@@ -101,32 +208,70 @@ TLines TLines::FromText(std::string_view text)
             m &= m - 1;
             if (i == skip)
                 continue;
-            std::size_t next;
             if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') {
                 skip = i + 1;
-                next = i + 2;
             } else {
                 t.buf_.append(p + run, i - run);
                 t.buf_.append("\r\n", 2);
                 run = i + 1;
-                next = i + 1;
             }
-            if (next < n)
-                t.starts_.push_back(static_cast<uint32_t>(outPos(next)));
         }
     }
     t.buf_.append(p + run, n - run);
     const char last = p[n - 1];
     if (last != '\r' && last != '\n')
         t.buf_.append("\r\n", 2);  // the last line had no terminator
+    t.MarkFrom(0);
     return t;
+}
+
+TLines TLines::FromBytes(std::string&& bytes)
+{
+    const std::size_t n = UsableLength(bytes.data(), bytes.size());
+    TLines t;
+    if (!t.TakeCrLf(bytes.data(), n))
+        return FromText(std::string_view(bytes.data(), n));
+    bytes.resize(n);
+    t.buf_ = std::move(bytes);
+    return t;
+}
+
+void TLines::MarkFrom(std::size_t from)
+{
+    // Each LF ends a line; the line after it begins one byte on.
+    const char* p = buf_.data();
+    const std::size_t n = buf_.size();
+    if (from >= n)
+        return;
+    std::size_t line = count_;
+    if (line % kMarkEvery == 0)
+        marks_.push_back(static_cast<uint32_t>(from));
+    for (std::size_t base = from; base < n; base += 64) {
+        const uint64_t lf = n - base >= 64 ? ByteMask64(p + base, '\n') : ByteMaskTail(p + base, n - base, '\n');
+        MarkBlock(lf, base, n, kMarkEvery, line, marks_);
+    }
+    count_ = line;
+}
+
+void TLines::Seek(std::size_t i) const
+{
+    // From the line read last when it lies before i in the same stretch, else from the mark.
+    std::size_t line = i / kMarkEvery * kMarkEvery;
+    std::size_t begin = marks_[i / kMarkEvery];
+    if (at_.Line < i && at_.Line >= line) {
+        line = at_.Line + 1;
+        begin = at_.End + 2;
+    }
+    for (; line < i; ++line)
+        begin = FindCr(begin) + 2;
+    StepTo(i, begin);
 }
 
 void TLines::Append(std::string_view line)
 {
     if (buf_.size() + line.size() + 2 > kMaxBuf)
         throw std::length_error("TLines: text too large");
-    starts_.push_back(static_cast<uint32_t>(buf_.size()));
+    AddLine(static_cast<uint32_t>(buf_.size()));
     const char* p = line.data();
     const char* e = p + line.size();
     while (p < e) {
@@ -145,7 +290,7 @@ void TLines::AppendNumber(int32_t v)
     const std::size_t len = static_cast<std::size_t>(std::to_chars(tmp, tmp + 11, v).ptr - tmp);
     if (buf_.size() + len + 2 > kMaxBuf)
         throw std::length_error("TLines: text too large");
-    starts_.push_back(static_cast<uint32_t>(buf_.size()));
+    AddLine(static_cast<uint32_t>(buf_.size()));
     tmp[len] = '\r';
     tmp[len + 1] = '\n';
     buf_.append(tmp, len + 2);
@@ -155,30 +300,41 @@ void TLines::Append(const TLines& other)
 {
     if (buf_.size() + other.buf_.size() > kMaxBuf)
         throw std::length_error("TLines: text too large");
-    const uint32_t base = static_cast<uint32_t>(buf_.size());
-    starts_.reserve(starts_.size() + other.starts_.size());
-    for (uint32_t s : other.starts_)
-        starts_.push_back(base + s);
+    const std::size_t base = buf_.size();
     buf_.append(other.buf_);
+    if (count_ % kMarkEvery == 0) {
+        // The marks line up: take the other list's, moved by the offset.
+        marks_.reserve(marks_.size() + other.marks_.size());
+        for (uint32_t m : other.marks_)
+            marks_.push_back(static_cast<uint32_t>(base + m));
+        count_ += other.count_;
+    } else {
+        MarkFrom(base);
+    }
+}
+
+void TLines::Room(std::size_t bytes)
+{
+    const std::size_t oldBuf = buf_.capacity();
+    buf_.reserve(std::min(bytes, kMaxBuf));
+    if (buf_.capacity() != oldBuf) {
+        fresh_ = buf_.size();   // a new block: nothing past the text was written yet
+        sys::AdviseHugePages(buf_.data() + buf_.size(), buf_.capacity() - buf_.size());
+    }
 }
 
 void TLines::Reserve(std::size_t bytes, std::size_t lines)
 {
-    const std::size_t oldBuf = buf_.capacity();
-    buf_.reserve(std::min(bytes, kMaxBuf));
-    if (buf_.capacity() != oldBuf)
-        fresh_ = buf_.size();   // a new block: nothing past the text was written yet
-    const std::size_t oldLines = starts_.capacity();
-    starts_.reserve(lines);
-    // A new block of offsets: the ones asked for are all written next.
-    if (starts_.capacity() != oldLines)
-        Prefault(starts_.data() + starts_.size(), (lines - starts_.size()) * sizeof(uint32_t));
+    Room(bytes);
+    marks_.reserve(lines / kMarkEvery + 1);
 }
 
 void TLines::Clear()
 {
     buf_.clear();
-    starts_.clear();
+    marks_.clear();
+    count_ = 0;
+    at_ = TAt{};
 }
 
 std::string TLines::Text() const
@@ -193,7 +349,7 @@ std::string_view TLines::TextView() const
 
 std::size_t TLines::ByteSize() const
 {
-    return buf_.capacity() + starts_.capacity() * sizeof(uint32_t);
+    return buf_.capacity() + marks_.capacity() * sizeof(uint32_t);
 }
 
 bool TLines::operator==(const TLines& o) const
@@ -231,7 +387,7 @@ void TLines::Writer::OpenTo(std::size_t size)
         // Room of a new block is mapped in at once; room written before is left alone.
         const std::size_t from = std::max(out_.fresh_, b.size());
         if (from < size)
-            Prefault(b.data() + from, size - from);
+            sys::PopulatePages(b.data() + from, size - from);
         b.resize(size);
         out_.fresh_ = std::max(out_.fresh_, size);
     } else {

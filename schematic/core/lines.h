@@ -1,6 +1,10 @@
 #pragma once
-// A list of single-byte text lines held in one byte buffer with line offsets, so that an
-// autosave file of 300001 lines costs one allocation for its text, not one per line.
+// A list of single-byte text lines held in one byte buffer, each line followed by CR LF.
+// Only every 64th line's offset is kept; a line is found from there, or from the line read
+// last, by scanning for its CR. Reading in order (what every reader of these lists does)
+// costs one short scan per line, and the list takes hardly more than its text: a file of a
+// million shapes is held in its own bytes, without a second copy or a table of 7 million
+// offsets.
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -8,23 +12,40 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 class TLines {
 public:
     TLines() = default;
+    TLines(const TLines&) = default;
+    TLines& operator=(const TLines&) = default;
+    // The list moved from is left empty.
+    TLines(TLines&& o) noexcept;
+    TLines& operator=(TLines&& o) noexcept;
 
     // Splits text into lines ended by CR LF, LF alone or CR alone. A NUL ends the text;
     // a final terminator adds no empty line; "" is zero lines. Text past 2 GiB is dropped
     // (offsets are 32 bits).
     static TLines FromText(std::string_view text);
+    // The same lines, keeping bytes as the buffer when every line already ends with CR LF
+    // (as every file we write does), so a file read into a string is never copied.
+    static TLines FromBytes(std::string&& bytes);
 
-    std::size_t Count() const { return starts_.size(); }
+    std::size_t Count() const { return count_; }
     bool Empty() const { return Count() == 0; }
-    // Line i without its terminator; i must be below Count().
+    // Line i without its terminator; i must be below Count(). The view stays valid until
+    // the list changes. Not for use from two threads at once (it moves a read position).
     std::string_view operator[](std::size_t i) const
     {
-        const std::size_t b = starts_[i];
-        const std::size_t e = (i + 1 < starts_.size() ? starts_[i + 1] : buf_.size()) - 2;
-        return std::string_view(buf_.data() + b, e - b);
+        if (i != at_.Line) {
+            if (i == at_.Line + 1)
+                StepTo(i, at_.End + 2);   // past the CR LF of the line read last
+            else
+                Seek(i);
+        }
+        return std::string_view(buf_.data() + at_.Begin, at_.End - at_.Begin);
     }
 
     // Appends one line; CR, LF and NUL in it are dropped so the text stays one value per line.
@@ -81,7 +102,7 @@ public:
             if (static_cast<std::size_t>(end_ - p_) < n)
                 Grow(n);
         }
-        void Start() { out_.starts_.push_back(static_cast<uint32_t>(p_ - out_.buf_.data())); }
+        void Start() { out_.AddLine(static_cast<uint32_t>(p_ - out_.buf_.data())); }
         void End()
         {
             p_[0] = '\r';
@@ -97,8 +118,61 @@ public:
     };
 
 private:
+    static constexpr std::size_t kMarkEvery = 64;
+
+    // A new line at offset begin of buf_.
+    void AddLine(uint32_t begin)
+    {
+        if (count_ % kMarkEvery == 0)
+            marks_.push_back(begin);
+        ++count_;
+    }
+    // Capacity for bytes of text; a new block is given huge pages where it can.
+    void Room(std::size_t bytes);
+    // Counts and marks the lines of text that already ends every line with CR LF; false
+    // (nothing counted) for any other text.
+    bool TakeCrLf(const char* p, std::size_t n);
+    // Counts and marks the lines of buf_ from offset from, where line count_ begins.
+    void MarkFrom(std::size_t from);
+    void Seek(std::size_t i) const;
+    void StepTo(std::size_t i, std::size_t begin) const
+    {
+        at_.Line = i;
+        at_.Begin = begin;
+        at_.End = FindCr(begin);
+    }
+    // Offset of the first CR at or after from; every line is followed by one.
+    std::size_t FindCr(std::size_t from) const
+    {
+        const char* const base = buf_.data();
+        const char* p = base + from;
+#if defined(__SSE2__)
+        const char* const end = base + buf_.size();
+        const __m128i cr = _mm_set1_epi8('\r');
+        while (end - p >= 16) {
+            const int m = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), cr));
+            if (m != 0)
+                return static_cast<std::size_t>(p - base) + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(m)));
+            p += 16;
+        }
+#endif
+        while (*p != '\r')
+            ++p;
+        return static_cast<std::size_t>(p - base);
+    }
+
+    // The line read last: its index, and where it begins and ends in buf_. The start
+    // position makes line 0 follow it, as if a line ended with CR LF just before the buffer.
+    struct TAt {
+        std::size_t Line = static_cast<std::size_t>(-1);
+        std::size_t Begin = 0;
+        std::size_t End = static_cast<std::size_t>(-2);
+    };
+
     std::string buf_;               // each line followed by CR LF
-    std::vector<uint32_t> starts_;  // offset of each line in buf_
+    std::vector<uint32_t> marks_;   // offset of lines 0, 64, 128, ... in buf_
+    std::size_t count_ = 0;
     // Offset in buf_ from which its block was never written (pages not yet mapped in).
     std::size_t fresh_ = 0;
+    mutable TAt at_;
 };

@@ -1,6 +1,6 @@
 #include "schematic/core/numconv.h"
 
-TNumConv ConvertNumber(std::string_view line)
+TNumConv ConvertAnyNumber(std::string_view line)
 {
     TNumConv r;
     const char* p = line.data();

@@ -1,6 +1,54 @@
 #include "schematic/core/records.h"
 
+#include "platform/sys/memory.h"
+
 #include <algorithm>
+
+TNodePool::TNodePool(std::size_t size, std::size_t align)
+    : size_((std::max(size, sizeof(void*)) + align - 1) / align * align), align_(std::max(align, alignof(void*)))
+{
+}
+
+void TNodePool::Grow()
+{
+    // An emptied pool fills its chunks again before it asks for more.
+    if (used_ < chunks_.size()) {
+        const TChunk& c = chunks_[used_++];
+        next_ = c.At;
+        end_ = c.At + c.Bytes / size_ * size_;
+        return;
+    }
+    // Chunks double from 64 blocks up to a huge page; from there on each is one huge page,
+    // mapped on its own so that filling it takes one fault instead of 512.
+    TChunk c;
+    c.Bytes = std::min((std::size_t{64} * size_) << std::min<std::size_t>(chunks_.size(), 20), sys::kHugePage);
+    if (c.Bytes == sys::kHugePage) {
+        c.At = static_cast<char*>(sys::MapLarge(c.Bytes));
+        c.Mapped = c.At != nullptr;
+    }
+    if (!c.At)
+        c.At = static_cast<char*>(::operator new(c.Bytes, std::align_val_t(align_)));
+    OSTRIN_POISON(c.At, c.Bytes);
+    chunks_.push_back(c);
+    ++used_;
+    held_ += c.Bytes;
+    next_ = c.At;
+    end_ = c.At + c.Bytes / size_ * size_;
+}
+
+void TNodePool::Restart()
+{
+    // The small chunks stay as they are (a few MB at most); the pages of the huge ones are
+    // offered back to the system, which takes them only when it needs memory.
+    for (const TChunk& c : chunks_) {
+        if (c.Mapped)
+            sys::ForgetPages(c.At, c.Bytes);
+        OSTRIN_POISON(c.At, c.Bytes);
+    }
+    used_ = 0;
+    free_ = nullptr;
+    next_ = end_ = nullptr;
+}
 
 std::string StoredText(std::string_view s)
 {

@@ -2,10 +2,128 @@
 // The in-memory drawing: shapes, placed components and free texts, in drawing order
 // (the front of each list is drawn first). Lists own their records; element addresses
 // stay stable, so hit pointers into them remain valid until the element is erased.
+#include <cstddef>
 #include <cstdint>
 #include <list>
+#include <new>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OSTRIN_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OSTRIN_ASAN 1
+#endif
+#endif
+#if defined(OSTRIN_ASAN)
+#include <sanitizer/asan_interface.h>
+#define OSTRIN_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define OSTRIN_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define OSTRIN_POISON(p, n) ((void)(p), (void)(n))
+#define OSTRIN_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+// Fixed-size blocks for list nodes, cut from large chunks, so a drawing of a million
+// shapes makes a few dozen allocations instead of a million, and its nodes lie together.
+// One pool per node size for the whole program; the drawing lists live on the
+// user-interface thread only. Chunks are kept for the next drawing; once the last node of
+// the pool is freed, the pages of its large chunks are offered back to the system.
+class TNodePool {
+public:
+    TNodePool(std::size_t size, std::size_t align);
+    TNodePool(const TNodePool&) = delete;
+    TNodePool& operator=(const TNodePool&) = delete;
+
+    void* Take()
+    {
+        void* p;
+        if (free_) {
+            p = free_;
+            OSTRIN_UNPOISON(p, size_);
+            free_ = *static_cast<void**>(p);
+        } else {
+            if (next_ == end_)
+                Grow();
+            p = next_;
+            next_ += size_;
+            OSTRIN_UNPOISON(p, size_);
+        }
+        ++live_;
+        return p;
+    }
+    void Give(void* p)
+    {
+        *static_cast<void**>(p) = free_;
+        free_ = p;
+        OSTRIN_POISON(p, size_);
+        if (--live_ == 0)
+            Restart();
+    }
+    // Blocks handed out and not yet given back; bytes held in chunks.
+    std::size_t Live() const { return live_; }
+    std::size_t HeldBytes() const { return held_; }
+
+private:
+    void Grow();
+    void Restart();
+
+    std::size_t size_;
+    std::size_t align_;
+    void* free_ = nullptr;
+    char* next_ = nullptr;
+    char* end_ = nullptr;
+    std::size_t live_ = 0;
+    std::size_t held_ = 0;
+    struct TChunk {
+        char* At = nullptr;
+        std::size_t Bytes = 0;
+        bool Mapped = false;   // a mapping of its own, not heap
+    };
+    std::vector<TChunk> chunks_;
+    std::size_t used_ = 0;   // chunks handed out from since the pool was last empty
+};
+
+// The drawing lists' allocator: single nodes from the pool of their size, anything else
+// from the heap. Stateless, so nodes move between lists by splice as with std::allocator.
+template <class T>
+struct TPoolAlloc {
+    using value_type = T;
+    TPoolAlloc() = default;
+    template <class U>
+    TPoolAlloc(const TPoolAlloc<U>&) noexcept
+    {
+    }
+    static TNodePool& Pool()
+    {
+        // Never destroyed: lists in static storage may be freed after it would be.
+        static TNodePool* pool = new TNodePool(sizeof(T), alignof(T));
+        return *pool;
+    }
+    T* allocate(std::size_t n)
+    {
+        if (n == 1 && alignof(T) <= alignof(std::max_align_t))
+            return static_cast<T*>(Pool().Take());
+        return std::allocator<T>().allocate(n);
+    }
+    void deallocate(T* p, std::size_t n) noexcept
+    {
+        if (n == 1 && alignof(T) <= alignof(std::max_align_t))
+            Pool().Give(p);
+        else
+            std::allocator<T>().deallocate(p, n);
+    }
+    template <class U>
+    bool operator==(const TPoolAlloc<U>&) const noexcept
+    {
+        return true;
+    }
+};
+
+template <class T>
+using TRecList = std::list<T, TPoolAlloc<T>>;
 
 // One drawn primitive. Kinds: 1 line, 2 rectangle, 3 ellipse, 4 circle/dot, 5 quarter arc,
 // 6 arrow head, 11 line with arrow heads, 12 sine wave; any other kind draws nothing.
@@ -32,8 +150,8 @@ struct TTextRec {
 };
 using PTextRec = TTextRec*;
 
-using TShapeList = std::list<TShapeRec>;
-using TTextList = std::list<TTextRec>;
+using TShapeList = TRecList<TShapeRec>;
+using TTextList = TRecList<TTextRec>;
 
 // A placed component: private copies of the library file's shapes (half units) and
 // texts (twentieths of a unit), both relative to the origin.
@@ -46,7 +164,7 @@ struct TCompRec {
     bool operator==(const TCompRec&) const = default;
 };
 using PCompRec = TCompRec*;
-using TCompList = std::list<TCompRec>;
+using TCompList = TRecList<TCompRec>;
 
 // One polyline vertex in snapped screen pixels; PolyPoints keeps the newest first.
 struct TPointRec {

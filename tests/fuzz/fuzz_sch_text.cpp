@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -31,6 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const TLines slot = TLines::FromText(bytes);
     Check(TLines::FromText(slot.Text()) == slot);
+    // The bytes taken over as they are give the same lines, read in either direction.
+    const TLines kept = TLines::FromBytes(std::string(bytes));
+    Check(kept == slot && kept.Count() == slot.Count());
+    for (std::size_t i = kept.Count(); i-- > 0;)
+        Check(kept[i] == slot[i]);
 
     TSchModel m;
     DoLoad(slot, 0, m);

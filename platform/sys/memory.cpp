@@ -1,0 +1,98 @@
+#include "platform/sys/memory.h"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace sys {
+
+namespace {
+// The whole units of size (a power of two) inside [p, p + n), given the advice.
+void AdviseWhole(void* p, std::size_t n, std::uintptr_t unit, int advice)
+{
+#if defined(__linux__)
+    const std::uintptr_t b = (reinterpret_cast<std::uintptr_t>(p) + unit - 1) & ~(unit - 1);
+    const std::uintptr_t e = (reinterpret_cast<std::uintptr_t>(p) + n) & ~(unit - 1);
+    if (e > b)
+        ::madvise(reinterpret_cast<void*>(b), e - b, advice);
+#else
+    (void)p;
+    (void)n;
+    (void)unit;
+    (void)advice;
+#endif
+}
+} // namespace
+
+void AdviseHugePages(void* p, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    AdviseWhole(p, n, kHugePage, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void PopulatePages(void* p, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    if (n < (std::size_t{256} << 10))
+        return;
+    static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    AdviseWhole(p, n, page, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void* MapLarge(std::size_t n)
+{
+#if defined(__linux__)
+    // Map one huge page more than asked and give back the ends, so the block is aligned.
+    const std::size_t span = n + kHugePage;
+    void* m = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED)
+        return nullptr;
+    const std::uintptr_t raw = reinterpret_cast<std::uintptr_t>(m);
+    const std::uintptr_t at = (raw + kHugePage - 1) & ~(kHugePage - 1);
+    if (at > raw)
+        ::munmap(m, at - raw);
+    const std::uintptr_t tail = raw + span - (at + n);
+    if (tail > 0)
+        ::munmap(reinterpret_cast<void*>(at + n), tail);
+    AdviseHugePages(reinterpret_cast<void*>(at), n);
+    return reinterpret_cast<void*>(at);
+#else
+    (void)n;
+    return nullptr;
+#endif
+}
+
+void ForgetPages(void* p, std::size_t n)
+{
+#if defined(__linux__) && defined(MADV_FREE)
+    if (::madvise(p, n, MADV_FREE) != 0)
+        ::madvise(p, n, MADV_DONTNEED);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+void UnmapLarge(void* p, std::size_t n)
+{
+#if defined(__linux__)
+    if (p)
+        ::munmap(p, n);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
+} // namespace sys
