@@ -243,15 +243,15 @@ void TCharWin::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
 }
 
-bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle)
+bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool angleEnabled)
 {
     TCharWin w(parent);
     w.SetTextBytes(v.Text);
     w.SetSymbol(v.Symbol);
     w.FontComBox->setCurrentIndex(v.SizeIndex >= 0 && v.SizeIndex < w.FontComBox->count() ? v.SizeIndex : -1);
     w.AngComBox->setCurrentIndex(v.AngleIndex >= 0 && v.AngleIndex < 4 ? v.AngleIndex : 0);
-    w.LabelAng->setVisible(showAngle);
-    w.AngComBox->setVisible(showAngle);
+    w.LabelAng->setEnabled(angleEnabled);
+    w.AngComBox->setEnabled(angleEnabled);
     w.StrEdit->setFocus();
     if (w.exec() != QDialog::Accepted)
         return false;

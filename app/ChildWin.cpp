@@ -1,6 +1,15 @@
 #include "app/ChildWin.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
+
+namespace {
+TChildHost* theHost = nullptr;
+} // namespace
 
 TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 {
@@ -8,6 +17,10 @@ TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 }
 
 TChildWin::~TChildWin() = default;
+
+TChildHost* TChildWin::Host() { return theHost; }
+
+void TChildWin::SetHost(TChildHost* host) { theHost = host; }
 
 void TChildWin::closeEvent(QCloseEvent* event)
 {
@@ -25,4 +38,78 @@ void TChildWin::SetDrawCursor(const QCursor& cursor)
         widget()->setCursor(cursor);
     else
         setCursor(cursor);
+}
+
+bool TChildWin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The edit box would take Ctrl+Z, Ctrl+C, Ctrl+V ... for itself; they are the window's.
+    if (keyBox_ && watched == keyBox_ && event->type() == QEvent::ShortcutOverride) {
+        event->ignore();
+        return true;
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void TChildWin::RegisterTab()
+{
+    if (Host())
+        Host()->AddChildTab(this);
+}
+
+void TChildWin::UnregisterTab()
+{
+    if (Host())
+        Host()->RemoveChildTab(this);
+}
+
+void TChildWin::NameTab(const QString& defaultName)
+{
+    if (!Host())
+        return;
+    QString name = QFileInfo(FileName).fileName();
+    if (name.size() < 4)
+        name = defaultName;
+    Host()->NameChildTab(this, ' ' + name + ' ', true);
+}
+
+void TChildWin::RenameTab()
+{
+    if (Host())
+        Host()->NameChildTab(this, ' ' + QFileInfo(FileName).fileName() + ' ', false);
+}
+
+void TChildWin::WatchActivation(std::function<void()> onActivated)
+{
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [onActivated = std::move(onActivated)](Qt::WindowStates oldState, Qt::WindowStates newState) {
+                if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive))
+                    onActivated();
+            });
+}
+
+QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
+{
+    keyBox_ = new QLineEdit(parent);
+    keyBox_->setGeometry(-40, 0, 20, 20);
+    keyBox_->installEventFilter(this);
+    return keyBox_;
+}
+
+QAction* TChildWin::ShortcutItem(QMenu* menu, const QString& caption, const QKeySequence& key,
+                                 std::function<void()> opened, std::function<bool()> blocked)
+{
+    QAction* a = menu->addAction(key.isEmpty() ? caption : caption + '\t' + key.toString(QKeySequence::NativeText));
+    if (!key.isEmpty()) {
+        auto* sc = new QShortcut(key, this);
+        sc->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(sc, &QShortcut::activated, this, [a, opened, blocked] {
+            if (blocked && blocked())
+                return;
+            if (opened)
+                opened();
+            if (a->isEnabled())
+                a->trigger();
+        });
+    }
+    return a;
 }

@@ -96,6 +96,11 @@ void TSchGestures::StartBand()
 
 void TSchGestures::ShapeOutline(int32_t tool, int64_t sx, int64_t sy, int64_t ex, int64_t ey)
 {
+    ToolOutline(Host, tool, sx, sy, ex, ey);
+}
+
+void ToolOutline(TOutlinePen& Host, int32_t tool, int64_t sx, int64_t sy, int64_t ex, int64_t ey)
+{
     const int64_t loX = std::min(sx, ex), hiX = std::max(sx, ex);
     const int64_t loY = std::min(sy, ey), hiY = std::max(sy, ey);
     switch (tool) {
