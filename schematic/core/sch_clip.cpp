@@ -21,7 +21,8 @@ int32_t Moved(int32_t v, int64_t d)
 
 } // namespace
 
-TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::function<void()>& beforeAdd)
+TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::function<void()>& beforeAdd,
+                       bool takeComps)
 {
     TPasteResult res;
     const std::size_t n = L.Count();
@@ -55,7 +56,7 @@ TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::
         model.ShapeList.push_front(s);
         i += 7;
     }
-    while (i < n && L[i] == "<COMPONENT>" && i + 2 < n) {
+    while (takeComps && i < n && L[i] == "<COMPONENT>" && i + 2 < n) {
         adding();
         TCompRec c;
         c.X = Moved(Num(L[i + 1]), d);
