@@ -12,10 +12,19 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScrollBar>
+#include <QToolButton>
+#include <climits>
+#include "app/TypeArrowDlg_.h"
+#include "app/TypeLineDlg_.h"
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -302,4 +311,152 @@ TEST_F(CompWinTest, PickerEditOpensAComponentWindowAndASavedComponentPlaces)
     EXPECT_EQ(placed, want);
     EXPECT_TRUE(messages.empty());
     sch->ClearModified();
+}
+
+TEST_F(CompWinTest, FlipOfATextThenUndoBringsItBack)
+{
+    win->Model.TextList.push_back(TCompTextRec{"T", 48, 30, 40, 1});
+    win->DoRotate(1);
+    EXPECT_EQ(win->Model.TextList.front().X, -30);
+    EXPECT_EQ(win->ModifiedPanel(), " Modified");
+    win->mnUndoClick();
+    ASSERT_EQ(win->Model.TextList.size(), 1u);
+    EXPECT_EQ(win->Model.TextList.front().X, 30);
+    EXPECT_EQ(win->Model.TextList.front().Selected, 0);
+}
+
+TEST_F(CompWinTest, PasteStoresOneUndoStateSoUndoTakesBackOnlyThePaste)
+{
+    win->Model.ShapeList.push_back(TShapeRec{1, 0, 0, 10, 0, 0, 1});
+    win->Model.ShapeList.push_back(TShapeRec{2, -4, -4, 4, 4, 0, 0});
+    win->mnCopyTextClick();
+    win->mnPasteTextClick();
+    ASSERT_EQ(win->Model.ShapeList.size(), 3u);
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 8, 8, 18, 8, 0, 1}));
+    EXPECT_EQ(win->ModifiedPanel(), " Modified");
+    EXPECT_TRUE(frame->UndoTBut->isEnabled());
+    win->mnUndoClick();
+    ASSERT_EQ(win->Model.ShapeList.size(), 2u);
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 0, 0, 10, 0, 0, 0}));
+
+    QGuiApplication::clipboard()->setText("hello");
+    win->mnPasteTextClick();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "ERROR: Clipboard does NOT have a Schematic!");
+    EXPECT_EQ(win->Model.ShapeList.size(), 2u);
+}
+
+TEST_F(CompWinTest, RefusedRescaleChangesNeitherDrawingNorUndo)
+{
+    win->Model.ShapeList.push_back(TShapeRec{1, 0, 0, 3, 1, 0, 1});
+    win->StoreUndo();
+    const TLines undo = win->UndoList;
+    win->ClearModified();
+    QString answer = "x1e30";
+    win->AskRescale = [&](QString& a) {
+        a = answer;
+        return true;
+    };
+    win->ButRescaleClick();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error in Scale value: 1e30");
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 0, 0, 3, 1, 0, 1}));
+    EXPECT_EQ(win->UndoList.Text(), undo.Text());
+    EXPECT_EQ(win->ModifiedPanel(), "");
+
+    answer = "x2.5";
+    win->ButRescaleClick();
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 0, 0, 8, 2, 0, 1}));
+    EXPECT_EQ(win->ModifiedPanel(), " Modified");
+    win->mnUndoClick();
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 0, 0, 3, 1, 0, 0}));
+}
+
+TEST_F(CompWinTest, FreeRotationFollowsTheBarAndRefusesOverflowWithANote)
+{
+    win->Model.ShapeList.push_back(TShapeRec{1, 0, 0, 10, 0, 0, 0});
+    win->ScrollBar->setValue(90);
+    EXPECT_EQ(win->LabelAng->text(), "90 deg");
+    win->ButRotateClick();
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 0, 0, 0, 10, 0, 0}));
+    EXPECT_EQ(win->ScrollBar->value(), 90);
+
+    win->Model.ShapeList.push_back(TShapeRec{1, INT32_MAX, INT32_MAX, 0, 0, 0, 0});
+    win->ScrollBar->setValue(45);
+    win->ClearModified();
+    win->ButRotateClick();
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 0, 0, 0, 10, 0, 0}));
+    EXPECT_FALSE(win->Panels[2]->text().isEmpty());
+    EXPECT_EQ(win->ModifiedPanel(), "");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(CompWinTest, StyleEditsNoteWhatIsMissingAndLeaveTheFramesArrowAlone)
+{
+    win->Model.ShapeList.push_back(TShapeRec{1, 0, 0, 10, 0, 0x0050, 0});
+    win->mnAlterPenSzeClick();
+    EXPECT_EQ(win->Panels[2]->text(), "No Lines Selected");
+    win->Model.ShapeList.front().Selected = 1;
+    win->mnAlterArrowClick();
+    EXPECT_EQ(win->Panels[2]->text(), "No Arrows Selected");
+    win->mnToggleFillClick();
+    EXPECT_EQ(win->Model.ShapeList.front().Style, 0x0051);
+
+    win->Model.ShapeList.push_back(TShapeRec{11, 0, 0, 10, 0, 0x0201, 1});
+    frame->DefaultArrow = 4;
+    WhenModal([](QWidget* w) {
+        auto* d = qobject_cast<TTypeArrowDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->ArrowType, 2);
+        EXPECT_FALSE(d->CboxSetDefault->isVisible());
+        d->ArrowType = 5;
+        d->accept();
+    });
+    win->mnAlterArrowClick();
+    EXPECT_EQ(win->Model.ShapeList.back().Style, 0x0501);
+    EXPECT_EQ(win->Model.ShapeList.front().Style, 0x0051);   // not a line with arrows
+    EXPECT_EQ(frame->DefaultArrow, 4);
+
+    WhenModal([](QWidget* w) {
+        auto* d = qobject_cast<TTypeLineDialog*>(w);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->PenType, 1);
+        d->reject();
+    });
+    win->ClearModified();
+    win->mnAlterPenTypeClick();
+    EXPECT_EQ(win->ModifiedPanel(), "");
+}
+
+TEST_F(CompWinTest, ButtonsNudgeTheSelectionAndMoveTheWholeComponent)
+{
+    win->Model.ShapeList.push_back(TShapeRec{1, 0, 0, 10, 0, 0, 1});
+    win->Model.ShapeList.push_back(TShapeRec{4, 0, 0, 8, 8, 1, 0});
+    win->Model.TextList.push_back(TCompTextRec{"T", 48, 30, 40, 1});
+    win->ShapeRightSBut->click();
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, 1, 0, 11, 0, 0, 1}));
+    EXPECT_EQ(win->Model.TextList.front().X, 32);
+    win->CompMveUpSBut->click();
+    EXPECT_EQ(win->Model.ShapeList.back(), (TShapeRec{4, 0, -1, 8, 8, 1, 0}));
+    EXPECT_EQ(win->Model.TextList.front().Y, 30);
+    win->mnDupShapeClick();
+    EXPECT_EQ(win->Model.ShapeList.size(), 3u);
+    win->mnDeleteClick();
+    EXPECT_EQ(win->Model.ShapeList.size(), 2u);
+    EXPECT_EQ(win->Model.TextList.size(), 1u);
+    EXPECT_EQ(win->Panels[1]->text(), " Shape Count:  2");
+}
+
+TEST_F(CompWinTest, KeysReachTheWindowThroughItsKeyBoxAndCharactersAreDropped)
+{
+    win->Model.ShapeList.push_back(TShapeRec{1, 0, 0, 10, 0, 0, 1});
+    for (int key : {int(Qt::Key_Left), int(Qt::Key_A)}) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_A ? "a" : "");
+        QCoreApplication::sendEvent(win->KeyInEdit, &e);
+    }
+    EXPECT_EQ(win->Model.ShapeList.front(), (TShapeRec{1, -1, 0, 9, 0, 0, 1}));
+    EXPECT_TRUE(win->KeyInEdit->text().isEmpty());
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(win->KeyInEdit, &del);
+    EXPECT_TRUE(win->Model.ShapeList.empty());
 }
