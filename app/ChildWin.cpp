@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
@@ -93,6 +95,23 @@ QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
     keyBox_->setGeometry(-40, 0, 20, 20);
     keyBox_->installEventFilter(this);
     return keyBox_;
+}
+
+QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])
+{
+    auto* bar = new QStatusBar(parent);
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        panels[i] = new QLabel(bar);
+        if (i < 2) {
+            panels[i]->setFixedWidth(widths[i]);
+            bar->addWidget(panels[i]);
+        } else {
+            panels[i]->setMinimumWidth(widths[i]);
+            bar->addWidget(panels[i], 1);
+        }
+    }
+    return bar;
 }
 
 QAction* TChildWin::ShortcutItem(QMenu* menu, const QString& caption, const QKeySequence& key,

@@ -15,6 +15,8 @@
 
 class QAction;
 class QImage;
+class QLabel;
+class QStatusBar;
 class QLineEdit;
 class QMenu;
 
@@ -136,6 +138,9 @@ protected:
     // The edit box that holds the keyboard focus, out of sight; the window's shortcuts are
     // not taken by it.
     QLineEdit* MakeKeyBox(QWidget* parent);
+    // A status bar of three panels on parent: the first two of fixed widths, the last
+    // taking the rest.
+    QStatusBar* MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3]);
     // A menu item with a shortcut of the window: the shortcut first runs `opened` (the
     // menu's own enabling) and triggers the item only when that left it enabled; nothing
     // while `blocked` says so.

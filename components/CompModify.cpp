@@ -28,15 +28,16 @@ bool ClipboardHasText()
     return mime && mime->hasText();
 }
 
-// A value dialog preset with `value`; the value on OK, none on Cancel.
+// A value dialog preset with `value`, read back on OK; false on Cancel.
 template <class Dlg>
-std::optional<int32_t> AskValue(QWidget* parent, int32_t value)
+bool AskValue(QWidget* parent, int32_t& value)
 {
     Dlg d(parent);
     d.Value() = value;
     if (d.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return d.Value();
+        return false;
+    value = d.Value();
+    return true;
 }
 
 } // namespace
@@ -90,76 +91,52 @@ void TCompWin::mnToggleFillClick()
     Redraw();
 }
 
-void TCompWin::mnAlterPenSzeClick()
+void TCompWin::AlterStyle(int32_t mask, bool arrowsOnly, const QString& none,
+                          const std::function<bool(int32_t&)>& ask, int32_t (*set)(int32_t, int32_t))
 {
     if (Model.ShapeList.empty())
         return;
-    const auto preset = comp::FirstSelectedField(Model, 0x00F0, false);
+    const auto preset = comp::FirstSelectedField(Model, mask, arrowsOnly);
     if (!preset) {
-        SetStatus2(QStringLiteral("No Lines Selected"));
+        SetStatus2(none);
         return;
     }
     QPointer<TCompWin> self(this);
-    const auto v = AskValue<TSizeDialog>(this, *preset);
-    if (!self || closed_)
-        return;
-    if (v) {
-        StoreUndo();
-        for (TShapeRec& s : Model.ShapeList)
-            if (s.Selected > 0)
-                s.Style = style::SetPenWidth(s.Style, *v);
-        SetModified();
-    }
-    Redraw();
-}
-
-void TCompWin::mnAlterPenTypeClick()
-{
-    if (Model.ShapeList.empty())
-        return;
-    const auto preset = comp::FirstSelectedField(Model, 0xF000, false);
-    if (!preset) {
-        SetStatus2(QStringLiteral("No Lines Selected"));
-        return;
-    }
-    QPointer<TCompWin> self(this);
-    const auto v = AskValue<TTypeLineDialog>(this, *preset);
-    if (!self || closed_)
-        return;
-    if (v) {
-        StoreUndo();
-        for (TShapeRec& s : Model.ShapeList)
-            if (s.Selected > 0)
-                s.Style = style::SetLineStyle(s.Style, *v);
-        SetModified();
-    }
-    Redraw();
-}
-
-void TCompWin::mnAlterArrowClick()
-{
-    if (Model.ShapeList.empty())
-        return;
-    const auto preset = comp::FirstSelectedField(Model, 0x0F00, true);
-    if (!preset) {
-        SetStatus2(QStringLiteral("No Arrows Selected"));
-        return;
-    }
-    QPointer<TCompWin> self(this);
-    int32_t type = *preset;
-    bool setDefault = false;
-    // The frame's remembered arrow type stays as it is.
-    const bool ok = RunArrowDialog(this, type, setDefault, false);
+    int32_t value = *preset;
+    const bool ok = ask(value);
     if (!self || closed_)
         return;
     if (ok) {
         StoreUndo();
         for (TShapeRec& s : Model.ShapeList)
-            if (s.Selected > 0 && s.Kind == 11)
-                s.Style = style::SetArrowType(s.Style, type);
+            if (s.Selected > 0 && (!arrowsOnly || s.Kind == 11))
+                s.Style = set(s.Style, value);
         SetModified();
     }
     Redraw();
+}
+
+void TCompWin::mnAlterPenSzeClick()
+{
+    AlterStyle(0x00F0, false, QStringLiteral("No Lines Selected"), [this](int32_t& v) { return AskValue<TSizeDialog>(this, v); },
+               style::SetPenWidth);
+}
+
+void TCompWin::mnAlterPenTypeClick()
+{
+    AlterStyle(0xF000, false, QStringLiteral("No Lines Selected"),
+               [this](int32_t& v) { return AskValue<TTypeLineDialog>(this, v); }, style::SetLineStyle);
+}
+
+void TCompWin::mnAlterArrowClick()
+{
+    // The frame's remembered arrow type stays as it is: no check box.
+    AlterStyle(0x0F00, true, QStringLiteral("No Arrows Selected"),
+               [this](int32_t& v) {
+                   bool setDefault = false;
+                   return RunArrowDialog(this, v, setDefault, false);
+               },
+               style::SetArrowType);
 }
 
 void TCompWin::mnDeleteClick()

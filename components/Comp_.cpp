@@ -187,19 +187,7 @@ void TCompWin::BuildControls()
     KeyInEdit = MakeKeyBox(Client);
     KeyInEdit->installEventFilter(this);
 
-    StatusBar = new QStatusBar(Client);
-    StatusBar->setSizeGripEnabled(false);
-    const int widths[3] = {55, 150, 50};
-    for (int i = 0; i < 3; ++i) {
-        Panels[i] = new QLabel(StatusBar);
-        if (i < 2) {
-            Panels[i]->setFixedWidth(widths[i]);
-            StatusBar->addWidget(Panels[i]);
-        } else {
-            Panels[i]->setMinimumWidth(widths[i]);
-            StatusBar->addWidget(Panels[i], 1);
-        }
-    }
+    StatusBar = MakeStatusBar(Client, {55, 150, 50}, Panels);
     const int sh = StatusBar->sizeHint().height();
     StatusBar->setGeometry(0, kClientHeight - sh, kClientWidth, sh);
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -201,6 +202,10 @@ private:
     void BuildMenus();
     void UpdateUndoButton();
     void SetCaptionFile();
+    // The three style dialogs: preset from the first selected shape's field, on OK every
+    // selected shape (of kind 11 for arrows) gets the new value; `none` when nothing fits.
+    void AlterStyle(int32_t mask, bool arrowsOnly, const QString& none, const std::function<bool(int32_t&)>& ask,
+                    int32_t (*set)(int32_t, int32_t));
     // Hit links after a nested event loop: empty unless still in the lists.
     void RecheckHits();
 

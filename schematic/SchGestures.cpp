@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 
+#include "schematic/core/edits.h"
 #include "schematic/core/hittest.h"
 #include "schematic/core/numconv.h"
 #include "schematic/core/sch_menus.h"
@@ -354,17 +355,8 @@ void TSchGestures::FormMouseUp(TMouseBtn, TShiftState, int32_t X, int32_t Y)
             if (EndX != StartX || EndY != StartY)
                 PolyPoints.push_front({EndX, EndY});
         }
-        TShapeList& shapes = Host.Model().ShapeList;
-        for (auto p = PolyPoints.begin(); p != PolyPoints.end() && std::next(p) != PolyPoints.end(); ++p) {
-            const TPointRec& q = *std::next(p);
-            TShapeRec s;
-            s.Kind = 1;
-            s.X1 = WorldX(p->X);
-            s.Y1 = WorldY(p->Y);
-            s.X2 = WorldX(q.X);
-            s.Y2 = WorldY(q.Y);
-            shapes.push_front(s);
-        }
+        edits::AddPolylineLines(PolyPoints, Host.Model().ShapeList, [this](int32_t x) { return WorldX(x); },
+                                [this](int32_t y) { return WorldY(y); });
         PolyPoints.clear();
         Host.FullRedraw();
         break;

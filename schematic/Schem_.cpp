@@ -187,19 +187,7 @@ void TSchWin::BuildControls()
     Client = new TSchClient(*this);
     setWidget(Client);
 
-    StatusBar = new QStatusBar(Client);
-    StatusBar->setSizeGripEnabled(false);
-    const int widths[3] = {55, 115, 50};
-    for (int i = 0; i < 3; ++i) {
-        Panels[i] = new QLabel(StatusBar);
-        if (i < 2) {
-            Panels[i]->setFixedWidth(widths[i]);
-            StatusBar->addWidget(Panels[i]);
-        } else {
-            Panels[i]->setMinimumWidth(widths[i]);
-            StatusBar->addWidget(Panels[i], 1);
-        }
-    }
+    StatusBar = MakeStatusBar(Client, {55, 115, 50}, Panels);
     Panels[1]->setText(QStringLiteral(" Shape Count :  0"));
 
     BotPanel = new QWidget(Client);

@@ -1,5 +1,6 @@
 #include "components/core/comp_edit.h"
 
+#include "schematic/core/edits.h"
 #include "schematic/core/hittest.h"
 
 #include <algorithm>
@@ -81,16 +82,7 @@ TShapeRec Dot(int32_t sx, int32_t sy)
 
 void AddPolyline(const TPointList& v, TShapeList& shapes)
 {
-    for (auto p = v.begin(); p != v.end() && std::next(p) != v.end(); ++p) {
-        const TPointRec& q = *std::next(p);
-        TShapeRec s;
-        s.Kind = 1;
-        s.X1 = Unit(p->X);
-        s.Y1 = Unit(p->Y);
-        s.X2 = Unit(q.X);
-        s.Y2 = Unit(q.Y);
-        shapes.push_front(s);
-    }
+    edits::AddPolylineLines(v, shapes, [](int32_t x) { return Unit(x); }, [](int32_t y) { return Unit(y); });
 }
 
 void MoveShape(TShapeRec& s, int64_t dx, int64_t dy)
@@ -130,26 +122,11 @@ void MoveSelected(TCompModel& m, int64_t dx, int64_t dy)
 void NudgeSelected(TCompModel& m, int direction)
 {
     int64_t dx = 0, dy = 0;
-    switch (direction) {
-    case 1: dy = -1; break;
-    case 2: dy = 1; break;
-    case 3: dx = -1; break;
-    case 4: dx = 1; break;
-    default: return;
-    }
+    if (!edits::StepOf(direction, dx, dy))
+        return;
     for (TShapeRec& s : m.ShapeList)
-        if (s.Selected > 0) {
-            // Every kind steps, as the window always nudged them; a circle by its centre.
-            if (s.Kind == 4) {
-                Add(s.X1, dx);
-                Add(s.Y1, dy);
-            } else {
-                Add(s.X1, dx);
-                Add(s.Y1, dy);
-                Add(s.X2, dx);
-                Add(s.Y2, dy);
-            }
-        }
+        if (s.Selected > 0)
+            edits::MoveShape(s, dx, dy);   // a circle by its centre
     for (TCompTextRec& t : m.TextList)
         if (t.Selected > 0)
             MoveText(t, dx * 2, dy * 2);

@@ -130,13 +130,8 @@ void DuplicateSelected(TCompModel& m)
 void MoveAll(TCompModel& m, int direction)
 {
     int64_t dx = 0, dy = 0;
-    switch (direction) {
-    case 1: dy = -1; break;
-    case 2: dy = 1; break;
-    case 3: dx = -1; break;
-    case 4: dx = 1; break;
-    default: return;
-    }
+    if (!edits::StepOf(direction, dx, dy))
+        return;
     for (TShapeRec& s : m.ShapeList)
         edits::MoveShape(s, dx, dy);
     for (TCompTextRec& t : m.TextList)
