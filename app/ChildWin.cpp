@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
@@ -95,6 +96,23 @@ QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
     keyBox_->setGeometry(-40, 0, 20, 20);
     keyBox_->installEventFilter(this);
     return keyBox_;
+}
+
+QString TChildWin::AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
+                               const QStringList& filters)
+{
+    QFileDialog dlg(this);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(suffix);
+    dlg.setNameFilters(filters);
+    dlg.setDirectory(folder);
+    if (!name.isEmpty())
+        dlg.selectFile(name);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
 }
 
 QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMdiSubWindow>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -138,6 +139,10 @@ protected:
     // The edit box that holds the keyboard focus, out of sight; the window's shortcuts are
     // not taken by it.
     QLineEdit* MakeKeyBox(QWidget* parent);
+    // The save dialog (asks before overwriting, needs an existing folder) in folder, with
+    // name proposed; the chosen path, or empty when cancelled.
+    QString AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
+                        const QStringList& filters);
     // A status bar of three panels on parent: the first two of fixed widths, the last
     // taking the rest.
     QStatusBar* MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3]);

@@ -414,20 +414,12 @@ bool TCompWin::SaveCompAs()
     if (Model.Empty())
         return true;
     QPointer<TCompWin> self(this);
-    QFileDialog dlg(this);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(QStringLiteral("cmp"));
-    dlg.setNameFilters({QStringLiteral("Component Files (*.cmp)"), QStringLiteral("All Files (*.*)")});
-    dlg.setDirectory(LibraryFolder());
-    if (!FileName.isEmpty())
-        dlg.selectFile(QFileInfo(FileName).fileName());
-    const int result = dlg.exec();
-    if (!self || closed_ || result != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+    const QString chosen = AskSaveFile(LibraryFolder(), QFileInfo(FileName).fileName(), QStringLiteral("cmp"),
+                                       {QStringLiteral("Component Files (*.cmp)"), QStringLiteral("All Files (*.*)")});
+    if (!self || closed_ || chosen.isEmpty())
         return false;
     const QString old = FileName;
-    FileName = CompSavePath(dlg.selectedFiles().first());
+    FileName = CompSavePath(chosen);
     if (!SaveComp()) {
         if (self)
             FileName = old;   // the window still names the file it really came from

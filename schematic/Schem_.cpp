@@ -761,24 +761,15 @@ bool TSchWin::SaveSchemAs()
         return false;
     }
     QPointer<TSchWin> self(this);
-    QFileDialog dlg(this);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(QStringLiteral("sch"));
-    dlg.setNameFilters({QStringLiteral("Component Files (*.sch)"), QStringLiteral("All Files (*.*)")});
-    if (FileName.size() < 4) {
-        dlg.setDirectory(Host() ? Host()->ChildSettings().SchemFolder : QDir::homePath());
-    } else {
-        const QFileInfo fi(FileName);
-        dlg.setDirectory(fi.absolutePath());
-        dlg.selectFile(fi.fileName());
-    }
-    const int result = dlg.exec();
-    if (!self || closed_ || result != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+    const bool named = FileName.size() >= 4;
+    const QString chosen = AskSaveFile(named ? QFileInfo(FileName).absolutePath()
+                                             : (Host() ? Host()->ChildSettings().SchemFolder : QDir::homePath()),
+                                       named ? QFileInfo(FileName).fileName() : QString(), QStringLiteral("sch"),
+                                       {QStringLiteral("Component Files (*.sch)"), QStringLiteral("All Files (*.*)")});
+    if (!self || closed_ || chosen.isEmpty())
         return false;
     const QString old = FileName;
-    FileName = dlg.selectedFiles().first();
+    FileName = chosen;
     if (!SaveSchem()) {
         if (self)
             FileName = old;   // the window still names the file it really came from

@@ -4,6 +4,8 @@
 
 #include "tests/support/test_util.h"
 
+#include "comp_model.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -16,13 +18,6 @@ namespace {
 
 std::vector<TShapeRec> Shapes(const TCompModel& m) { return {m.ShapeList.begin(), m.ShapeList.end()}; }
 
-TCompModel With(std::initializer_list<TShapeRec> shapes, std::initializer_list<TCompTextRec> texts = {})
-{
-    TCompModel m;
-    m.ShapeList.assign(shapes);
-    m.TextList.assign(texts);
-    return m;
-}
 
 } // namespace
 

@@ -1,6 +1,8 @@
 // The component window's pictures: the surface and the small preview.
 #include "components/CompPaint.h"
 
+#include "comp_model.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -36,13 +38,6 @@ struct Pictures {
     }
 };
 
-TCompModel With(std::initializer_list<TShapeRec> shapes, std::initializer_list<TCompTextRec> texts = {})
-{
-    TCompModel m;
-    m.ShapeList.assign(shapes);
-    m.TextList.assign(texts);
-    return m;
-}
 
 } // namespace
 
