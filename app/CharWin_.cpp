@@ -259,7 +259,7 @@ bool TCharWin::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle)
+bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool angleEnabled)
 {
     // On the heap: a parent that closes while the dialog is open takes it along.
     QPointer<TCharWin> w = new TCharWin(parent);
@@ -267,8 +267,8 @@ bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle)
     w->SetSymbol(v.Symbol);
     w->FontComBox->setCurrentIndex(v.SizeIndex >= 0 && v.SizeIndex < w->FontComBox->count() ? v.SizeIndex : -1);
     w->AngComBox->setCurrentIndex(v.AngleIndex >= 0 && v.AngleIndex < 4 ? v.AngleIndex : 0);
-    w->LabelAng->setVisible(showAngle);
-    w->AngComBox->setVisible(showAngle);
+    w->LabelAng->setEnabled(angleEnabled);
+    w->AngComBox->setEnabled(angleEnabled);
     w->StrEdit->setFocus();
     const bool ok = w->exec() == QDialog::Accepted;
     if (!w)

@@ -71,6 +71,7 @@ private:
 };
 
 struct TCharDlgValues;
-// Shows the dialog preset with `v` (the angle choice hidden when !showAngle) and reads it
-// back on OK; false when cancelled (then `v` is unchanged).
-bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool showAngle = true);
+// Shows the dialog preset with `v` (the angle choice disabled when !angleEnabled, as for
+// component texts, which have no angle) and reads it back on OK; false when cancelled
+// (then `v` is unchanged).
+bool RunCharWin(QWidget* parent, TCharDlgValues& v, bool angleEnabled = true);

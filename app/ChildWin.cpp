@@ -1,6 +1,20 @@
 #include "app/ChildWin.h"
 
+#include "platform/file_dialogs.h"
+
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QStatusBar>
+#include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
+
+namespace {
+TChildHost* theHost = nullptr;
+} // namespace
 
 TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 {
@@ -8,6 +22,10 @@ TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 }
 
 TChildWin::~TChildWin() = default;
+
+TChildHost* TChildWin::Host() { return theHost; }
+
+void TChildWin::SetHost(TChildHost* host) { theHost = host; }
 
 void TChildWin::closeEvent(QCloseEvent* event)
 {
@@ -25,4 +43,112 @@ void TChildWin::SetDrawCursor(const QCursor& cursor)
         widget()->setCursor(cursor);
     else
         setCursor(cursor);
+}
+
+bool TChildWin::eventFilter(QObject* watched, QEvent* event)
+{
+    // The edit box would take Ctrl+Z, Ctrl+C, Ctrl+V ... for itself; they are the window's.
+    if (keyBox_ && watched == keyBox_ && event->type() == QEvent::ShortcutOverride) {
+        event->ignore();
+        return true;
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void TChildWin::RegisterTab()
+{
+    if (Host())
+        Host()->AddChildTab(this);
+}
+
+void TChildWin::UnregisterTab()
+{
+    if (Host())
+        Host()->RemoveChildTab(this);
+}
+
+void TChildWin::NameTab(const QString& defaultName)
+{
+    if (!Host())
+        return;
+    QString name = QFileInfo(FileName).fileName();
+    if (name.size() < 4)
+        name = defaultName;
+    Host()->NameChildTab(this, ' ' + name + ' ', true);
+}
+
+void TChildWin::RenameTab()
+{
+    if (Host())
+        Host()->NameChildTab(this, ' ' + QFileInfo(FileName).fileName() + ' ', false);
+}
+
+void TChildWin::WatchActivation(std::function<void()> onActivated)
+{
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [onActivated = std::move(onActivated)](Qt::WindowStates oldState, Qt::WindowStates newState) {
+                if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive))
+                    onActivated();
+            });
+}
+
+QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
+{
+    keyBox_ = new QLineEdit(parent);
+    keyBox_->setGeometry(-40, 0, 20, 20);
+    keyBox_->installEventFilter(this);
+    return keyBox_;
+}
+
+QString TChildWin::AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
+                               const std::vector<TFileFilter>& filters)
+{
+    QFileDialog dlg(this);
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setDefaultSuffix(suffix);
+    SetFileFilters(dlg, filters);
+    dlg.setDirectory(folder);
+    if (!name.isEmpty())
+        dlg.selectFile(name);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return {};
+    return dlg.selectedFiles().first();
+}
+
+QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])
+{
+    auto* bar = new QStatusBar(parent);
+    bar->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        panels[i] = new QLabel(bar);
+        if (i < 2) {
+            panels[i]->setFixedWidth(widths[i]);
+            bar->addWidget(panels[i]);
+        } else {
+            panels[i]->setMinimumWidth(widths[i]);
+            bar->addWidget(panels[i], 1);
+        }
+    }
+    return bar;
+}
+
+QAction* TChildWin::ShortcutItem(QMenu* menu, const QString& caption, const QKeySequence& key,
+                                 std::function<void()> opened, std::function<bool()> blocked)
+{
+    QAction* a = menu->addAction(key.isEmpty() ? caption : caption + '\t' + key.toString(QKeySequence::NativeText));
+    if (!key.isEmpty()) {
+        auto* sc = new QShortcut(key, this);
+        sc->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(sc, &QShortcut::activated, this, [a, opened, blocked] {
+            if (blocked && blocked())
+                return;
+            if (opened)
+                opened();
+            if (a->isEnabled())
+                a->trigger();
+        });
+    }
+    return a;
 }

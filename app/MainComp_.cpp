@@ -2,12 +2,16 @@
 #include "app/Main_.h"
 
 #include "components/CompFiles.h"
+#include "components/Comp_.h"
 #include "components/SelComp_.h"
 #include "platform/msgbox.h"
 #include "schematic/Schem_.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QThread>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,6 +46,53 @@ void TMainWin::BuildCompCommands()
     // Only the user's choice loads a component, never a change made by the program.
     connect(DeviceCBox, &QComboBox::activated, this, [this](int index) { DeviceCBoxClick(index); });
     DeviceCBox->installEventFilter(new TDeviceKeys(*this));
+    if (!CompWinFactory)
+        CompWinFactory = [] { return new TCompWin(); };
+    connect(mnCreateComp, &QAction::triggered, this, [this] { mnCreateCompClick(); });
+    connect(mnEditComp, &QAction::triggered, this, [this] { mnEditCompClick(); });
+}
+
+TChildWin* TMainWin::CreateCompWin() { return CompWinFactory ? CompWinFactory() : nullptr; }
+
+void TMainWin::OpenCompWin(const QString& path)
+{
+    TChildWin* w = CreateCompWin();
+    if (!w)
+        return;
+    QPointer<TChildWin> guard(w);
+    ShowChild(w, false);
+    if (!guard)
+        return;
+    w->FileName = path;
+    w->setWindowTitle(QStringLiteral("Component: ") + path);
+    QThread::msleep(100);
+    w->OpenComp();
+    if (guard)
+        RenameChildTab(guard, QStringLiteral(" ") + QFileInfo(path).fileName() + QStringLiteral(" "));
+}
+
+void TMainWin::mnCreateCompClick()
+{
+    TChildWin* w = CreateCompWin();
+    if (!w)
+        return;
+    w->setWindowTitle(QStringLiteral("Component: NewComp.cmp"));
+    w->FileName.clear();
+    ShowChild(w, mnMaxWin && mnMaxWin->isChecked());
+}
+
+void TMainWin::mnEditCompClick()
+{
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setDefaultSuffix(QStringLiteral("cmp"));
+    OpenDialog->setNameFilters({QStringLiteral("Component File (*.cmp)"), QStringLiteral("All files (*.*)")});
+    OpenDialog->setDirectory(LibraryFolder());
+    if (OpenDialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = OpenDialog->selectedFiles();
+    if (!files.isEmpty())
+        OpenCompWin(files.first());
 }
 
 void TMainWin::mnGetComponentClick()
@@ -70,7 +121,11 @@ void TMainWin::mnGetComponentClick()
             sch->LoadComp(SelCompWin->FileName);
         }
     }
-    // Retry (edit the component) opens a component window, which this program does not have yet.
+    if (result == mrRetry) {
+        const QString path = SelCompWin->FileName;
+        if (!path.isEmpty() && QFileInfo(path).isFile())
+            OpenCompWin(path);
+    }
 }
 
 void TMainWin::DeviceCBoxClick(int index)

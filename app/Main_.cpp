@@ -299,6 +299,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     InitOstrinResources();
     setWindowIcon(ProgramIcon());
     MainWin = this;
+    TChildWin::SetHost(this);
     PendingOpens = std::exchange(EarlyHandOvers(), {});
     setObjectName(QStringLiteral("TMainWin"));
     setWindowTitle(QStringLiteral("Circuit Drawing"));
@@ -353,6 +354,8 @@ TMainWin::~TMainWin()
         delete c;
     if (MainWin == this)
         MainWin = nullptr;
+    if (TChildWin::Host() == this)
+        TChildWin::SetHost(nullptr);
 }
 
 void TMainWin::BuildToolBars()
@@ -881,6 +884,48 @@ void TMainWin::RenameChildTab(QWidget* handle, const QString& text)
     TabChild->Tag = -1;
     TabChild->setTabText(i, text);
     TabChild->Tag = 0;
+}
+
+bool TMainWin::NameChildTab(QWidget* handle, const QString& text, bool select)
+{
+    const int i = FindChildTab(handle);
+    if (i < 0)
+        return false;
+    TabChild->Tag = -1;
+    if (select)
+        TabChild->setCurrentIndex(i);
+    TabChild->setTabText(i, text);
+    TabChild->Tag = 0;
+    return true;
+}
+
+TChildSettings TMainWin::ChildSettings() const
+{
+    TChildSettings s;
+    s.SchemFolder = SchemFolder;
+    s.AutoSaveFolder = AutoSaveFolder;
+    s.DefaultArrow = DefaultArrow;
+    s.LineColor = LineColor;
+    s.FillColor = FillColor;
+    s.TextColor = TextColor;
+    s.SelColor = SelColor;
+    s.DrawDots = mnDrawDots && mnDrawDots->isChecked();
+    s.AutoSave = mnAutoSave && mnAutoSave->isChecked();
+    return s;
+}
+
+void TMainWin::SetDefaultArrow(int32_t type) { DefaultArrow = type; }
+
+void TMainWin::PressSelectTool()
+{
+    if (SelectTBut)
+        SelectTBut->setChecked(true);
+}
+
+void TMainWin::SetUndoButton(bool enabled)
+{
+    if (UndoTBut)
+        UndoTBut->setEnabled(enabled);
 }
 
 void TMainWin::TabChildChange(int index)

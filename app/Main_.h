@@ -42,12 +42,6 @@ public:
     int Tag = 0;
 };
 
-// Numbers of the program's own cursors in the screen cursor table.
-inline constexpr int crMove = 5;   // "MOVE": moving the selection with the right button
-inline constexpr int crHandO = 6;  // "HANDO": the pan tool
-inline constexpr int crHandC = 7;  // "HANDC": while panning
-// The loaded cursor of that number; the arrow for any number not loaded.
-QCursor ScreenCursor(int number);
 
 
 // Absolute, cleaned path of Name against the current folder, the path checked to exist
@@ -71,7 +65,7 @@ QStringList& EarlyHandOvers();
 // first window exists).
 QIcon ProgramIcon();
 
-class TMainWin : public QMainWindow {
+class TMainWin : public QMainWindow, public TChildHost {
     Q_OBJECT
 public:
     // Runs FormCreate (reads the settings file). args: the command-line arguments after
@@ -184,13 +178,19 @@ public:
 
     // ---- Child windows
     // Called by each child's creation: a tab with the child's caption, then the last tab selected.
-    void AddChildTab(QWidget* handle);
+    void AddChildTab(QWidget* handle) override;
     // Called by each child's destruction; nothing when it has no tab.
-    void RemoveChildTab(QWidget* handle);
+    void RemoveChildTab(QWidget* handle) override;
     // Index of the tab carrying handle, or -1.
     int FindChildTab(QWidget* handle) const;
     // Replaces a child's tab text by " name " under the Tag guard.
     void RenameChildTab(QWidget* handle, const QString& text);
+    // TChildHost
+    bool NameChildTab(QWidget* handle, const QString& text, bool select) override;
+    TChildSettings ChildSettings() const override;
+    void SetDefaultArrow(int32_t type) override;
+    void PressSelectTool() override;
+    void SetUndoButton(bool enabled) override;
     // Active child, or null.
     TChildWin* ActiveChild() const;
     // Runs a command on the active child, when there is one.
@@ -252,8 +252,8 @@ public:
     // Printing and the bitmap clipboard (PrintOut.cpp): one printer for the session.
     std::shared_ptr<QPrinter> Printer;
     QPrinter& ThePrinter();
-    void PrintBmp(const QImage& bmp, const QString& title);
-    void StoreBMPClip(const QImage& bmp);
+    void PrintBmp(const QImage& bmp, const QString& title) override;
+    void StoreBMPClip(const QImage& bmp) override;
     void mnPrintSetupClick();
     void mnPrintClick();
     void mnCloseClick();
@@ -297,6 +297,13 @@ public:
     void DeviceCBoxClick(int index);
     // A key pressed in the recent list; true when the schematic window took it.
     bool DeviceCBoxKeyDown(class QKeyEvent* key);
+    void mnCreateCompClick();
+    void mnEditCompClick();
+    // A component window for an existing file: caption, a short pause, the reading, the tab.
+    void OpenCompWin(const QString& path);
+    // Makes the component windows (TCompWin; tests may set a fake).
+    std::function<TChildWin*()> CompWinFactory;
+    TChildWin* CreateCompWin();
 
     // ---- Viewers and autosave settings (MainView_.cpp)
     void BuildViewerCommands();

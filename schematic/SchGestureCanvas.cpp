@@ -16,14 +16,14 @@ int32_t TCanvasGestureHost::ClientHeight() const
     return const_cast<TCanvasGestureHost*>(this)->OverlayCanvas().Height();
 }
 
-void TCanvasGestureHost::OvXorMode(bool xorMode)
+void TCanvasOutline::OvXorMode(bool xorMode)
 {
     OverlayCanvas().SetPenMode(xorMode ? TPenMode::Xor : TPenMode::Copy);
 }
 
-void TCanvasGestureHost::OvPenColor(uint32_t c) { OverlayCanvas().SetPenColor(c); }
+void TCanvasOutline::OvPenColor(uint32_t c) { OverlayCanvas().SetPenColor(c); }
 
-void TCanvasGestureHost::OvPenDotted(bool dotted)
+void TCanvasOutline::OvPenDotted(bool dotted)
 {
     TCanvas& c = OverlayCanvas();
     c.SetPenWidth(1);
@@ -31,7 +31,7 @@ void TCanvasGestureHost::OvPenDotted(bool dotted)
     c.SetBrushStyle(TBrushStyle::Clear);
 }
 
-void TCanvasGestureHost::OvLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+void TCanvasOutline::OvLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
     TCanvas& c = OverlayCanvas();
     c.MoveTo(x1, y1);
@@ -39,7 +39,7 @@ void TCanvasGestureHost::OvLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     OverlayChanged();
 }
 
-void TCanvasGestureHost::OvPolyline(const TPointList& pts)
+void TCanvasOutline::OvPolyline(const TPointList& pts)
 {
     if (pts.empty())
         return;
@@ -50,7 +50,7 @@ void TCanvasGestureHost::OvPolyline(const TPointList& pts)
     OverlayChanged();
 }
 
-void TCanvasGestureHost::OvRectangle(int32_t l, int32_t t, int32_t r, int32_t b)
+void TCanvasOutline::OvRectangle(int32_t l, int32_t t, int32_t r, int32_t b)
 {
     TCanvas& c = OverlayCanvas();
     c.SetBrushStyle(TBrushStyle::Clear);
@@ -58,7 +58,7 @@ void TCanvasGestureHost::OvRectangle(int32_t l, int32_t t, int32_t r, int32_t b)
     OverlayChanged();
 }
 
-void TCanvasGestureHost::OvEllipse(int32_t l, int32_t t, int32_t r, int32_t b)
+void TCanvasOutline::OvEllipse(int32_t l, int32_t t, int32_t r, int32_t b)
 {
     TCanvas& c = OverlayCanvas();
     c.SetBrushStyle(TBrushStyle::Clear);
@@ -66,7 +66,7 @@ void TCanvasGestureHost::OvEllipse(int32_t l, int32_t t, int32_t r, int32_t b)
     OverlayChanged();
 }
 
-void TCanvasGestureHost::OvArc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t sx, int32_t sy, int32_t ex,
+void TCanvasOutline::OvArc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t sx, int32_t sy, int32_t ex,
                                int32_t ey)
 {
     OverlayCanvas().Arc(l, t, r, b, sx, sy, ex, ey);

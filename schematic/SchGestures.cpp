@@ -6,6 +6,7 @@
 #include <limits>
 #include <numbers>
 
+#include "schematic/core/edits.h"
 #include "schematic/core/hittest.h"
 #include "schematic/core/numconv.h"
 #include "schematic/core/sch_menus.h"
@@ -95,6 +96,11 @@ void TSchGestures::StartBand()
 }
 
 void TSchGestures::ShapeOutline(int32_t tool, int64_t sx, int64_t sy, int64_t ex, int64_t ey)
+{
+    ToolOutline(Host, tool, sx, sy, ex, ey);
+}
+
+void ToolOutline(TOutlinePen& Host, int32_t tool, int64_t sx, int64_t sy, int64_t ex, int64_t ey)
 {
     const int64_t loX = std::min(sx, ex), hiX = std::max(sx, ex);
     const int64_t loY = std::min(sy, ey), hiY = std::max(sy, ey);
@@ -352,17 +358,8 @@ void TSchGestures::FormMouseUp(TMouseBtn, TShiftState, int32_t X, int32_t Y)
             if (EndX != StartX || EndY != StartY)
                 PolyPoints.push_front({EndX, EndY});
         }
-        TShapeList& shapes = Host.Model().ShapeList;
-        for (auto p = PolyPoints.begin(); p != PolyPoints.end() && std::next(p) != PolyPoints.end(); ++p) {
-            const TPointRec& q = *std::next(p);
-            TShapeRec s;
-            s.Kind = 1;
-            s.X1 = WorldX(p->X);
-            s.Y1 = WorldY(p->Y);
-            s.X2 = WorldX(q.X);
-            s.Y2 = WorldY(q.Y);
-            shapes.push_front(s);
-        }
+        edits::AddPolylineLines(PolyPoints, Host.Model().ShapeList, [this](int32_t x) { return WorldX(x); },
+                                [this](int32_t y) { return WorldY(y); });
         PolyPoints.clear();
         Host.FullRedraw();
         break;

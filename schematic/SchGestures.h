@@ -37,9 +37,32 @@ constexpr int HandOpen = 6;
 constexpr int HandClosed = 7;
 } // namespace sch_cursor
 
-class TSchGestureHost {
+// The exclusive-or overlay a gesture draws its outlines with (on the window surface, never
+// into the picture). Shared by the schematic and the component gestures.
+class TOutlinePen {
 public:
-    virtual ~TSchGestureHost() = default;
+    virtual ~TOutlinePen() = default;
+    virtual void OvXorMode(bool xorMode) = 0;       // false: copy
+    virtual void OvPenColor(uint32_t bbggrr) = 0;
+    virtual void OvPenDotted(bool dotted) = 0;      // width 1, dotted or solid; brush hollow
+    virtual void OvLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;  // end pixel excluded
+    // Open path through the points in order (one MoveTo, then LineTo each).
+    virtual void OvPolyline(const TPointList& pts) = 0;
+    virtual void OvRectangle(int32_t l, int32_t t, int32_t r, int32_t b) = 0; // right/bottom excluded
+    virtual void OvEllipse(int32_t l, int32_t t, int32_t r, int32_t b) = 0;
+    // Counter-clockwise from the ray through (sx, sy) to the ray through (ex, ey).
+    virtual void OvArc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t sx, int32_t sy, int32_t ex,
+                       int32_t ey) = 0;
+};
+
+// The rubber outline of a new shape of a drawing tool (1 line ... 6 arrow head, 11 line with
+// arrow, 12 sine wave) dragged from (sx, sy) to (ex, ey), in pixels. Drawing it twice
+// erases it.
+void ToolOutline(TOutlinePen& pen, int32_t tool, int64_t sx, int64_t sy, int64_t ex, int64_t ey);
+
+class TSchGestureHost : public virtual TOutlinePen {
+public:
+    ~TSchGestureHost() override = default;
 
     // Model and view.
     virtual TSchModel& Model() = 0;
@@ -64,17 +87,6 @@ public:
     // The window surface: outlines are drawn here, never into the picture.
     virtual int32_t ClientWidth() const = 0;
     virtual int32_t ClientHeight() const = 0;
-    virtual void OvXorMode(bool xorMode) = 0;       // false: copy
-    virtual void OvPenColor(uint32_t bbggrr) = 0;
-    virtual void OvPenDotted(bool dotted) = 0;      // width 1, dotted or solid; brush hollow
-    virtual void OvLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;  // end pixel excluded
-    // Open path through the points in order (one MoveTo, then LineTo each).
-    virtual void OvPolyline(const TPointList& pts) = 0;
-    virtual void OvRectangle(int32_t l, int32_t t, int32_t r, int32_t b) = 0; // right/bottom excluded
-    virtual void OvEllipse(int32_t l, int32_t t, int32_t r, int32_t b) = 0;
-    // Counter-clockwise from the ray through (sx, sy) to the ray through (ex, ey).
-    virtual void OvArc(int32_t l, int32_t t, int32_t r, int32_t b, int32_t sx, int32_t sy, int32_t ex,
-                       int32_t ey) = 0;
     // The component's shapes with its origin at window world point (ox, oy), current pen.
     virtual void OvCompShapes(const TCompRec& comp, int32_t ox, int32_t oy) = 0;
 

@@ -2,7 +2,7 @@
 // the image file go through one export bitmap; the metafile records the same picture.
 #include "schematic/Schem_.h"
 
-#include "app/Main_.h"
+#include "app/ChildWin.h"
 #include "app/PrintOut.h"
 #include "app/SaveWin_.h"
 #include "platform/emf_canvas.h"
@@ -77,14 +77,14 @@ void TSchWin::CopyBMP(int action)
     }
     switch (action) {
     case 0:
-        if (MainWin)
-            MainWin->StoreBMPClip(bmp);
+        if (Host())
+            Host()->StoreBMPClip(bmp);
         else
             StoreBitmapOnClipboard(bmp);
         break;
     case 1:
-        if (MainWin)
-            MainWin->PrintBmp(bmp, windowTitle());
+        if (Host())
+            Host()->PrintBmp(bmp, windowTitle());
         break;
     case 2:
         ConvertSaveAs(bmp);
@@ -122,7 +122,7 @@ void TSchWin::ConvertSaveAs(const QImage& bitmap)
     QPointer<TSchWin> self(this);
     // Not a child of this window: closing the window under the dialog must not free it twice.
     auto dlg = std::make_unique<TSaveWin>();
-    dlg->SetFolder(MainWin ? MainWin->SchemFolder : QString());
+    dlg->SetFolder(Host() ? Host()->ChildSettings().SchemFolder : QString());
     const QFileInfo current(FileName);
     if (!FileName.isEmpty() && current.isFile()) {
         const QString name = current.completeBaseName() + QStringLiteral(".BMP");

@@ -8,15 +8,13 @@
 #include <QScrollBar>
 
 #include "app/CharWin_.h"
-#include "app/Main_.h"
+#include "app/ChildWin.h"
 #include "app/TypeArrowDlg_.h"
 #include "platform/msgbox.h"
 #include "schematic/SchHandles.h"
 #include "schematic/Schem_.h"
 
-namespace {
-
-TMouseBtn Btn(Qt::MouseButton b)
+TMouseBtn MouseBtnOf(Qt::MouseButton b)
 {
     switch (b) {
     case Qt::RightButton:
@@ -36,6 +34,10 @@ TShiftState ShiftOf(const QMouseEvent* e)
     s.Alt = e->modifiers() & Qt::AltModifier;
     return s;
 }
+
+namespace {
+
+TMouseBtn Btn(Qt::MouseButton b) { return MouseBtnOf(b); }
 
 QPoint Pos(const QMouseEvent* e) { return e->position().toPoint(); }
 
@@ -94,8 +96,8 @@ void TSchWinGestures::EscapeKey()
 {
     Machine.Escape();
     W.DrawMode = 0;
-    if (MainWin && MainWin->SelectTBut)
-        MainWin->SelectTBut->setChecked(true);
+    if (TChildWin::Host())
+        TChildWin::Host()->PressSelectTool();
     if (W.Client)
         W.Client->setCursor(Qt::ArrowCursor);
 }
@@ -159,12 +161,15 @@ void TSchWinGestures::RestoreWindowCursor()
         W.Client->unsetCursor();
 }
 
-int32_t TSchWinGestures::DefaultArrow() const { return MainWin ? MainWin->DefaultArrow : 0; }
+int32_t TSchWinGestures::DefaultArrow() const
+{
+    return TChildWin::Host() ? TChildWin::Host()->ChildSettings().DefaultArrow : 0;
+}
 
 void TSchWinGestures::SetDefaultArrow(int32_t v)
 {
-    if (MainWin)
-        MainWin->DefaultArrow = v;
+    if (TChildWin::Host())
+        TChildWin::Host()->SetDefaultArrow(v);
 }
 
 bool TSchWinGestures::AskArrowType(int32_t& type, bool& setDefault) { return RunArrowDialog(&W, type, setDefault); }

@@ -11,6 +11,10 @@
 class QMouseEvent;
 class TSchWin;
 
+// A widget's mouse event as the gesture machines take it.
+TMouseBtn MouseBtnOf(Qt::MouseButton b);
+TShiftState ShiftOf(const QMouseEvent* e);
+
 class TSchWinGestures : public QObject, public TCanvasGestureHost {
 public:
     explicit TSchWinGestures(TSchWin& win);

@@ -4,7 +4,6 @@
 #include "schematic/SchKeys.h"
 #include "schematic/SchMouse.h"
 
-#include "app/Main_.h"
 #include "platform/cp1252.h"
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
@@ -164,23 +163,17 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
     // 1-2: empty ring (UndoIndex 1), no file, then the tab.
     FileName.clear();
     HitShape = nullptr;
-    if (MainWin)
-        MainWin->AddChildTab(this);
+    RegisterTab();
     // 3: the autosave file name.
     UndoFile.MakeName(AutoSaveFolderBytes());
     // 4: colours.
-    if (MainWin) {
-        LineColor = MainWin->LineColor;
-        FillColor = MainWin->FillColor;
-        TextColor = MainWin->TextColor;
-        SelColor = MainWin->SelColor;
-    }
+    TakeColors();
     // 7-9: view, tile and the empty picture.
     OffsetX = OffsetY = 0;
     Scale = 4;
     HalfScale = 2;
     MouseState = 0;
-    View.RebuildGrid(Scale, MainWin && MainWin->mnDrawDots && MainWin->mnDrawDots->isChecked());
+    View.RebuildGrid(Scale, DrawDotsOn());
     Client->resize(Client->sizeHint());
     LayoutPanels();
     View.Resize(Client->width(), Client->height());
@@ -191,11 +184,9 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
     if (!OnAlterText)
         OnAlterText = [this](PTextRec t) { Gestures->Machine.AlterText(t); };
 
-    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates oldState, Qt::WindowStates newState) {
-        if (!(oldState & Qt::WindowActive) && (newState & Qt::WindowActive)) {
-            WMMDIActivate();
-            FormActivate();
-        }
+    WatchActivation([this] {
+        WMMDIActivate();
+        FormActivate();
     });
 }
 
@@ -207,8 +198,7 @@ TSchWin::~TSchWin()
     if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
         area->removeSubWindow(this);
     // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
-    if (MainWin)
-        MainWin->RemoveChildTab(this);
+    UnregisterTab();
     HitShape = nullptr;
     HitComp = nullptr;
     HitText = nullptr;
@@ -219,19 +209,7 @@ void TSchWin::BuildControls()
     Client = new TSchClient(*this);
     setWidget(Client);
 
-    StatusBar = new QStatusBar(Client);
-    StatusBar->setSizeGripEnabled(false);
-    const int widths[3] = {55, 115, 50};
-    for (int i = 0; i < 3; ++i) {
-        Panels[i] = new QLabel(StatusBar);
-        if (i < 2) {
-            Panels[i]->setFixedWidth(widths[i]);
-            StatusBar->addWidget(Panels[i]);
-        } else {
-            Panels[i]->setMinimumWidth(widths[i]);
-            StatusBar->addWidget(Panels[i], 1);
-        }
-    }
+    StatusBar = MakeStatusBar(Client, {55, 115, 50}, Panels);
     Panels[1]->setText(QStringLiteral(" Shape Count :  0"));
 
     BotPanel = new QWidget(Client);
@@ -253,9 +231,7 @@ void TSchWin::BuildControls()
     }
 
     // Keeps the focus so that key presses reach the window; out of sight.
-    KeyInEdit = new QLineEdit(Client);
-    KeyInEdit->setGeometry(-40, 0, 20, 20);
-    KeyInEdit->installEventFilter(this);
+    KeyInEdit = MakeKeyBox(Client);
 
     auto box = [this](TColor c) {
         QWidget* w = new QWidget(Client);
@@ -276,20 +252,10 @@ void TSchWin::BuildControls()
 void TSchWin::BuildMenus()
 {
     // Shortcuts first run the menu's own enabling, as opening the menu would.
+    // A handle drag owns the window until its release.
     auto item = [this](QMenu* menu, const QString& caption, const QKeySequence& key, void (TSchWin::*opened)()) {
-        QAction* a = menu->addAction(key.isEmpty() ? caption : caption + '\t' + key.toString(QKeySequence::NativeText));
-        if (!key.isEmpty()) {
-            auto* sc = new QShortcut(key, this);
-            sc->setContext(Qt::WidgetWithChildrenShortcut);
-            connect(sc, &QShortcut::activated, this, [this, a, opened] {
-                if (BoxDragging > 0)
-                    return;   // a handle drag owns the window until its release
-                (this->*opened)();
-                if (a->isEnabled())
-                    a->trigger();
-            });
-        }
-        return a;
+        return ShortcutItem(menu, caption, key, [this, opened] { (this->*opened)(); },
+                            [this] { return BoxDragging > 0; });
     };
 
     mnEdit = new QMenu(QStringLiteral("&Edit"), this);
@@ -361,16 +327,6 @@ void TSchWin::BuildMenus()
     connect(mnCheckNodes, &QAction::triggered, this, [this] { mnCheckNodesClick(); });
 }
 
-bool TSchWin::eventFilter(QObject* watched, QEvent* event)
-{
-    // The edit box would take Ctrl+Z, Ctrl+C, Ctrl+V ... for itself; they are the window's.
-    if (watched == KeyInEdit && event->type() == QEvent::ShortcutOverride) {
-        event->ignore();
-        return true;
-    }
-    return TChildWin::eventFilter(watched, event);
-}
-
 QList<QMenu*> TSchWin::ChildMenus() { return {mnEdit, mnModCircuit, mnViewMenu}; }
 
 void TSchWin::LayoutPanels()
@@ -387,14 +343,24 @@ void TSchWin::LayoutPanels()
 
 // ---------------------------------------------------------------- frame settings
 
-bool TSchWin::AutoSaveOn() const
+bool TSchWin::AutoSaveOn() const { return Host() && Host()->ChildSettings().AutoSave; }
+
+bool TSchWin::DrawDotsOn() const { return Host() && Host()->ChildSettings().DrawDots; }
+
+void TSchWin::TakeColors()
 {
-    return MainWin && MainWin->mnAutoSave && MainWin->mnAutoSave->isChecked();
+    if (!Host())
+        return;
+    const TChildSettings s = Host()->ChildSettings();
+    LineColor = s.LineColor;
+    FillColor = s.FillColor;
+    TextColor = s.TextColor;
+    SelColor = s.SelColor;
 }
 
 std::string TSchWin::AutoSaveFolderBytes() const
 {
-    const QString folder = MainWin ? MainWin->AutoSaveFolder : QString();
+    const QString folder = Host() ? Host()->ChildSettings().AutoSaveFolder : QString();
     return PathBytes(folder.isEmpty() ? QDir::tempPath() : folder);
 }
 
@@ -459,31 +425,15 @@ void TSchWin::mnRedrawClick() { BitmapRepaint(); }
 
 void TSchWin::FormActivate()
 {
-    if (MainWin) {
-        if (MainWin->SelectTBut)
-            MainWin->SelectTBut->setChecked(true);
-        if (MainWin->UndoTBut)
-            MainWin->UndoTBut->setEnabled(UndoList.CanUndo());
+    if (Host()) {
+        Host()->PressSelectTool();
+        Host()->SetUndoButton(UndoList.CanUndo());
     }
     Client->setCursor(Qt::ArrowCursor);
     DrawMode = 0;
 }
 
-void TSchWin::WMMDIActivate()
-{
-    if (!MainWin || !MainWin->TabChild)
-        return;
-    const int index = MainWin->FindChildTab(this);
-    if (index < 0)
-        return;
-    QString name = QFileInfo(FileName).fileName();
-    if (name.size() < 4)
-        name = QStringLiteral("NewFile.sch");
-    MainWin->TabChild->Tag = -1;
-    MainWin->TabChild->setCurrentIndex(index);
-    MainWin->TabChild->setTabText(index, ' ' + name + ' ');
-    MainWin->TabChild->Tag = 0;
-}
+void TSchWin::WMMDIActivate() { NameTab(QStringLiteral("NewFile.sch")); }
 
 void TSchWin::WMMouseWheel(int delta)
 {
@@ -521,12 +471,7 @@ void TSchWin::FormResize()
 
 void TSchWin::ChangeColors()
 {
-    if (MainWin) {
-        LineColor = MainWin->LineColor;
-        FillColor = MainWin->FillColor;
-        TextColor = MainWin->TextColor;
-        SelColor = MainWin->SelColor;
-    }
+    TakeColors();
     FullRedraw();
 }
 
@@ -714,7 +659,7 @@ void TSchWin::AltScale(int up)
 
 void TSchWin::AltBackDots()
 {
-    View.RebuildGrid(Scale, MainWin && MainWin->mnDrawDots && MainWin->mnDrawDots->isChecked());
+    View.RebuildGrid(Scale, DrawDotsOn());
     FullRedraw();
 }
 
@@ -753,16 +698,16 @@ void TSchWin::UpdateUndoEnabled()
 {
     const bool can = UndoList.CanUndo();
     mnUndo->setEnabled(can);
-    if (MainWin && MainWin->UndoTBut)
-        MainWin->UndoTBut->setEnabled(can);
+    if (Host())
+        Host()->SetUndoButton(can);
 }
 
 void TSchWin::StoreUndo()
 {
     if (Model.Empty())
         return;
-    if (MainWin && MainWin->UndoTBut)
-        MainWin->UndoTBut->setEnabled(true);
+    if (Host())
+        Host()->SetUndoButton(true);
     UndoList.Store(Model);
     if (!AutoSaveOn())
         return;
@@ -838,32 +783,23 @@ bool TSchWin::SaveSchemAs()
         return false;
     }
     QPointer<TSchWin> self(this);
-    QFileDialog dlg(this);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(QStringLiteral("sch"));
-    SetFileFilters(dlg, {{QStringLiteral("Component Files (*.sch)"), QStringLiteral("*.sch")},
-                         {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}});
-    if (FileName.size() < 4) {
-        dlg.setDirectory(DialogStartFolder(MainWin ? MainWin->SchemFolder : QString()));
-    } else {
-        const QFileInfo fi(FileName);
-        dlg.setDirectory(fi.absolutePath());
-        dlg.selectFile(fi.fileName());
-    }
-    const int result = dlg.exec();
-    if (!self || closed_ || result != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+    const bool named = FileName.size() >= 4;
+    const QString chosen =
+        AskSaveFile(named ? QFileInfo(FileName).absolutePath()
+                          : DialogStartFolder(Host() ? Host()->ChildSettings().SchemFolder : QString()),
+                    named ? QFileInfo(FileName).fileName() : QString(), QStringLiteral("sch"),
+                    {{QStringLiteral("Component Files (*.sch)"), QStringLiteral("*.sch")},
+                     {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}});
+    if (!self || closed_ || chosen.isEmpty())
         return false;
     const QString old = FileName;
-    FileName = dlg.selectedFiles().first();
+    FileName = chosen;
     if (!SaveSchem()) {
         if (self)
             FileName = old;   // the window still names the file it really came from
         return false;
     }
-    if (MainWin && MainWin->FindChildTab(this) >= 0)
-        MainWin->RenameChildTab(this, ' ' + QFileInfo(FileName).fileName() + ' ');
+    RenameTab();
     return true;
 }
 

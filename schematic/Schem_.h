@@ -24,7 +24,6 @@ class QLineEdit;
 class QMenu;
 class QScrollBar;
 class QStatusBar;
-class TMainWin;
 class TSchWin;
 class TSchWinGestures;
 class TSchWinHandles;
@@ -238,9 +237,6 @@ public:
     // Shows the backup viewer on this window's autosave file; set by the viewer's unit.
     static inline std::function<void(TSchWin&)> ShowUndoInfo;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void BuildControls();
     void BuildMenus();
@@ -249,6 +245,9 @@ private:
     void ShowLoadReport(const struct TLoadReport& r);
     void ClearHits();
     bool AutoSaveOn() const;
+    bool DrawDotsOn() const;
+    // The frame's four colours.
+    void TakeColors();
     std::string AutoSaveFolderBytes() const;
     // The hit pointers after a nested event loop: null unless still in the drawing.
     void RecheckHits();

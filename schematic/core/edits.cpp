@@ -1,6 +1,7 @@
 #include "schematic/core/edits.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace edits {
@@ -109,6 +110,33 @@ int64_t NudgeSelection(TSchModel& m, int direction, bool fine)
             ++n;
         }
     return n;
+}
+
+void AddPolylineLines(const TPointList& v, TShapeList& shapes, const std::function<int32_t(int32_t)>& toX,
+                      const std::function<int32_t(int32_t)>& toY)
+{
+    for (auto p = v.begin(); p != v.end() && std::next(p) != v.end(); ++p) {
+        const TPointRec& q = *std::next(p);
+        TShapeRec s;
+        s.Kind = 1;
+        s.X1 = toX(p->X);
+        s.Y1 = toY(p->Y);
+        s.X2 = toX(q.X);
+        s.Y2 = toY(q.Y);
+        shapes.push_front(s);
+    }
+}
+
+bool StepOf(int direction, int64_t& dx, int64_t& dy)
+{
+    dx = dy = 0;
+    switch (direction) {
+    case 1: dy = -1; return true;
+    case 2: dy = 1; return true;
+    case 3: dx = -1; return true;
+    case 4: dx = 1; return true;
+    default: return false;
+    }
 }
 
 void TurnPoint(int mode, int32_t& x, int32_t& y)

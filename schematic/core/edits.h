@@ -8,6 +8,7 @@
 #include "schematic/core/records.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace edits {
 
@@ -35,6 +36,15 @@ int64_t MoveSelection(TSchModel& m, int64_t dx, int64_t dy);
 // 1 move one unit (a circle its centre only, any other shape both points); texts ten
 // tenths, or one tenth when `fine`. Returns how many items moved.
 int64_t NudgeSelection(TSchModel& m, int direction, bool fine);
+
+// The lines of a polyline whose vertices (pixels) are newest first: each segment from its
+// later vertex to its earlier one, each put at the head of the list, so the first segment
+// drawn ends up first. toX and toY turn a vertex's pixel into the drawing's units.
+void AddPolylineLines(const TPointList& vertices, TShapeList& shapes, const std::function<int32_t(int32_t)>& toX,
+                      const std::function<int32_t(int32_t)>& toY);
+
+// The unit step of a direction code: 1 up, 2 down, 3 left, 4 right; false for others.
+bool StepOf(int direction, int64_t& dx, int64_t& dy);
 
 // One point under a turn mode; other modes keep it.
 void TurnPoint(int mode, int32_t& x, int32_t& y);

@@ -28,8 +28,9 @@ int64_t EllipseValue(int64_t X, int64_t Y, int64_t cx, int64_t cy, int64_t a, in
 
 } // namespace
 
-bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
+bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout, THitRules rules)
 {
+    const bool comp = rules == THitRules::Component;
     const int64_t x1 = s.X1, y1 = s.Y1, x2 = s.X2, y2 = s.Y2;
     const int64_t px = X, py = Y;
     const int64_t loX = std::min(x1, x2), hiX = std::max(x1, x2);
@@ -66,6 +67,12 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
     case 3: {
         if (!inBox)
             break;
+        if (comp) {
+            hit = true;
+            if (readout)
+                note = BoxNote(loX, loY, hiX, hiY);
+            break;
+        }
         const int64_t a = (hiX - loX) / 2, b = (hiY - loY) / 2;
         if (a < 1 || b < 1) {
             hit = true;
@@ -89,6 +96,12 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
     case 5: {
         if (!inBox)
             break;
+        if (comp) {
+            hit = true;
+            if (readout)
+                note = BoxNote(loX, loY, hiX, hiY);
+            break;
+        }
         const int64_t a = hiX - loX, b = hiY - loY;
         if (a < 1 || b < 1) {
             hit = true;
@@ -111,7 +124,7 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
         break;
     case 12: {
         // A wave without width has no period: never hit.
-        if (loX == hiX)
+        if (comp || loX == hiX)
             break;
         const int64_t amp = Abs64(y2 - y1);
         if (!(loX <= px && px <= hiX && y1 - amp <= py && py <= y1 + amp))
@@ -131,8 +144,11 @@ bool ChkShape(const TShapeRec& s, int64_t X, int64_t Y, std::string* readout)
     default:
         break;
     }
-    if (hit && readout)
+    if (hit && readout) {
+        if (comp && note.rfind("  ", 0) == 0)
+            note.erase(0, 2);
         *readout = std::move(note);
+    }
     return hit;
 }
 

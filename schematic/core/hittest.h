@@ -7,9 +7,14 @@
 
 #include "schematic/core/records.h"
 
+// The component window tests ellipses and arcs by their box alone, never hits a sine
+// wave, and writes its notes without the leading blanks.
+enum class THitRules { Schematic, Component };
+
 // Whether (X, Y), in the shape's own units, hits the shape. On a hit `readout` (when
 // given) receives the coordinate note for status panel 2; otherwise it is untouched.
-bool ChkShape(const TShapeRec& Shape, int64_t X, int64_t Y, std::string* readout = nullptr);
+bool ChkShape(const TShapeRec& Shape, int64_t X, int64_t Y, std::string* readout = nullptr,
+              THitRules rules = THitRules::Schematic);
 
 // World-unit band with lo < hi per axis sorted by the caller; a point is inside when it
 // lies strictly between on both axes.

@@ -68,7 +68,8 @@ struct TPasteSink {
 
 } // namespace
 
-TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::function<void()>& beforeAdd)
+TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::function<void()>& beforeAdd,
+                       bool takeComps)
 {
     TPasteResult res;
     const std::size_t n = L.Count();
@@ -76,8 +77,17 @@ TPasteResult PasteText(const TLines& L, int32_t d, TSchModel& model, const std::
         res.NoSchematic = true;
         return res;
     }
+    std::size_t end = n;
+    if (!takeComps) {
+        // A reader that takes no components stops at the first one, texts after it included.
+        schtext::TLinesCursor probe(L, 1);
+        while (probe.Has(schtext::kShapeLines) && probe.Line(0) == schtext::kShape)
+            probe.Advance(schtext::kShapeLines);
+        if (probe.Has(schtext::kCompLines) && probe.Line(0) == schtext::kComp)
+            end = probe.Pos();
+    }
     TPasteSink sink{model, d, res, beforeAdd};
-    schtext::TLinesCursor src(L, 1);
+    schtext::TLinesCursor src(L, 1, end);
     schtext::WalkBody(src, sink, schtext::kCShape);
     return res;
 }

@@ -35,6 +35,9 @@ inline constexpr std::size_t kTextLines = 5;
 class TLinesCursor {
 public:
     TLinesCursor(const TLines& lines, std::size_t from) : L_(lines), i_(from), n_(lines.Count()) {}
+    // The lines from from up to end (at most the last line).
+    TLinesCursor(const TLines& lines, std::size_t from, std::size_t end)
+        : L_(lines), i_(from), n_(end < lines.Count() ? end : lines.Count()) {}
     // k is a block's length and i_ a line index: the sum cannot wrap.
     bool Has(std::size_t k) const { return i_ + k <= n_; }
     std::string_view Line(std::size_t k) const { return L_[i_ + k]; }

@@ -10,28 +10,25 @@
 
 #include <memory>
 
-class TSchSurface {
+// The part every drawing window shares.
+class TDrawSurface {
 public:
-    TSchSurface();
-    ~TSchSurface();
-    TSchSurface(const TSchSurface&) = delete;
-    TSchSurface& operator=(const TSchSurface&) = delete;
+    TDrawSurface();
+    virtual ~TDrawSurface();
+    TDrawSurface(const TDrawSurface&) = delete;
+    TDrawSurface& operator=(const TDrawSurface&) = delete;
 
     // Recreates DrawBmp and the surface at the client size (white).
-    void Resize(int width, int height);
+    void Resize(int width, int height) { Resize(width, height, width, height); }
+    // A surface of one size showing a DrawBmp of another at 0,0.
+    void Resize(int width, int height, int bmpWidth, int bmpHeight);
     int Width() const { return drawBmp_.width(); }
     int Height() const { return drawBmp_.height(); }
 
     QImage& DrawBmp() { return drawBmp_; }
     const QImage& Surface() const { return surface_; }
-    QImage& GridBmp() { return gridBmp_; }
-    // Fills the tile white and draws the grid lines when drawDots.
-    void RebuildGrid(int32_t scale, bool drawDots);
-
-    // Full redraw: compose into DrawBmp with the grid, then copy DrawBmp to the surface.
-    TComposeResult FullRedraw(const TSchModel& model, const TRenderView& view,
-                              const TShapeRec* hitShape = nullptr, const TTextRec* hitText = nullptr,
-                              const TCompRec* hitComp = nullptr);
+    // The canvas the picture is composed on.
+    TImageCanvas& DrawCanvas();
     // Bitmap repaint: copy DrawBmp to the surface again.
     void BitmapRepaint();
     // Draws directly on the window surface; valid until the next Resize. The window
@@ -41,7 +38,24 @@ public:
 private:
     QImage drawBmp_;
     QImage surface_;
-    QImage gridBmp_;
     std::unique_ptr<TImageCanvas> drawCanvas_;
     std::unique_ptr<TImageCanvas> windowCanvas_;
+};
+
+// The schematic window's: a grid tile at the view scale and the schematic picture.
+class TSchSurface : public TDrawSurface {
+public:
+    TSchSurface();
+
+    QImage& GridBmp() { return gridBmp_; }
+    // Fills the tile white and draws the grid lines when drawDots.
+    void RebuildGrid(int32_t scale, bool drawDots);
+
+    // Full redraw: compose into DrawBmp with the grid, then copy DrawBmp to the surface.
+    TComposeResult FullRedraw(const TSchModel& model, const TRenderView& view,
+                              const TShapeRec* hitShape = nullptr, const TTextRec* hitText = nullptr,
+                              const TCompRec* hitComp = nullptr);
+
+private:
+    QImage gridBmp_;
 };
