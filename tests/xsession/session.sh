@@ -36,8 +36,12 @@ export DISPLAY=":$(head -1 "$XS/display" | tr -d '[:space:]')"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY SESSION_MANAGER
 
-openbox --sm-disable >"$XS/openbox.log" 2>&1 &
+# The command starts once openbox has taken over the screen: a window mapped before that may
+# never be framed.
+openbox --sm-disable --startup "touch $XS/wm-ready" >"$XS/openbox.log" 2>&1 &
 WMPID=$!
+for _ in $(seq 1 200); do [ -e "$XS/wm-ready" ] && break; sleep 0.05; done
+[ -e "$XS/wm-ready" ] || { echo "session: openbox did not start"; cat "$XS/openbox.log"; exit 1; }
 
 "$@"
 status=$?
