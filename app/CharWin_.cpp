@@ -1,5 +1,7 @@
 #include "app/CharWin_.h"
 
+#include "platform/msgbox.h"
+
 #include <QPointer>
 
 #include <QApplication>
@@ -63,7 +65,7 @@ std::string CharBytesFromText(const QString& text, bool symbol)
     return out;
 }
 
-TCharWin::TCharWin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+TCharWin::TCharWin(QWidget* parent) : QDialog(parent, FixedDialogFlags())
 {
     setObjectName("CharWin");
     setWindowTitle(QStringLiteral("Input Text String"));

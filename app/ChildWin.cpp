@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QShortcut>
 
@@ -65,6 +66,13 @@ void TChildWin::UnregisterTab()
 {
     if (Host())
         Host()->RemoveChildTab(this);
+}
+
+void TChildWin::LeaveFrame()
+{
+    if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
+        area->removeSubWindow(this);
+    UnregisterTab();
 }
 
 void TChildWin::NameTab(const QString& defaultName)

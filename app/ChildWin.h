@@ -130,6 +130,11 @@ protected:
     // Tab of this window in the frame's tab bar.
     void RegisterTab();
     void UnregisterTab();
+    // Takes the window out of the frame's area (once: a close has already done it) and
+    // drops its tab. Each kind calls it first in its destructor, while it is still whole:
+    // the area then activates the next window and the frame takes our menus off its bar
+    // now, not mid-destruction.
+    void LeaveFrame();
     // The activated window's tab is selected and shows " name " for FileName's name part,
     // or defaultName when that is shorter than 4 characters.
     void NameTab(const QString& defaultName);

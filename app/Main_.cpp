@@ -49,6 +49,13 @@ static void InitOstrinResources()
 
 TMainWin* MainWin = nullptr;
 
+QFont FrameFont()
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    return f;
+}
+
 QIcon ProgramIcon()
 {
     InitOstrinResources();
@@ -303,9 +310,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     PendingOpens = std::exchange(EarlyHandOvers(), {});
     setObjectName(QStringLiteral("TMainWin"));
     setWindowTitle(QStringLiteral("Circuit Drawing"));
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPointSize(8);
-    setFont(f);
+    setFont(FrameFont());
 
     auto* central = new QWidget(this);
     auto* lay = new QVBoxLayout(central);
@@ -564,11 +569,6 @@ void TMainWin::BuildMenus()
 
 // ---- Creation, settings
 
-QString TMainWin::IniFileName() const
-{
-    return GetIniFolder() + QStringLiteral("OstrinIni.ini");
-}
-
 void TMainWin::FormCreate()
 {
     FirstActivate = true;
@@ -597,123 +597,6 @@ void TMainWin::FormCreate()
     }
     SchemFolder = GetDocsFolder();
     OpenDialog->setDirectory(DialogStartFolder(SchemFolder));
-}
-
-void TMainWin::SetOuterGeometry(const QRect& outer)
-{
-    wantedOuter_ = outer;
-    fittedBorder_ = QSize(-1, -1);
-    move(outer.topLeft());   // a window's position is its frame's
-    FitOuterGeometry();
-}
-
-void TMainWin::FitOuterGeometry()
-{
-    const QSize border = frameGeometry().size() - size();
-    if (border == fittedBorder_ || isMaximized() || isFullScreen())
-        return;
-    fittedBorder_ = border;
-    setMinimumSize(QSize(640, 480) - border);
-    resize(wantedOuter_.size() - border);
-    move(wantedOuter_.topLeft());   // a window's position is its frame's
-}
-
-namespace {
-
-// A colour as stored: only $BBGGRR values count; anything else (-1 among them) would
-// draw invisible lines, so it reads as the default.
-uint32_t ReadColour(const TProfile& ini, const char* key, uint32_t def)
-{
-    const int32_t v = ini.ReadInteger("Colour", key, static_cast<int32_t>(def));
-    return v >= 0 && v <= 0xFFFFFF ? static_cast<uint32_t>(v) : def;
-}
-
-// Height of the strip at the frame's top edge that holds its title bar, and how much of it
-// must lie on one screen for the user to grab it.
-constexpr int TitleStrip = 24;
-constexpr int GrabWidth = 48;
-constexpr int GrabHeight = 8;
-
-bool TitleReachable(const QRect& frame)
-{
-    const QRect strip(frame.x(), frame.y(), frame.width(), TitleStrip);
-    const int wantWidth = std::min(GrabWidth, frame.width());
-    for (QScreen* s : QGuiApplication::screens()) {
-        const QRect on = s->geometry().intersected(strip);
-        if (on.width() >= wantWidth && on.height() >= GrabHeight)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-void TMainWin::ReadSettings()
-{
-    const TProfile ini(IniFileName());
-    QRect virt(0, 0, 1024, 768);
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        virt = s->virtualGeometry();
-    const int vh = virt.height(), vw = virt.width();
-    QRect outer = wantedOuter_;
-    const int top = ini.ReadInteger("Position", "Top", -100);
-    if (top >= -10 && top <= vh)
-        outer.moveTop(top);
-    const int left = ini.ReadInteger("Position", "Left", -100);
-    if (left >= -10 && left <= vw)
-        outer.moveLeft(left);
-    const int height = ini.ReadInteger("Position", "Height", -100);
-    if (height >= 100 && height <= vh)
-        outer.setHeight(height);
-    const int wid = ini.ReadInteger("Position", "Width", -100);
-    if (wid >= 100 && wid <= vw)
-        outer.setWidth(wid);
-    // The range tests let a frame start past the screens' edges: bring its title bar back
-    // onto the primary screen.
-    if (!TitleReachable(outer)) {
-        QRect screen(0, 0, 1024, 768);
-        if (QScreen* s = QGuiApplication::primaryScreen())
-            screen = s->geometry();
-        outer.moveTo(std::clamp(outer.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - GrabWidth)),
-                     std::clamp(outer.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - TitleStrip)));
-    }
-    SetOuterGeometry(outer);
-    mnMaxWin->setChecked(ini.ReadBool("Window", "Maximise", false));
-    mnShowHintStart->setChecked(ini.ReadBool("Settings", "ShowHint", true));
-    TabChild->setVisible(ini.ReadBool("Settings", "ShowTabs", true));
-    mnAltOpen->setChecked(ini.ReadBool("Settings", "UseBrowser", false));
-    DefaultArrow = ini.ReadInteger("Settings", "Arrow", 0);
-    LineColor = ReadColour(ini, "Line", 8388608);
-    FillColor = ReadColour(ini, "Fill", 8388608);
-    TextColor = ReadColour(ini, "Text", 0);
-    SelColor = ReadColour(ini, "Select", 255);
-    mnAutoSave->setChecked(ini.ReadBool("AutoSave", "DoIt", true));
-    const std::string path = ini.ReadString("AutoSave", "SearchPath", "");
-    AutoSaveFolder = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
-void TMainWin::WriteSettings()
-{
-    TProfile ini(IniFileName());
-    ini.WriteInteger("Settings", "Arrow", DefaultArrow);
-    const QRect outer = frameGeometry();
-    ini.WriteInteger("Position", "Top", outer.top());
-    ini.WriteInteger("Position", "Left", outer.left());
-    ini.WriteInteger("Position", "Height", outer.height());
-    ini.WriteInteger("Position", "Width", outer.width());
-    ini.WriteInteger("Colour", "Line", static_cast<int32_t>(LineColor));
-    ini.WriteInteger("Colour", "Fill", static_cast<int32_t>(FillColor));
-    ini.WriteInteger("Colour", "Text", static_cast<int32_t>(TextColor));
-    ini.WriteInteger("Colour", "Select", static_cast<int32_t>(SelColor));
-    ini.WriteBool("Settings", "ShowHint", mnShowHintStart->isChecked());
-    ini.WriteBool("Settings", "UseBrowser", mnAltOpen->isChecked());
-    ini.WriteBool("Settings", "ShowTabs", !TabChild->isHidden());
-    ini.WriteBool("Window", "Maximise", mnMaxWin->isChecked());
-    ini.WriteBool("AutoSave", "DoIt", mnAutoSave->isChecked());
-    const QByteArray path = QFile::encodeName(AutoSaveFolder);
-    ini.WriteString("AutoSave", "SearchPath", std::string_view(path.constData(), static_cast<std::size_t>(path.size())));
-    // A failed write is not reported: the frame closes all the same.
-    (void)ini.Save();
 }
 
 void TMainWin::FormClose()
@@ -754,6 +637,7 @@ void TMainWin::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     FitOuterGeometry();
+    WatchFraming();
     // The start-up open must not hang on a window manager that never activates us.
     if (FirstActivate)
         QTimer::singleShot(0, this, [this] { FormActivate(); });
@@ -763,8 +647,7 @@ void TMainWin::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        if (FirstActivate)
-            FitOuterGeometry();   // the window manager has framed the window by now
+        FitOuterGeometry();   // the window manager may have framed the window by now
         FormActivate();
     }
 }

@@ -61,6 +61,9 @@ void ReceiveHandOver(const QByteArray& request);
 // Files handed over before the frame existed; the frame takes them when it is created.
 QStringList& EarlyHandOvers();
 
+// The font of the frame and of every label and button of the program's windows.
+QFont FrameFont();
+
 // The program's own icon, for every window and dialog (set on the application before the
 // first window exists).
 QIcon ProgramIcon();
@@ -326,12 +329,18 @@ protected:
 
 private:
     // Position, size and minimum size are those of the outer frame (with the window
-    // border), as the settings file stores them. The border is known only once the window
-    // is shown; the wanted outer rectangle is fitted again when it first becomes known.
+    // border), as the settings file stores them. The border is known only once a window
+    // manager has framed the shown window, some time after the show: until then the
+    // wanted outer rectangle is fitted again whenever the border changes, and from then on
+    // the frame is the user's.
     void SetOuterGeometry(const QRect& outer);
     void FitOuterGeometry();
+    void WatchFraming();
     QRect wantedOuter_;
     QSize fittedBorder_;
+    bool framed_ = false;
+    class QTimer* framingTimer_ = nullptr;
+    int framingPolls_ = 0;
     void BuildToolBars();
     void BuildMenus();
     void ChildActivated();
@@ -345,6 +354,12 @@ private:
     QPointer<QObject> LastActive;  // compared only: it may be mid-destruction
     bool ClosingDown = false;
 };
+
+// Where a stored frame goes, given the work areas of the screens (the primary first): where
+// it stands when it lies wholly on one of them; else onto the one it overlaps most (the
+// nearest when it overlaps none), wholly when it fits there, and otherwise with its top-left
+// corner, and so its title bar, on it.
+QRect PlaceOnScreens(const QRect& frame, const QList<QRect>& areas);
 
 // The frame; null before it is created.
 extern TMainWin* MainWin;

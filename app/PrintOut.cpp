@@ -7,7 +7,10 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCompleter>
+#include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPainter>
@@ -106,6 +109,18 @@ bool StoreBitmapOnClipboard(const QImage& bmp)
     }
 }
 
+QPrintDialog* MakePrintDialog(QPrinter& printer, QWidget* parent)
+{
+    auto* dlg = new QPrintDialog(&printer, parent);
+    for (QLineEdit* box : dlg->findChildren<QLineEdit*>()) {
+        QCompleter* c = box->completer();
+        if (!c || !qobject_cast<QFileSystemModel*>(c->model()))
+            continue;
+        box->setCompleter(nullptr);   // deletes it when the box owns it
+    }
+    return dlg;
+}
+
 // ---------------------------------------------------------------- frame
 
 QPrinter& TMainWin::ThePrinter()
@@ -141,8 +156,13 @@ void TMainWin::mnPrintSetupClick()
 void TMainWin::mnPrintClick()
 {
     QPointer<TMainWin> self(this);
-    QPrintDialog dlg(&ThePrinter(), this);
-    if (dlg.exec() != QDialog::Accepted || !self)
+    // The frame owns it: a frame that goes while it is open takes it along.
+    QPointer<QPrintDialog> dlg = MakePrintDialog(ThePrinter(), this);
+    const bool ok = dlg->exec() == QDialog::Accepted;
+    if (!self || !dlg)
+        return;
+    dlg->deleteLater();
+    if (!ok)
         return;
     TChildWin* c = ActiveChild();
     if (c && c->Kind() == TChildWin::TKind::Sch)

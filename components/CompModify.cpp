@@ -188,9 +188,8 @@ void TCompWin::ButRescaleClick()
     if (AskRescale) {
         ok = AskRescale(answer);
     } else {
-        answer = QInputDialog::getText(this, QStringLiteral("Rescale Shapes"),
-                                       QStringLiteral("Increase Scale (x2.5) or Decrease Scale (/2.5)"),
-                                       QLineEdit::Normal, QString(), &ok);
+        ok = InputQuery(QStringLiteral("Rescale Shapes"),
+                        QStringLiteral("Increase Scale (x2.5) or Decrease Scale (/2.5)"), answer, this);
     }
     if (!self || closed_ || !ok || answer.isEmpty())
         return;

@@ -110,9 +110,7 @@ TCompWin::TCompWin(QWidget* parent) : TChildWin(parent)
 
 TCompWin::~TCompWin()
 {
-    if (QMdiArea* area = mdiArea())
-        area->removeSubWindow(this);
-    UnregisterTab();
+    LeaveFrame();
     HitShape = nullptr;
     HitText = nullptr;
 }

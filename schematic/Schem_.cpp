@@ -192,13 +192,8 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
 
 TSchWin::~TSchWin()
 {
-    // Leave the frame's area while this is still a whole TSchWin: the area activates the
-    // next window and the frame takes our menus out of its bar now, not mid-destruction.
-    // A close has already taken it out (the area hears of the close first): only once.
-    if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
-        area->removeSubWindow(this);
-    // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
-    UnregisterTab();
+    // Out of the frame first, then the undo slots and bitmaps (members, in reverse order).
+    LeaveFrame();
     HitShape = nullptr;
     HitComp = nullptr;
     HitText = nullptr;
