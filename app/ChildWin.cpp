@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
@@ -55,6 +54,12 @@ bool TChildWin::eventFilter(QObject* watched, QEvent* event)
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
+void TChildWin::TakeKeys()
+{
+    if (keyBox_)
+        keyBox_->setFocus(Qt::OtherFocusReason);
+}
+
 void TChildWin::RegisterTab()
 {
     if (Host())
@@ -101,20 +106,10 @@ QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
 }
 
 QString TChildWin::AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
-                               const std::vector<TFileFilter>& filters)
+                               const std::vector<TFileFilter>& filters,
+                               std::function<QString(const QString&)> writtenPath)
 {
-    QFileDialog dlg(this);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(suffix);
-    SetFileFilters(dlg, filters);
-    dlg.setDirectory(folder);
-    if (!name.isEmpty())
-        dlg.selectFile(name);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return {};
-    return dlg.selectedFiles().first();
+    return AskFile(this, {true, folder, name, suffix, filters, std::move(writtenPath)});
 }
 
 QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])
