@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
@@ -54,6 +53,12 @@ bool TChildWin::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void TChildWin::TakeKeys()
+{
+    if (keyBox_)
+        keyBox_->setFocus(Qt::OtherFocusReason);
 }
 
 void TChildWin::RegisterTab()
@@ -109,20 +114,10 @@ QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
 }
 
 QString TChildWin::AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
-                               const std::vector<TFileFilter>& filters)
+                               const std::vector<TFileFilter>& filters,
+                               std::function<QString(const QString&)> writtenPath)
 {
-    QFileDialog dlg(this);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(suffix);
-    SetFileFilters(dlg, filters);
-    dlg.setDirectory(folder);
-    if (!name.isEmpty())
-        dlg.selectFile(name);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return {};
-    return dlg.selectedFiles().first();
+    return AskFile(this, {true, folder, name, suffix, filters, std::move(writtenPath)});
 }
 
 QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])

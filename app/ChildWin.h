@@ -88,6 +88,9 @@ public:
     // The child's own menus, shown in the frame's menu bar while it is active.
     virtual QList<QMenu*> ChildMenus() { return {}; }
 
+    // Gives the keyboard to the window's key box, so that its keys and shortcuts work at once.
+    void TakeKeys();
+
     // Close query: may ask to save; false keeps the window open (and stops a shutdown).
     virtual bool FormCloseQuery() { return true; }
     // Runs once the close is accepted, before the window is destroyed.
@@ -146,9 +149,11 @@ protected:
     // not taken by it.
     QLineEdit* MakeKeyBox(QWidget* parent);
     // The save dialog (asks before overwriting, needs an existing folder) in folder, with
-    // name proposed; the chosen path, or empty when cancelled.
+    // name proposed; the chosen path, or empty when cancelled. writtenPath: the path really
+    // written for a chosen one, when that differs (the question then names that file).
     QString AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
-                        const std::vector<TFileFilter>& filters);
+                        const std::vector<TFileFilter>& filters,
+                        std::function<QString(const QString&)> writtenPath = {});
     // A status bar of three panels on parent: the first two of fixed widths, the last
     // taking the rest.
     QStatusBar* MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3]);

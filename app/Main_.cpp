@@ -337,11 +337,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     connect(TabChild, &QTabBar::tabBarClicked, this, [this](int index) { TabChildChange(index); });
     connect(MdiClient, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { ChildActivated(); });
 
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setOption(QFileDialog::DontUseNativeDialog, true);
-    OpenDialog->setOption(QFileDialog::ReadOnly, true);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog = new TFileDialog(this);
 
     SchWinFactory = [] { return new TSchWin(); };
     BuildToolBars();
@@ -751,19 +747,11 @@ void TMainWin::mnNewClick()
 
 void TMainWin::mnOpenClick()
 {
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setDirectory(DialogStartFolder(SchemFolder));
-    OpenDialog->setDefaultSuffix(QStringLiteral("sch"));
-    SetFileFilters(*OpenDialog, {{QStringLiteral("Schematic File (*.sch)"), QStringLiteral("*.sch")},
-                                 {QStringLiteral("All files (*.*)"), QStringLiteral("*")}});
-    // The dialog is reused: the last name typed and its completion list must not come back.
-    ClearFileName(*OpenDialog);
-    if (OpenDialog->exec() != QDialog::Accepted)
-        return;
-    const QStringList files = OpenDialog->selectedFiles();
-    if (!files.isEmpty())
-        OpenFile(files.first());
+    const QString file = OpenDialog->Run({false, DialogStartFolder(SchemFolder), {}, QStringLiteral("sch"),
+                                          {{QStringLiteral("Schematic File (*.sch)"), QStringLiteral("*.sch")},
+                                           {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}});
+    if (!file.isEmpty())
+        OpenFile(file);
 }
 
 void TMainWin::OpenTButClick()

@@ -19,7 +19,6 @@
 class QAction;
 class QIcon;
 class QComboBox;
-class QFileDialog;
 class QImage;
 class QMdiArea;
 class QMenu;
@@ -174,7 +173,7 @@ public:
     QAction* mnAbout = nullptr;
 
     // The frame's one file dialog (schematic open, and the component open).
-    QFileDialog* OpenDialog = nullptr;
+    TFileDialog* OpenDialog = nullptr;
 
     // The help window, once one exists; "&Show Hint ..." shows and hides it.
     QPointer<QWidget> HelpWin;

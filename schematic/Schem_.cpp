@@ -426,6 +426,7 @@ void TSchWin::FormActivate()
     }
     Client->setCursor(Qt::ArrowCursor);
     DrawMode = 0;
+    TakeKeys();
 }
 
 void TSchWin::WMMDIActivate() { NameTab(QStringLiteral("NewFile.sch")); }
@@ -538,6 +539,7 @@ void TSchWin::FormDblClick()
 bool TSchWin::FormCloseQuery()
 {
     ClearHits();
+    FullRedraw();   // no handle boxes left for hits that are gone
     if (ModifiedPanel() != ModifiedMark)
         return true;
     QPointer<TSchWin> self(this);
@@ -755,6 +757,7 @@ bool TSchWin::SaveSchem()
         return false;
     }
     ClearHits();
+    FullRedraw();
     if (FileName.size() < 3)
         return SaveSchemAs();
     StoreUndo();

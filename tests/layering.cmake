@@ -1,0 +1,15 @@
+# Windows below the frame reach it through TChildHost only: none of their files, nor the
+# platform's, includes the frame's header.
+file(GLOB_RECURSE files ${ROOT}/schematic/* ${ROOT}/components/* ${ROOT}/viewers/* ${ROOT}/search/* ${ROOT}/platform/*)
+set(bad "")
+foreach(f IN LISTS files)
+  if(f MATCHES "\\.(cpp|h|inl)$")
+    file(STRINGS ${f} hits REGEX "#[ \t]*include[ \t]*[\"<]app/Main_\\.h[\">]")
+    if(hits)
+      list(APPEND bad ${f})
+    endif()
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "the frame's header is included by: ${bad}")
+endif()
