@@ -33,13 +33,17 @@
 #include <array>
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include "app/AssociateDlg_.h"
 #include "app/ColorDlg_.h"
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
 #include "platform/profile.h"
 #include "platform/sys/handover.h"
+#include "platform/sys/spawn.h"
 #include "schematic/Schem_.h"
 
 static void InitOstrinResources()
@@ -249,10 +253,20 @@ QCursor ScreenCursor(int number)
     return QCursor(Qt::ArrowCursor);
 }
 
+// By the path's own bytes, so that a name that is not valid UTF-8 is found too.
+static bool PathIs(const QString& path, bool fileOnly)
+{
+    const std::string bytes = PathBytes(path);
+    struct stat st {};
+    if (bytes.empty() || bytes.find('\0') != std::string::npos || ::stat(bytes.c_str(), &st) != 0)
+        return false;
+    return !fileOnly || S_ISREG(st.st_mode);
+}
+
 QString GetLongPath(const QString& path, QString* error)
 {
     // No wildcards: the name is looked up exactly as it stands.
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    if (path.isEmpty() || !PathIs(path, false)) {
         if (error)
             *error = QStringLiteral("Path %1 does not exist!").arg(path);
         return {};
@@ -275,7 +289,9 @@ QByteArray HandOverRequest(const QStringList& args)
 {
     if (args.isEmpty() || args.first().isEmpty())
         return QByteArrayLiteral("R");
-    return "O" + QDir::cleanPath(QDir::current().absoluteFilePath(args.first())).toUtf8();
+    // The path's own bytes, whatever they are: the running copy opens exactly this file.
+    const std::string path = PathBytes(QDir::cleanPath(QDir::current().absoluteFilePath(args.first())));
+    return "O" + QByteArray(path.data(), static_cast<qsizetype>(path.size()));
 }
 
 void ReceiveHandOver(const QByteArray& request)
@@ -284,7 +300,7 @@ void ReceiveHandOver(const QByteArray& request)
         handover::ParseRequest(std::string_view(request.constData(), static_cast<std::size_t>(request.size())));
     if (r.Kind == handover::TRequest::TKind::Invalid)
         return;
-    const QString path = QString::fromUtf8(r.Path.data(), static_cast<qsizetype>(r.Path.size()));
+    const QString path = PathText(r.Path);
     if (!MainWin) {
         if (!path.isEmpty())
             EarlyHandOvers().append(path);
@@ -669,7 +685,7 @@ void TMainWin::WMStartup()
     bool opened = false;
     if (!Args.isEmpty()) {
         const QString arg = Args.first();
-        if (QFileInfo(arg).isFile()) {
+        if (PathIs(arg, true)) {
             const QString name = LongFileName(arg);
             if (!name.isEmpty())
                 OpenFile(name);
@@ -696,7 +712,7 @@ void TMainWin::WMOpenFile(const QString& name)
         MessageBoxTitled(AppTitle, error, TMsgIcon::Error, mbOK, this);
         return;
     }
-    if (QFileInfo(full).isFile())
+    if (PathIs(full, true))
         OpenFile(full);
 }
 
@@ -819,8 +835,9 @@ void TMainWin::mnFullSearchClick()
     const QString path = SearchProgram;
     if (QFileInfo(path).isFile()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        // One argument, whatever blanks the folder holds.
-        QProcess::startDetached(path, {SchemFolder});
+        // One argument, whatever blanks or bytes the folder holds.
+        std::string error;
+        sys::StartDetached({PathBytes(path), PathBytes(SchemFolder)}, {}, error);
         QGuiApplication::restoreOverrideCursor();
     } else {
         MessageDlg(QStringLiteral("Ostrin Search Program \"Pelfind.exe\" not found!"), TMsgDlgType::mtError, mbOK,

@@ -5,6 +5,7 @@
 #include "app/HelpWin_.h"
 #include "app/Main_.h"
 #include "app/Splash_.h"
+#include "platform/path_text.h"
 #include "platform/single_instance.h"
 
 int main(int argc, char** argv)
@@ -12,8 +13,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostrin"));
     QApplication::setWindowIcon(ProgramIcon());
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
+    // From the bytes given: a file name that is not valid UTF-8 must reach the file.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << PathText(argv[i]);
 
     // The lock and the server exist from the first step, so no later copy is lost.
     TSingleInstance instance(QStringLiteral("Ostrin83"));

@@ -8,6 +8,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
 #include "platform/sys/files.h"
 #include "components/CompFiles.h"
 #include "components/core/comp_text.h"
@@ -51,8 +52,6 @@ bool Holds(const List& list, const Rec* rec)
 {
     return std::any_of(list.begin(), list.end(), [rec](const auto& r) { return &r == rec; });
 }
-
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // The whole file through the one reader, into the string the line list then keeps: never waits on a FIFO or a device, and says why
 // a file could not be read.

@@ -426,7 +426,7 @@ void TBrowsWin::mnCopyNameClick()
 {
     const std::string path = SelectedPath();
     if (!path.empty())
-        QGuiApplication::clipboard()->setText(PathText(path));
+        CopyPathToClipboard(path);
 }
 
 void TBrowsWin::mnDeleteFileClick()
