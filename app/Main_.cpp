@@ -38,6 +38,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/single_instance.h"
 #include "platform/profile.h"
 #include "platform/sys/handover.h"
 #include "schematic/Schem_.h"
@@ -269,6 +270,17 @@ QByteArray HandOverRequest(const QStringList& args)
     if (args.isEmpty() || args.first().isEmpty())
         return QByteArrayLiteral("R");
     return "O" + QDir::cleanPath(QDir::current().absoluteFilePath(args.first())).toUtf8();
+}
+
+int HandOverToRunningCopy(TSingleInstance& instance, const QStringList& args, int queueTimeoutMs)
+{
+    if (instance.Send(HandOverRequest(args), queueTimeoutMs))
+        return 0;
+    if (!args.isEmpty() && !args.first().isEmpty())
+        MessageDlg(QStringLiteral("The file could not be handed over to the running program:\r") +
+                       QDir::cleanPath(QDir::current().absoluteFilePath(args.first())),
+                   TMsgDlgType::mtError, mbOK);
+    return 1;
 }
 
 void ReceiveHandOver(const QByteArray& request)
