@@ -128,11 +128,12 @@ bool AppendBytes(const std::string& path, std::string_view bytes, bool existed, 
 }
 
 // Writes bytes to the record at path: a fresh record, or a mark added to the one there.
-// Only a regular file is written. False on any failure, with the record then removed, so
-// the autosave file is judged by its text alone rather than by a record that misses a state.
+// Only a regular file is written, never through a link. False on any failure, with the
+// record then removed, so the autosave file is judged by its text alone rather than by a
+// record that misses a state.
 bool WriteRecord(const std::string& path, std::string_view bytes, bool fresh)
 {
-    const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (fresh ? O_CREAT | O_TRUNC : O_APPEND);
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | (fresh ? O_CREAT | O_TRUNC : O_APPEND);
     const int fd = ::open(path.c_str(), flags, 0600);
     bool ok = fd >= 0;
     if (ok) {
