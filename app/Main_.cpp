@@ -41,6 +41,7 @@
 #include "platform/folders.h"
 #include "platform/msgbox.h"
 #include "platform/path_text.h"
+#include "platform/single_instance.h"
 #include "platform/profile.h"
 #include "platform/sys/handover.h"
 #include "platform/sys/spawn.h"
@@ -292,6 +293,17 @@ QByteArray HandOverRequest(const QStringList& args)
     // The path's own bytes, whatever they are: the running copy opens exactly this file.
     const std::string path = PathBytes(QDir::cleanPath(QDir::current().absoluteFilePath(args.first())));
     return "O" + QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+int HandOverToRunningCopy(TSingleInstance& instance, const QStringList& args, int queueTimeoutMs)
+{
+    if (instance.Send(HandOverRequest(args), queueTimeoutMs))
+        return 0;
+    if (!args.isEmpty() && !args.first().isEmpty())
+        MessageDlg(QStringLiteral("The file could not be handed over to the running program:\r") +
+                       QDir::cleanPath(QDir::current().absoluteFilePath(args.first())),
+                   TMsgDlgType::mtError, mbOK);
+    return 1;
 }
 
 void ReceiveHandOver(const QByteArray& request)

@@ -24,6 +24,7 @@ class QMdiArea;
 class QMenu;
 class QPrinter;
 class QToolBar;
+class TSingleInstance;
 
 // Tab bar with a guard flag: Tag is -1 while a tab's text is being replaced.
 class TTabBar : public QTabBar {
@@ -54,6 +55,10 @@ QString GetLongPath(const QString& path, QString* error = nullptr);
 // Hand-over between copies. A later copy sends "O" + the UTF-8 path, made absolute
 // against its own working folder, or "R" (no argument) to only raise the running copy.
 QByteArray HandOverRequest(const QStringList& args);
+// The whole of a later copy's work: hands args over to the running copy and waits until
+// it has handled them. When that cannot be done in time, a file's path is named to the user
+// in an error box. The result is the later copy's exit status: 0 once handed over, else 1.
+int HandOverToRunningCopy(TSingleInstance& instance, const QStringList& args, int queueTimeoutMs = 20000);
 // In the running copy: raises the frame and opens the file. Files that come before the
 // frame exists, or before its start-up open has run, wait and are opened by it.
 void ReceiveHandOver(const QByteArray& request);

@@ -21,9 +21,9 @@ int main(int argc, char** argv)
     // The lock and the server exist from the first step, so no later copy is lost.
     TSingleInstance instance(QStringLiteral("Ostrin83"));
     if (!instance.Acquire()) {
-        // A later copy: hand the argument over, wait until it is handled, end without a window.
-        instance.Send(HandOverRequest(args));
-        return 0;
+        // A later copy: hand the argument over, wait until it is handled, end without a
+        // window; a file that could not be handed over is named to the user.
+        return HandOverToRunningCopy(instance, args);
     }
     QObject::connect(&instance, &TSingleInstance::RequestReceived, &app, &ReceiveHandOver);
 

@@ -70,9 +70,10 @@ const QString CutShortOnly = QStringLiteral(" State cut short: its end is missin
 
 // The state to show of a text read from a file: wanted, unless that is a state whose end a
 // crash cut off and a whole one comes before it. note gets the panel text when the cut matters.
-std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted, QString& note)
+std::size_t WholeStateFor(const TLines& slot, bool endsTorn, const TStateRecord& record, std::size_t wanted,
+                          QString& note)
 {
-    const TStateList states = ListStates(slot, endsTorn);
+    const TStateList states = ListStates(slot, endsTorn, record);
     if (!states.LastTorn || wanted < states.Starts.back())
         return wanted;
     const long long whole = states.NewestWhole();
@@ -845,7 +846,8 @@ void TSchWin::OpenSchem(const QString& name)
         // passed over for the one before it.
         const std::vector<std::size_t> starts = SnapshotStarts(slot);
         QString note;
-        const std::size_t start = starts.empty() ? 0 : WholeStateFor(slot, torn, starts.back(), note);
+        const std::size_t start =
+            starts.empty() ? 0 : WholeStateFor(slot, torn, ReadStateRecord(PathBytes(name)), starts.back(), note);
         QPointer<TSchWin> self(this);
         DoLoad(static_cast<int>(start));
         if (!self)
@@ -880,7 +882,8 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
         if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
             startLine = 0;
         QString note;
-        startLine = static_cast<int>(WholeStateFor(slot, torn, static_cast<std::size_t>(startLine), note));
+        startLine = static_cast<int>(
+            WholeStateFor(slot, torn, ReadStateRecord(PathBytes(name)), static_cast<std::size_t>(startLine), note));
         QPointer<TSchWin> self(this);
         DoLoad(startLine);
         if (!self)
