@@ -57,16 +57,6 @@ QIcon ProgramIcon()
 
 namespace {
 
-std::array<QCursor, 8>& CursorTable()
-{
-    static std::array<QCursor, 8> table;
-    return table;
-}
-std::array<bool, 8>& CursorLoaded()
-{
-    static std::array<bool, 8> loaded{};
-    return loaded;
-}
 
 
 // Tool-button pictures, drawn here so the program ships no image files for them.
@@ -234,13 +224,6 @@ QIcon ToolIcon(const QString& what)
 }
 
 } // namespace
-
-QCursor ScreenCursor(int number)
-{
-    if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
-        return CursorTable()[static_cast<std::size_t>(number)];
-    return QCursor(Qt::ArrowCursor);
-}
 
 QString GetLongPath(const QString& path, QString* error)
 {
@@ -590,10 +573,8 @@ void TMainWin::FormCreate()
         {{crMove, ":/cursors/MOVE.xpm"}, {crHandO, ":/cursors/HANDO.xpm"}, {crHandC, ":/cursors/HANDC.xpm"}}};
     for (const auto& [n, file] : cursors) {
         QPixmap pm(QString::fromLatin1(file));
-        if (!pm.isNull()) {
-            CursorTable()[static_cast<std::size_t>(n)] = QCursor(pm, pm.width() / 2, pm.height() / 2);
-            CursorLoaded()[static_cast<std::size_t>(n)] = true;
-        }
+        if (!pm.isNull())
+            LoadScreenCursor(n, QCursor(pm, pm.width() / 2, pm.height() / 2));
     }
     SchemFolder = GetDocsFolder();
     OpenDialog->setDirectory(DialogStartFolder(SchemFolder));

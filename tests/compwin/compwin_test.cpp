@@ -18,8 +18,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <climits>
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>

@@ -1,18 +1,13 @@
-#include "app/PrintOut.h"
+#include "windows/PrintOut.h"
 
-#include "app/Main_.h"
 #include "platform/fonts.h"
 #include "platform/image_write.h"
 #include "platform/msgbox.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 
 #include <algorithm>
@@ -104,47 +99,4 @@ bool StoreBitmapOnClipboard(const QImage& bmp)
     } catch (const std::bad_alloc&) {
         return false;
     }
-}
-
-// ---------------------------------------------------------------- frame
-
-QPrinter& TMainWin::ThePrinter()
-{
-    if (!Printer)
-        Printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    return *Printer;
-}
-
-void TMainWin::PrintBmp(const QImage& bmp, const QString& title)
-{
-    QString error;
-    if (!PrintBitmap(ThePrinter(), bmp, title, error))
-        MessageDlg(QStringLiteral("Unable to print \"") + PrintJobTitle(title) + QStringLiteral("\".\r\r") + error,
-                   TMsgDlgType::mtError, mbOK, this);
-}
-
-void TMainWin::StoreBMPClip(const QImage& bmp)
-{
-    if (!StoreBitmapOnClipboard(bmp))
-        MessageDlg(QStringLiteral("Unable to put the picture on the clipboard:\rnot enough memory for a bitmap of ") +
-                       QString::number(bmp.width()) + QStringLiteral(" by ") + QString::number(bmp.height()) +
-                       QStringLiteral(" pixels."),
-                   TMsgDlgType::mtError, mbOK, this);
-}
-
-void TMainWin::mnPrintSetupClick()
-{
-    QPageSetupDialog dlg(&ThePrinter(), this);
-    dlg.exec();
-}
-
-void TMainWin::mnPrintClick()
-{
-    QPointer<TMainWin> self(this);
-    QPrintDialog dlg(&ThePrinter(), this);
-    if (dlg.exec() != QDialog::Accepted || !self)
-        return;
-    TChildWin* c = ActiveChild();
-    if (c && c->Kind() == TChildWin::TKind::Sch)
-        c->CopyBMP(1);
 }
