@@ -69,16 +69,6 @@ QIcon ProgramIcon()
 
 namespace {
 
-std::array<QCursor, 8>& CursorTable()
-{
-    static std::array<QCursor, 8> table;
-    return table;
-}
-std::array<bool, 8>& CursorLoaded()
-{
-    static std::array<bool, 8> loaded{};
-    return loaded;
-}
 
 
 // Tool-button pictures, drawn here so the program ships no image files for them.
@@ -246,13 +236,6 @@ QIcon ToolIcon(const QString& what)
 }
 
 } // namespace
-
-QCursor ScreenCursor(int number)
-{
-    if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
-        return CursorTable()[static_cast<std::size_t>(number)];
-    return QCursor(Qt::ArrowCursor);
-}
 
 // By the path's own bytes, so that a name that is not valid UTF-8 is found too.
 static bool PathIs(const QString& path, bool fileOnly)
@@ -614,10 +597,8 @@ void TMainWin::FormCreate()
         {{crMove, ":/cursors/MOVE.xpm"}, {crHandO, ":/cursors/HANDO.xpm"}, {crHandC, ":/cursors/HANDC.xpm"}}};
     for (const auto& [n, file] : cursors) {
         QPixmap pm(QString::fromLatin1(file));
-        if (!pm.isNull()) {
-            CursorTable()[static_cast<std::size_t>(n)] = QCursor(pm, pm.width() / 2, pm.height() / 2);
-            CursorLoaded()[static_cast<std::size_t>(n)] = true;
-        }
+        if (!pm.isNull())
+            LoadScreenCursor(n, QCursor(pm, pm.width() / 2, pm.height() / 2));
     }
     SchemFolder = GetDocsFolder();
     OpenDialog->setDirectory(DialogStartFolder(SchemFolder));

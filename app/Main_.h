@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 #include "platform/folders.h"
 
 class QAction;

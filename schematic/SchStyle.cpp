@@ -3,9 +3,9 @@
 // shape, component and text.
 #include "schematic/Schem_.h"
 
-#include "app/SizeDlg_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/SizeDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include "schematic/core/edits.h"
 
 #include <QPointer>

@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/Main_.h"
-#include "app/PrintOut.h"
+#include "windows/PrintOut.h"
 #include "tests/support/modal.h"
 
 namespace {

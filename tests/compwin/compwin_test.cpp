@@ -20,8 +20,8 @@
 #include <climits>
 #include <functional>
 #include <memory>
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>

@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "app/CharWin_.h"
-#include "app/SizeDlg_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/CharWin_.h"
+#include "windows/SizeDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include "platform/msgbox.h"
 #include "schematic/SchGestures.h"
 

@@ -1,8 +1,8 @@
 // Fill, width, line style and arrow type of the selection, and duplicate, through the
 // schematic window's real handlers with their dialogs answered, offscreen.
 #include "app/Main_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/ValueDlg.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/ValueDlg.h"
 #include "schematic/Schem_.h"
 #include "tests/support/modal.h"
 #include "tests/support/schwin_fixture.h"

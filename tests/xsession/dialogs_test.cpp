@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/SizeDlg_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/SizeDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include "platform/msgbox.h"
 #include "tests/xsession/x_window.h"
 

@@ -1,4 +1,4 @@
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 
 #include "platform/file_dialogs.h"
 
@@ -12,9 +12,37 @@
 #include <QMenu>
 #include <QShortcut>
 
+#include <array>
+
 namespace {
+
+std::array<QCursor, 8>& CursorTable()
+{
+    static std::array<QCursor, 8> table;
+    return table;
+}
+std::array<bool, 8>& CursorLoaded()
+{
+    static std::array<bool, 8> loaded{};
+    return loaded;
+}
 TChildHost* theHost = nullptr;
 } // namespace
+
+QCursor ScreenCursor(int number)
+{
+    if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
+        return CursorTable()[static_cast<std::size_t>(number)];
+    return QCursor(Qt::ArrowCursor);
+}
+
+void LoadScreenCursor(int number, const QCursor& cursor)
+{
+    if (number < 0 || number >= 8)
+        return;
+    CursorTable()[static_cast<std::size_t>(number)] = cursor;
+    CursorLoaded()[static_cast<std::size_t>(number)] = true;
+}
 
 TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 {

@@ -1,4 +1,4 @@
-#include "app/TypeArrowDlg_.h"
+#include "windows/TypeArrowDlg_.h"
 
 #include <QCheckBox>
 

@@ -1,4 +1,4 @@
-#include "app/ValueDlg.h"
+#include "windows/ValueDlg.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -28,6 +28,8 @@ inline constexpr int crHandO = 6;  // "HANDO": the pan tool
 inline constexpr int crHandC = 7;  // "HANDC": while panning
 // The loaded cursor of that number; the arrow for any number not loaded.
 QCursor ScreenCursor(int number);
+// The frame loads the program's cursors into the table at start.
+void LoadScreenCursor(int number, const QCursor& cursor);
 
 // The frame's settings a child reads.
 struct TChildSettings {

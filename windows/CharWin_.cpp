@@ -1,4 +1,4 @@
-#include "app/CharWin_.h"
+#include "windows/CharWin_.h"
 
 #include "platform/msgbox.h"
 
@@ -16,8 +16,7 @@
 
 #include <array>
 
-#include "app/ValueDlg.h"
-#include "schematic/SchGestures.h"
+#include "windows/ValueDlg.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 

@@ -1,4 +1,4 @@
-#include "app/TypeLineDlg_.h"
+#include "windows/TypeLineDlg_.h"
 
 #include <QLabel>
 
