@@ -71,9 +71,8 @@ const QString CutShortOnly = QStringLiteral(" State cut short: its end is missin
 
 // The state to show of a text read from a file: wanted, unless that is a state whose end a
 // crash cut off and a whole one comes before it. note gets the panel text when the cut matters.
-std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted, QString& note)
+std::size_t WholeStateFor(const TStateList& states, std::size_t wanted, QString& note)
 {
-    const TStateList states = ListStates(slot, endsTorn);
     if (!states.LastTorn || wanted < states.Starts.back())
         return wanted;
     const long long whole = states.NewestWhole();
@@ -83,6 +82,10 @@ std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted,
     }
     note = CutShortBefore;
     return static_cast<std::size_t>(whole);
+}
+std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted, QString& note)
+{
+    return WholeStateFor(ListStates(slot, endsTorn), wanted, note);
 }
 
 } // namespace
@@ -846,9 +849,9 @@ void TSchWin::OpenSchem(const QString& name)
         // The newest snapshot: the last header found by walking the blocks, so a text
         // that reads "SCHEMATIC" is never taken for one; a state cut short by a crash is
         // passed over for the one before it.
-        const std::vector<std::size_t> starts = SnapshotStarts(slot);
+        const TStateList states = ListStates(slot, torn);
         QString note;
-        const std::size_t start = starts.empty() ? 0 : WholeStateFor(slot, torn, starts.back(), note);
+        const std::size_t start = states.Starts.empty() ? 0 : WholeStateFor(states, states.Starts.back(), note);
         QPointer<TSchWin> self(this);
         DoLoad(static_cast<int>(start));
         if (!self)

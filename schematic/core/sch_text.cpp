@@ -62,8 +62,8 @@ struct TModelSink {
     template <class S> void Comp(const S& src)
     {
         Comp_ = &M.CompList.emplace_back();
-        Comp_->X = Num(src.Line(1), Errs.Comps);
-        Comp_->Y = Num(src.Line(2), Errs.Comps);
+        Comp_->X = NumAt(src, 1, Errs.Comps);
+        Comp_->Y = NumAt(src, 2, Errs.Comps);
     }
     template <class S> void CompShape(const S& src) { ShapeValues(src, Comp_->Shapes.emplace_back(), Errs.Comps); }
     template <class S> void CompText(const S& src) { TextValues(src, Comp_->Texts.emplace_back(), Errs.Comps); }
@@ -156,7 +156,7 @@ TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
     if (startLine < -1)
         return rep;  // no such line: nothing to read
     TCounters errs;
-    schtext::TLinesCursor src(slot, static_cast<std::size_t>(startLine) + 1);
+    schtext::TTextCursor src(slot, static_cast<std::size_t>(startLine) + 1);
     TModelSink sink{model, errs};
     schtext::WalkBody(src, sink);
     rep.ShapeErrors = errs.Shapes;
@@ -186,7 +186,7 @@ TLoadReport DoUndo(const TLines& slot, TSchModel& model)
     }
     model.EraseMem();
     TCounters ignored;
-    schtext::TLinesCursor src(slot, 1);
+    schtext::TTextCursor src(slot, 1);
     TModelSink sink{model, ignored};
     schtext::WalkBody(src, sink);
     rep.Ok = true;
@@ -198,7 +198,7 @@ std::size_t SnapshotEnd(const TLines& text, std::size_t start)
     if (start >= text.Count())
         return text.Count();
     schtext::TNullSink walk;
-    schtext::TLinesCursor src(text, start + 1);
+    schtext::TTextCursor src(text, start + 1);
     schtext::WalkBody(src, walk);
     return src.Pos();
 }
@@ -212,7 +212,7 @@ std::vector<std::size_t> SnapshotStarts(const TLines& text)
     while (i < n) {
         if (text[i] == kHeader) {
             starts.push_back(i);
-            schtext::TLinesCursor src(text, i + 1);
+            schtext::TTextCursor src(text, i + 1);
             schtext::WalkBody(src, walk);
             i = src.Pos();
         } else {
