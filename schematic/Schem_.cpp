@@ -853,9 +853,14 @@ void TSchWin::OpenSchem(const QString& name)
         QString note;
         const std::size_t start = states.Starts.empty() ? 0 : WholeStateFor(states, states.Starts.back(), note);
         QPointer<TSchWin> self(this);
-        DoLoad(static_cast<int>(start));
+        // The slot is emptied once read: it gives its memory back while the lists grow.
+        ClearHits();
+        const TLoadReport r = DoLoadTaking(std::move(slot), static_cast<int>(start), Model);
+        ShowLoadReport(r);
         if (!self)
             return;
+        if (r.Ok)
+            FullRedraw();
         UndoList.Newest().Clear();
         if (!note.isEmpty())
             SetStatus2(note);

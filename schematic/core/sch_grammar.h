@@ -63,6 +63,14 @@ public:
         const std::string_view all = lines.TextView();
         end_ = all.data() + all.size();
         st_[0] = from < n_ ? lines[from].data() : end_;
+        dropped_ = st_[0];
+    }
+    // Reading a list that is used once: the memory of the lines passed is given back as the
+    // cursor moves on, a few megabytes at a time.
+    TTextCursor(TLines& lines, std::size_t from, bool dropBehind) : TTextCursor(static_cast<const TLines&>(lines), from)
+    {
+        if (dropBehind)
+            drop_ = &lines;
     }
     bool Has(std::size_t k) const { return i_ + k <= n_; }
     std::string_view Line(std::size_t k) const
@@ -134,6 +142,11 @@ public:
     void Advance(std::size_t k)
     {
         i_ += k;
+        if (drop_ != nullptr && st_[0] - dropped_ >= kDropStep) {
+            // Only lines before the current one go; the cursor never looks back.
+            drop_->DropBefore(st_[0]);
+            dropped_ = st_[0];
+        }
         if (k < known_) {
             for (std::size_t j = k; j < known_; ++j)
                 st_[j - k] = st_[j];
@@ -180,6 +193,9 @@ private:
     const char* end_;
     // Starts of lines i_ .. i_ + known_ - 1; a block has at most 7 lines, plus the next.
     static constexpr std::size_t kRoom = kShapeLines + 2;
+    static constexpr std::ptrdiff_t kDropStep = std::ptrdiff_t{4} << 20;
+    TLines* drop_ = nullptr;
+    const char* dropped_ = nullptr;
     mutable const char* st_[kRoom] = {};
     mutable std::size_t known_ = 1;
 };

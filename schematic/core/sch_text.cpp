@@ -138,7 +138,17 @@ void WriteClipboard(const TSchModel& model, TLines& out)
             PutText(w, t, kText);
 }
 
-TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
+namespace {
+schtext::TTextCursor MakeCursor(const TLines& lines, std::size_t from, bool) { return schtext::TTextCursor(lines, from); }
+schtext::TTextCursor MakeCursor(TLines& lines, std::size_t from, bool dropBehind)
+{
+    return schtext::TTextCursor(lines, from, dropBehind);
+}
+} // namespace
+
+namespace {
+template <class Slot>
+TLoadReport LoadSnapshot(Slot& slot, int startLine, TSchModel& model, bool dropBehind)
 {
     TLoadReport rep;
     model.EraseMem();
@@ -156,7 +166,7 @@ TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
     if (startLine < -1)
         return rep;  // no such line: nothing to read
     TCounters errs;
-    schtext::TTextCursor src(slot, static_cast<std::size_t>(startLine) + 1);
+    schtext::TTextCursor src = MakeCursor(slot, static_cast<std::size_t>(startLine) + 1, dropBehind);
     TModelSink sink{model, errs};
     schtext::WalkBody(src, sink);
     rep.ShapeErrors = errs.Shapes;
@@ -169,6 +179,20 @@ TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
         AddCount(rep.Message, errs.Texts, "Texts");
         rep.Message += '\r';
     }
+    return rep;
+}
+} // namespace
+
+TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
+{
+    return LoadSnapshot(slot, startLine, model, false);
+}
+
+TLoadReport DoLoadTaking(TLines&& slot, int startLine, TSchModel& model)
+{
+    TLines text(std::move(slot));
+    TLoadReport rep = LoadSnapshot(text, startLine, model, true);
+    text.Clear();
     return rep;
 }
 

@@ -2,6 +2,7 @@
 // same views, the same keyword matches and the same numbers as ConvertNumber, wherever the
 // line lies in the buffer (its fast paths read eight bytes ahead, so the end matters).
 #include "schematic/core/sch_grammar.h"
+#include "schematic/core/sch_text.h"
 
 #include <gtest/gtest.h>
 
@@ -69,5 +70,40 @@ TEST(TextCursor, AdvanceOverKnownAndUnknownLines)
                 EXPECT_EQ(cur.Line(0), lines[at]);
             }
         }
+    }
+}
+
+TEST(TextCursor, LoadTakingGivesTheSameDrawingAndEmptiesTheSlot)
+{
+    // Large enough that memory behind the reader is given back several times while reading.
+    TSchModel m;
+    for (int i = 0; i < 150000; ++i)
+        m.ShapeList.push_back({1 + i % 12, i, -i, i * 7, 123456789 - i, i % 4096, 0});
+    for (int i = 0; i < 2000; ++i) {
+        TCompRec c;
+        c.X = i;
+        c.Y = -i;
+        c.Shapes.push_back({2, -4, -4, 4, 4, 0x11, 0});
+        c.Texts.push_back({"U" + std::to_string(i), 20, -40, 0x30, 0});
+        m.CompList.push_back(std::move(c));
+    }
+    for (int i = 0; i < 20000; ++i)
+        m.TextList.push_back({"Text " + std::to_string(i), i * 10, i, 0x30, 0});
+    TLines one;
+    WriteSnapshot(m, one);
+    ASSERT_GT(one.TextView().size(), std::size_t{8} << 20);
+    // Two states one after another, read at the second one's header.
+    TLines two = one;
+    two.Append(one);
+    for (const std::size_t start : {std::size_t{0}, one.Count()}) {
+        TSchModel want, got;
+        const TLoadReport a = DoLoad(two, static_cast<int>(start), want);
+        TLines slot = two;
+        const TLoadReport b = DoLoadTaking(std::move(slot), static_cast<int>(start), got);
+        EXPECT_TRUE(a.Ok && b.Ok);
+        EXPECT_EQ(b.Message, a.Message);
+        EXPECT_TRUE(got == want) << "start " << start;
+        EXPECT_TRUE(got == m) << "start " << start;
+        EXPECT_EQ(slot.Count(), 0u);
     }
 }
