@@ -270,48 +270,6 @@ void DrawSine(TCanvas& c, int64_t sx1, int64_t sy1, int64_t sx2, int64_t sy2, in
 
 bool g_quickReject = true;
 
-// A box around everything a shape of kind k can touch, from its two pixel points alone, tested
-// against the canvas widened by a margin: no trigonometry, no drawing state, so a record far
-// from the view costs a few operations. The box holds each kind's own cull box below with
-// room to spare, so a shape it rejects is one that would have drawn nothing.
-inline bool QuickMiss(int64_t width, int64_t height, int32_t k, int64_t sx1, int64_t sy1, int64_t sx2,
-                      int64_t sy2, int32_t y2, int64_t sc, int64_t pen)
-{
-    int64_t l = std::min(sx1, sx2), r = std::max(sx1, sx2);
-    int64_t t = std::min(sy1, sy2), b = std::max(sy1, sy2);
-    int64_t m = pen + 4;
-    switch (k) {
-    case 4: {   // only the centre and the radius count
-        const int64_t rr = sc * y2 / 4;
-        const int64_t rad = rr < 0 ? -rr : rr;
-        l = sx1 - rad; r = sx1 + rad; t = sy1 - rad; b = sy1 + rad;
-        break;
-    }
-    case 5: {   // the quarter's ellipse box reaches one span past either point
-        const int64_t dx = r - l, dy = b - t;
-        l -= dx; r += dx; t -= dy; b += dy;
-        break;
-    }
-    case 6: {   // the base, half the length to each side of the second point
-        const int64_t h = (r - l + b - t) / 2 + 2;
-        l = std::min(sx1, sx2 - h); r = std::max(sx1, sx2 + h);
-        t = std::min(sy1, sy2 - h); b = std::max(sy1, sy2 + h);
-        break;
-    }
-    case 11:   // heads reach 4 scale units from the ends
-        m += 5 * sc;
-        break;
-    case 12: {   // one period of amplitude |y1 - y2| about the first point's row
-        const int64_t amp = b - t;
-        t = sy1 - amp; b = sy1 + amp;
-        break;
-    }
-    default:
-        break;
-    }
-    return r < -m || l > width - 1 + m || b < -m || t > height - 1 + m;
-}
-
 // The view as the quick test of shapes needs it, taken out of the loop.
 struct TShapeView {
     int64_t OffX, OffY, Scale, OriginX, OriginY, Width, Height;
@@ -410,11 +368,6 @@ void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t of
         return;
     const bool filled = style::Filled(s.Style);
     const int64_t pen = std::max<int32_t>(w, 1);
-    if (g_quickReject && QuickMiss(canvas.Width(), canvas.Height(), k, sx1, sy1, sx2, sy2, s.Y2, sc, pen)) {
-        if (k == 6 && filled)
-            canvas.SetBrushColor(p.FillColor);   // as drawing it would have left the brush
-        return;
-    }
     switch (k) {
     case 1: {
         const Cull cull(canvas, pen + 1);
