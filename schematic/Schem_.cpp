@@ -70,10 +70,8 @@ const QString CutShortOnly = QStringLiteral(" State cut short: its end is missin
 
 // The state to show of a text read from a file: wanted, unless that is a state whose end a
 // crash cut off and a whole one comes before it. note gets the panel text when the cut matters.
-std::size_t WholeStateFor(const TLines& slot, bool endsTorn, const TStateRecord& record, std::size_t wanted,
-                          QString& note)
+std::size_t WholeStateFor(const TStateList& states, std::size_t wanted, QString& note)
 {
-    const TStateList states = ListStates(slot, endsTorn, record);
     if (!states.LastTorn || wanted < states.Starts.back())
         return wanted;
     const long long whole = states.NewestWhole();
@@ -83,6 +81,11 @@ std::size_t WholeStateFor(const TLines& slot, bool endsTorn, const TStateRecord&
     }
     note = CutShortBefore;
     return static_cast<std::size_t>(whole);
+}
+std::size_t WholeStateFor(const TLines& slot, bool endsTorn, const TStateRecord& record, std::size_t wanted,
+                          QString& note)
+{
+    return WholeStateFor(ListStates(slot, endsTorn, record), wanted, note);
 }
 
 } // namespace
@@ -844,14 +847,18 @@ void TSchWin::OpenSchem(const QString& name)
         // The newest snapshot: the last header found by walking the blocks, so a text
         // that reads "SCHEMATIC" is never taken for one; a state cut short by a crash is
         // passed over for the one before it.
-        const std::vector<std::size_t> starts = SnapshotStarts(slot);
+        const TStateList states = ListStates(slot, torn, ReadStateRecord(PathBytes(name)));
         QString note;
-        const std::size_t start =
-            starts.empty() ? 0 : WholeStateFor(slot, torn, ReadStateRecord(PathBytes(name)), starts.back(), note);
+        const std::size_t start = states.Starts.empty() ? 0 : WholeStateFor(states, states.Starts.back(), note);
         QPointer<TSchWin> self(this);
-        DoLoad(static_cast<int>(start));
+        // The slot is emptied once read: it gives its memory back while the lists grow.
+        ClearHits();
+        const TLoadReport r = DoLoadTaking(std::move(slot), static_cast<int>(start), Model);
+        ShowLoadReport(r);
         if (!self)
             return;
+        if (r.Ok)
+            FullRedraw();
         UndoList.Newest().Clear();
         if (!note.isEmpty())
             SetStatus2(note);
