@@ -71,6 +71,8 @@ QFont FrameFont();
 // The program's own icon, for every window and dialog (set on the application before the
 // first window exists).
 QIcon ProgramIcon();
+// A tool-button picture, drawn by the program ("line", "comp", ...).
+QIcon ToolIcon(const QString& what);
 
 class TMainWin : public QMainWindow, public TChildHost {
     Q_OBJECT
