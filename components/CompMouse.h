@@ -3,20 +3,21 @@
 // status panels, redraws, the surface, cursors and the dialogs) to TCompGestureHost.
 #include "components/CompGestures.h"
 #include "schematic/SchGestureCanvas.h"
+#include "windows/ChildWin.h"
 
 class QMouseEvent;
 class TCompWin;
 
-class TCompWinGestures : public TCompGestureHost, public TCanvasOutline {
+class TCompWinGestures : public TCompGestureHost, public TCanvasOutline, public TSurfaceMouse {
 public:
     explicit TCompWinGestures(TCompWin& win);
     ~TCompWinGestures() override;
 
     TCompGestures Machine;
 
-    void MousePress(QMouseEvent* e);
-    void MouseMove(QMouseEvent* e);
-    void MouseRelease(QMouseEvent* e);
+    void MousePress(QMouseEvent* e) override;
+    void MouseMove(QMouseEvent* e) override;
+    void MouseRelease(QMouseEvent* e) override;
     void DoubleClick(QMouseEvent* e);
 
     // TCompGestureHost

@@ -32,38 +32,11 @@ constexpr int kClientHeight = 558;
 
 // ---------------------------------------------------------------- paint boxes
 
-TCompPaintBox::TCompPaintBox(TCompWin& win, QWidget* parent) : QWidget(parent), win_(win)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-}
+TCompPaintBox::TCompPaintBox(TCompWin& win, QWidget* parent) : TChildSurface(win, parent), win_(win) {}
 
-void TCompPaintBox::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.drawImage(0, 0, win_.View.Surface());
-}
+const QImage& TCompPaintBox::SurfaceImage() const { return win_.View.Surface(); }
 
-void TCompPaintBox::mousePressEvent(QMouseEvent* e)
-{
-    if (win_.Gestures && !win_.Closed())
-        win_.Gestures->MousePress(e);
-    e->accept();
-}
-
-void TCompPaintBox::mouseMoveEvent(QMouseEvent* e)
-{
-    if (win_.Gestures && !win_.Closed())
-        win_.Gestures->MouseMove(e);
-    e->accept();
-}
-
-void TCompPaintBox::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (win_.Gestures && !win_.Closed())
-        win_.Gestures->MouseRelease(e);
-    e->accept();
-}
+TSurfaceMouse* TCompPaintBox::Mouse() const { return win_.Gestures.get(); }
 
 void TCompPaintBox::mouseDoubleClickEvent(QMouseEvent* e)
 {
@@ -101,10 +74,7 @@ TCompWin::TCompWin(QWidget* parent) : TChildWin(parent)
     View.Resize(kCompSurfaceSize, kCompSurfaceSize, kCompBmpSize, kCompBmpSize);
     Gestures = std::make_unique<TCompWinGestures>(*this);
     Redraw();
-    WatchActivation([this] {
-        WMMDIActivate();
-        FormActivate();
-    });
+    FollowActivation();
 }
 
 TCompWin::~TCompWin()
@@ -294,18 +264,9 @@ void TCompWin::RecheckHits()
 
 // ---------------------------------------------------------------- lifecycle
 
-void TCompWin::FormActivate()
-{
-    if (Host()) {
-        Host()->PressSelectTool();
-        UpdateUndoButton();
-    }
-    MainPaintBox->setCursor(Qt::ArrowCursor);
-    DrawMode = 0;
-    TakeKeys();
-}
+QString TCompWin::NewFileName() const { return QStringLiteral("NewComp.cmp"); }
 
-void TCompWin::WMMDIActivate() { NameTab(QStringLiteral("NewComp.cmp")); }
+QWidget* TCompWin::DrawSurface() const { return MainPaintBox; }
 
 bool TCompWin::FormCloseQuery()
 {

@@ -27,16 +27,14 @@ class TCompWin;
 class TCompWinGestures;
 
 // The drawing surface (402 by 402): blits the window surface, hands mouse events on.
-class TCompPaintBox : public QWidget {
+class TCompPaintBox : public TChildSurface {
     Q_OBJECT
 public:
     explicit TCompPaintBox(TCompWin& win, QWidget* parent);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    const QImage& SurfaceImage() const override;
+    TSurfaceMouse* Mouse() const override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
@@ -133,11 +131,8 @@ public:
     void SetStatus2(const QString& text);
 
     // ---- Lifecycle
-    void FormActivate();
-    void WMMDIActivate();
     bool FormCloseQuery() override;
     void FormClose() override;
-    bool Closed() const { return closed_; }
 
     // ---- Model and undo
     void DrawBackGrid();
@@ -200,7 +195,9 @@ protected:
 private:
     void BuildControls();
     void BuildMenus();
-    void UpdateUndoButton();
+    QString NewFileName() const override;
+    void UpdateUndoButton() override;
+    QWidget* DrawSurface() const override;
     void SetCaptionFile();
     // The three style dialogs: preset from the first selected shape's field, on OK every
     // selected shape (of kind 11 for arrows) gets the new value; `none` when nothing fits.
@@ -209,5 +206,4 @@ private:
     // Hit links after a nested event loop: empty unless still in the lists.
     void RecheckHits();
 
-    bool closed_ = false;
 };

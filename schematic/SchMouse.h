@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include "schematic/SchGestureCanvas.h"
+#include "windows/ChildWin.h"
 
 class QMouseEvent;
 class TSchWin;
@@ -15,7 +16,7 @@ class TSchWin;
 TMouseBtn MouseBtnOf(Qt::MouseButton b);
 TShiftState ShiftOf(const QMouseEvent* e);
 
-class TSchWinGestures : public QObject, public TCanvasGestureHost {
+class TSchWinGestures : public QObject, public TCanvasGestureHost, public TSurfaceMouse {
 public:
     explicit TSchWinGestures(TSchWin& win);
     ~TSchWinGestures() override;
@@ -23,9 +24,9 @@ public:
     TSchGestures Machine;
 
     // Client-area events.
-    void MousePress(QMouseEvent* e);
-    void MouseMove(QMouseEvent* e);
-    void MouseRelease(QMouseEvent* e);
+    void MousePress(QMouseEvent* e) override;
+    void MouseMove(QMouseEvent* e) override;
+    void MouseRelease(QMouseEvent* e) override;
     // After the window's double-click command: the flagged second press.
     void DoubleClickPress(QMouseEvent* e);
     // Escape, from the window's key handler.

@@ -92,18 +92,14 @@ std::size_t WholeStateFor(const TLines& slot, bool endsTorn, const TStateRecord&
 
 // ---------------------------------------------------------------- client area
 
-TSchClient::TSchClient(TSchWin& win) : win_(win)
+TSchClient::TSchClient(TSchWin& win) : TChildSurface(win), win_(win)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);   // all painting comes from the window surface
     setAttribute(Qt::WA_NoSystemBackground);
-    setMouseTracking(true);
 }
 
-void TSchClient::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.drawImage(0, 0, win_.View.Surface());
-}
+const QImage& TSchClient::SurfaceImage() const { return win_.View.Surface(); }
+
+TSurfaceMouse* TSchClient::Mouse() const { return win_.Gestures.get(); }
 
 void TSchClient::resizeEvent(QResizeEvent* event)
 {
@@ -130,27 +126,6 @@ void TSchClient::mouseDoubleClickEvent(QMouseEvent* event)
         win_.FormDblClick();
     if (win && !win->Closed() && win->Gestures)
         win->Gestures->DoubleClickPress(event);
-    event->accept();
-}
-
-void TSchClient::mousePressEvent(QMouseEvent* event)
-{
-    if (win_.Gestures && !win_.Closed())
-        win_.Gestures->MousePress(event);
-    event->accept();
-}
-
-void TSchClient::mouseMoveEvent(QMouseEvent* event)
-{
-    if (win_.Gestures && !win_.Closed())
-        win_.Gestures->MouseMove(event);
-    event->accept();
-}
-
-void TSchClient::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (win_.Gestures && !win_.Closed())
-        win_.Gestures->MouseRelease(event);
     event->accept();
 }
 
@@ -186,11 +161,7 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
     Keys = std::make_unique<TSchWinKeys>(*this);
     if (!OnAlterText)
         OnAlterText = [this](PTextRec t) { Gestures->Machine.AlterText(t); };
-
-    WatchActivation([this] {
-        WMMDIActivate();
-        FormActivate();
-    });
+    FollowActivation();
 }
 
 TSchWin::~TSchWin()
@@ -421,18 +392,15 @@ void TSchWin::mnRedrawClick() { BitmapRepaint(); }
 
 // ---------------------------------------------------------------- activation, scrolling, resizing
 
-void TSchWin::FormActivate()
+QString TSchWin::NewFileName() const { return QStringLiteral("NewFile.sch"); }
+
+void TSchWin::UpdateUndoButton()
 {
-    if (Host()) {
-        Host()->PressSelectTool();
+    if (Host())
         Host()->SetUndoButton(UndoList.CanUndo());
-    }
-    Client->setCursor(Qt::ArrowCursor);
-    DrawMode = 0;
-    TakeKeys();
 }
 
-void TSchWin::WMMDIActivate() { NameTab(QStringLiteral("NewFile.sch")); }
+QWidget* TSchWin::DrawSurface() const { return Client; }
 
 void TSchWin::WMMouseWheel(int delta)
 {

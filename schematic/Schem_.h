@@ -31,20 +31,18 @@ class TSchWinKeys;
 
 // The client area: shows the window surface and hands mouse, wheel and size changes to
 // the window.
-class TSchClient : public QWidget {
+class TSchClient : public TChildSurface {
     Q_OBJECT
 public:
     explicit TSchClient(TSchWin& win);
     QSize sizeHint() const override { return {688, 434}; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    const QImage& SurfaceImage() const override;
+    TSurfaceMouse* Mouse() const override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     TSchWin& win_;
@@ -155,9 +153,9 @@ public:
     void UpdateWindow();
 
     // ---- Lifecycle
-    void FormActivate();
-    // The tab of an activated window shows its file name.
-    void WMMDIActivate();
+    QString NewFileName() const override;
+    void UpdateUndoButton() override;
+    QWidget* DrawSurface() const override;
     bool FormCloseQuery() override;
     void FormClose() override;
     void FormResize();
@@ -176,7 +174,6 @@ public:
     void ChangeColors() override;
     // Closes the window; it is destroyed once the callers have returned to the event loop.
     void CloseWindow();
-    bool Closed() const { return closed_; }
 
     // ---- Menus and model commands
     void mnEditClick();
@@ -259,6 +256,5 @@ private:
     void AlterStyle(TStyleField field);
     void SetCaptionFile();
 
-    bool closed_ = false;
     int wheelAccum_ = 0;
 };

@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -44,9 +46,66 @@ void LoadScreenCursor(int number, const QCursor& cursor)
     CursorLoaded()[static_cast<std::size_t>(number)] = true;
 }
 
+TChildSurface::TChildSurface(TChildWin& win, QWidget* parent) : QWidget(parent), child_(win)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);   // all painting comes from the window surface
+    setMouseTracking(true);
+}
+
+TSurfaceMouse* TChildSurface::OpenMouse() const { return child_.Closed() ? nullptr : Mouse(); }
+
+void TChildSurface::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, SurfaceImage());
+}
+
+void TChildSurface::mousePressEvent(QMouseEvent* event)
+{
+    if (TSurfaceMouse* m = OpenMouse())
+        m->MousePress(event);
+    event->accept();
+}
+
+void TChildSurface::mouseMoveEvent(QMouseEvent* event)
+{
+    if (TSurfaceMouse* m = OpenMouse())
+        m->MouseMove(event);
+    event->accept();
+}
+
+void TChildSurface::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (TSurfaceMouse* m = OpenMouse())
+        m->MouseRelease(event);
+    event->accept();
+}
+
 TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void TChildWin::FollowActivation()
+{
+    WatchActivation([this] {
+        WMMDIActivate();
+        FormActivate();
+    });
+}
+
+void TChildWin::WMMDIActivate() { NameTab(NewFileName()); }
+
+void TChildWin::FormActivate()
+{
+    if (Host()) {
+        Host()->PressSelectTool();
+        UpdateUndoButton();
+    }
+    if (QWidget* surface = DrawSurface())
+        surface->setCursor(Qt::ArrowCursor);
+    DrawMode = 0;
+    TakeKeys();
 }
 
 TChildWin::~TChildWin() = default;

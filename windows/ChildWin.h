@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,8 @@ class QLabel;
 class QStatusBar;
 class QLineEdit;
 class QMenu;
+class QMouseEvent;
+class QPaintEvent;
 
 // Numbers of the program's own cursors in the screen cursor table.
 inline constexpr int crMove = 5;   // "MOVE": moving the selection with the right button
@@ -64,6 +67,39 @@ public:
     virtual void PrintBmp(const QImage& bmp, const QString& title) = 0;
 };
 
+class TChildWin;
+
+// What a drawing surface hands the mouse to: the window's gestures.
+class TSurfaceMouse {
+public:
+    virtual ~TSurfaceMouse() = default;
+    virtual void MousePress(QMouseEvent* e) = 0;
+    virtual void MouseMove(QMouseEvent* e) = 0;
+    virtual void MouseRelease(QMouseEvent* e) = 0;
+};
+
+// A child's drawing surface: shows the window surface and hands presses, moves and
+// releases to the window's gestures while the window is open.
+class TChildSurface : public QWidget {
+public:
+    explicit TChildSurface(TChildWin& win, QWidget* parent = nullptr);
+
+protected:
+    virtual const QImage& SurfaceImage() const = 0;
+    // Null while the window has no gestures.
+    virtual TSurfaceMouse* Mouse() const = 0;
+    // The gestures, or null while there are none or the window is closing.
+    TSurfaceMouse* OpenMouse() const;
+
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TChildWin& child_;
+};
+
 class TChildWin : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -92,6 +128,14 @@ public:
 
     // Gives the keyboard to the window's key box, so that its keys and shortcuts work at once.
     void TakeKeys();
+
+    // Each time the window becomes the active child: the tab shows the file's name (or
+    // NewFileName() while it has none), the select tool is pressed, the undo button follows
+    // the ring, the surface shows the arrow, and the keys come to the window.
+    void WMMDIActivate();
+    void FormActivate();
+    // True once the close was accepted; the window is on its way out.
+    bool Closed() const { return closed_; }
 
     // Close query: may ask to save; false keeps the window open (and stops a shutdown).
     virtual bool FormCloseQuery() { return true; }
@@ -132,6 +176,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // The tab's name while there is no file ("NewFile.sch").
+    virtual QString NewFileName() const { return {}; }
+    // Sets the undo button (and the window's own undo item) for the ring's state.
+    virtual void UpdateUndoButton() {}
+    // The drawing surface, whose cursor the select tool sets back.
+    virtual QWidget* DrawSurface() const { return nullptr; }
+    bool closed_ = false;
+
     // Tab of this window in the frame's tab bar.
     void RegisterTab();
     void UnregisterTab();
@@ -147,6 +199,8 @@ protected:
     void RenameTab();
     // Calls onActivated each time the window becomes the active child.
     void WatchActivation(std::function<void()> onActivated);
+    // Runs WMMDIActivate and FormActivate each time the window becomes the active child.
+    void FollowActivation();
     // The edit box that holds the keyboard focus, out of sight; the window's shortcuts are
     // not taken by it.
     QLineEdit* MakeKeyBox(QWidget* parent);
