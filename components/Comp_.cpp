@@ -380,15 +380,7 @@ bool TCompWin::SaveCompAs()
                                        CompSavePath);
     if (!self || closed_ || chosen.isEmpty())
         return false;
-    const QString old = FileName;
-    FileName = chosen;
-    if (!SaveComp()) {
-        if (self)
-            FileName = old;   // the window still names the file it really came from
-        return false;
-    }
-    RenameTab();
-    return true;
+    return SaveUnder(chosen, [this] { return SaveComp(); });
 }
 
 void TCompWin::OpenComp()

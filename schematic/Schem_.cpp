@@ -761,15 +761,7 @@ bool TSchWin::SaveSchemAs()
                      {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}});
     if (!self || closed_ || chosen.isEmpty())
         return false;
-    const QString old = FileName;
-    FileName = chosen;
-    if (!SaveSchem()) {
-        if (self)
-            FileName = old;   // the window still names the file it really came from
-        return false;
-    }
-    RenameTab();
-    return true;
+    return SaveUnder(chosen, [this] { return SaveSchem(); });
 }
 
 void TSchWin::DoLoad(int startLine)

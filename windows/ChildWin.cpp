@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -205,6 +206,20 @@ QString TChildWin::AskSaveFile(const QString& folder, const QString& name, const
                                std::function<QString(const QString&)> writtenPath)
 {
     return AskFile(this, {true, folder, name, suffix, filters, std::move(writtenPath)});
+}
+
+bool TChildWin::SaveUnder(const QString& path, const std::function<bool()>& save)
+{
+    QPointer<TChildWin> self(this);
+    const QString old = FileName;
+    FileName = path;
+    if (!save()) {
+        if (self)
+            FileName = old;
+        return false;
+    }
+    RenameTab();
+    return true;
 }
 
 QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])

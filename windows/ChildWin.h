@@ -210,6 +210,9 @@ protected:
     QString AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
                         const std::vector<TFileFilter>& filters,
                         std::function<QString(const QString&)> writtenPath = {});
+    // Saves as path with save (the Save As tail of both kinds): the tab follows the new
+    // name; a failed save leaves the window naming the file it really came from.
+    bool SaveUnder(const QString& path, const std::function<bool()>& save);
     // A status bar of three panels on parent: the first two of fixed widths, the last
     // taking the rest.
     QStatusBar* MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3]);
