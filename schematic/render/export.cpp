@@ -81,11 +81,60 @@ TRenderView ExportView(const TRenderView& windowView)
     return v;
 }
 
+bool ExportSizeFits(const TExportSize& size)
+{
+    return size.Width > 0 && size.Height > 0 && size.Width <= std::numeric_limits<int32_t>::max() &&
+           size.Height <= std::numeric_limits<int32_t>::max() && size.Width * size.Height <= kMaxExportPixels;
+}
+
+TExportBands::TExportBands(const TSchModel& model, const TRenderView& windowView, int64_t bandBytes)
+    : model_(model), view_(ExportView(windowView))
+{
+    const TExportSize size = ExportPixelSize(ExportExtent(model, windowView.Scale), windowView.Scale);
+    if (!ExportSizeFits(size))
+        return;
+    width_ = static_cast<int>(size.Width);
+    height_ = static_cast<int>(size.Height);
+    const int64_t rows = std::max<int64_t>(bandBytes, 1) / (4 * int64_t{width_});
+    bandRows_ = static_cast<int>(std::clamp<int64_t>(rows, 1, height_));
+}
+
+bool TExportBands::Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn)
+{
+    error_.clear();
+    if (width_ <= 0 || height_ <= 0)
+        return true;
+    if (band_.isNull()) {
+        band_ = QImage(width_, bandRows_, QImage::Format_RGB32);
+        if (band_.isNull()) {
+            error_ = "Not enough memory for the picture";
+            return false;
+        }
+    }
+    const int bands = (height_ + bandRows_ - 1) / bandRows_;
+    for (int i = 0; i < bands; ++i) {
+        const int k = bottomUp ? bands - 1 - i : i;
+        const int top = k * bandRows_;
+        const int rows = std::min(bandRows_, height_ - top);
+        band_.fill(ColorToRgb(clWhite));
+        {
+            // The canvas ends its painter before the rows are read.
+            TImageCanvas canvas(band_, top);
+            DrawCirc(canvas, model_, view_, nullptr);
+        }
+        for (int j = 0; j < rows; ++j) {
+            const int r = bottomUp ? rows - 1 - j : j;
+            if (!fn(top + r, reinterpret_cast<const uint32_t*>(band_.constScanLine(r))))
+                return false;
+        }
+    }
+    return true;
+}
+
 QImage ComposeExportBitmap(const TSchModel& model, const TRenderView& windowView)
 {
     const TExportSize size = ExportPixelSize(ExportExtent(model, windowView.Scale), windowView.Scale);
-    if (size.Width <= 0 || size.Height <= 0 || size.Width > std::numeric_limits<int32_t>::max() ||
-        size.Height > std::numeric_limits<int32_t>::max() || size.Width * size.Height > kMaxExportPixels)
+    if (!ExportSizeFits(size))
         return {};
     QImage bmp = NewBitmap(static_cast<int>(size.Width), static_cast<int>(size.Height));
     if (bmp.isNull())
