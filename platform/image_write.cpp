@@ -260,14 +260,34 @@ TIndexedImage ReducePalette(const QImage& image, int maxColors)
 
 // ---------------------------------------------------------------- rows and sinks
 
-TImageRows::TImageRows(const QImage& image) : image_(AsRgb32(image)) {}
+TImageRows::TImageRows(const QImage& image)
+    : image_(image.format() == QImage::Format_Indexed8 ? image : AsRgb32(image))
+{
+    if (image_.format() == QImage::Format_Indexed8) {
+        const QList<QRgb> t = image_.colorTable();
+        table_.assign(256, 0xFF000000u);
+        for (qsizetype i = 0; i < t.size() && i < 256; ++i)
+            table_[static_cast<size_t>(i)] = t[i] | 0xFF000000u;
+    }
+}
 
 bool TImageRows::Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn)
 {
     const int h = image_.height();
+    const int w = image_.width();
+    std::vector<uint32_t> row(table_.empty() ? 0 : static_cast<size_t>(w));
     for (int i = 0; i < h; ++i) {
         const int y = bottomUp ? h - 1 - i : i;
-        if (!fn(y, Row(image_, y)))
+        const uint32_t* pixels = nullptr;
+        if (table_.empty()) {
+            pixels = Row(image_, y);
+        } else {
+            const uchar* idx = image_.constScanLine(y);
+            for (int x = 0; x < w; ++x)
+                row[static_cast<size_t>(x)] = table_[idx[x]];
+            pixels = row.data();
+        }
+        if (!fn(y, pixels))
             return false;
     }
     return true;
@@ -421,6 +441,33 @@ bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palett
         return true;
     });
     return fits && done;
+}
+
+QImage IndexedImageOf(TRowSource& src)
+{
+    try {
+        if (src.Width() <= 0 || src.Height() <= 0)
+            return {};
+        TPaletteMap map(src, 256);
+        if (!map.Exact() && !src.Error().empty())
+            return {};
+        QImage img(src.Width(), src.Height(), QImage::Format_Indexed8);
+        if (img.isNull())
+            return {};
+        QList<QRgb> table;
+        for (uint32_t c : map.Palette)
+            table.push_back(0xFF000000u | c);
+        img.setColorTable(table);
+        const int w = src.Width();
+        if (!src.Rows(false, [&](int y, const uint32_t* row) {
+                map.MapRow(row, img.scanLine(y), w);
+                return true;
+            }))
+            return {};
+        return img;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
 }
 
 // ---------------------------------------------------------------- BMP

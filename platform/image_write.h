@@ -42,7 +42,8 @@ public:
     virtual std::string Error() const { return {}; }
 };
 
-// The rows of an image (converted to RGB32 first when it is not).
+// The rows of an image: an 8-bit indexed one is expanded a row at a time, other formats
+// are converted to RGB32 first.
 class TImageRows final : public TRowSource {
 public:
     explicit TImageRows(const QImage& image);
@@ -52,6 +53,7 @@ public:
 
 private:
     QImage image_;
+    std::vector<uint32_t> table_;   // the colour table of an indexed image
 };
 
 // Where encoded bytes go. Put returns false to stop the encoder; Error() says why.
@@ -76,6 +78,10 @@ private:
 // The exact colours of a picture, in order of first appearance from the top row, when it
 // has at most maxColors of them; false when it has more (or the source failed).
 bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palette);
+
+// The picture as an 8-bit indexed image: its exact colours when it has at most 256, else
+// the fixed palette of ReducePalette. Null when the source fails or memory runs out.
+QImage IndexedImageOf(TRowSource& src);
 
 // Largest side each format can hold.
 inline constexpr int64_t kJpegMaxSide = 65500;
