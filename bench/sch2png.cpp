@@ -3,6 +3,8 @@
 // sch2png --whole FILE.sch OUT.png|jpg|gif|bmp [SCALE]: the whole drawing as the image
 // export writes it (extent, export view, banded composition, the writer the extension
 // picks; BMP at 24 bits, JPEG at quality 100), for timing the program's own export path.
+// OUT "clipboard" makes what the bitmap clipboard holds (the 8-bit image and its BMP file)
+// and writes nothing, for its time and memory.
 #include "platform/image_write.h"
 #include "platform/sys/files.h"
 #include "schematic/core/lines.h"
@@ -55,7 +57,8 @@ int main(int argc, char** argv)
             return Fail("SCALE must be 2, 4 or 8, not \"" + s + "\"");
     }
     const TImageFormat format = ImageFormatOfName(QString::fromLocal8Bit(out));
-    if (whole && format == TImageFormat::None)
+    const bool clipboard = whole && std::strcmp(out, "clipboard") == 0;
+    if (whole && !clipboard && format == TImageFormat::None)
         return Fail(std::string("OUT must end in .png, .jpg, .gif or .bmp, not \"") + out + "\"");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -84,6 +87,20 @@ int main(int argc, char** argv)
             return Fail(Lines(BitmapTooLargeText(size)));
         TExportBands bands(model, view);
         std::string why;
+        if (clipboard) {
+            const QImage img8 = IndexedImageOf(bands);
+            if (img8.isNull())
+                return Fail(Lines(BitmapTooLargeText(size)));
+            std::string bmp;
+            TStringSink sink(bmp);
+            TImageRows rows(img8);
+            bmp.reserve(static_cast<size_t>((int64_t{img8.width()} + 3) / 4 * 4 * img8.height() + 1100));
+            if (!WriteBmp(rows, 8, sink, why))
+                return Fail("cannot make the clipboard bitmap: " + why);
+            std::printf("%dx%d, %d colours, %zu bytes of BMP\n", img8.width(), img8.height(), img8.colorCount(),
+                        bmp.size());
+            return 0;
+        }
         if (!SaveImageFile(bands, format, 24, 100, out, why))
             return Fail(std::string("Unable to save the image to: ") + out + ": " + why);
         std::printf("%dx%d\n", bands.Width(), bands.Height());

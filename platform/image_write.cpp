@@ -104,6 +104,27 @@ private:
     uint8_t vals_[1024];
 };
 
+// The first x from `from` on whose pixel is not v; drawings are mostly long runs of one
+// colour, so eight pixels are compared at a time.
+int RunEnd(const uint32_t* row, int from, int w, uint32_t v)
+{
+    const uint64_t two = uint64_t{v} | (uint64_t{v} << 32);
+    int x = from;
+    while (x + 8 <= w) {
+        uint64_t a, b, c, d;
+        std::memcpy(&a, row + x, 8);
+        std::memcpy(&b, row + x + 2, 8);
+        std::memcpy(&c, row + x + 4, 8);
+        std::memcpy(&d, row + x + 6, 8);
+        if (((a ^ two) | (b ^ two) | (c ^ two) | (d ^ two)) != 0)
+            break;
+        x += 8;
+    }
+    while (x < w && row[x] == v)
+        ++x;
+    return x;
+}
+
 constexpr uint32_t kStandard16[16] = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
     0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
@@ -361,16 +382,12 @@ public:
     void MapRow(const uint32_t* src, uint8_t* dst, int w)
     {
         if (exact_) {
-            uint32_t last = 0xFFFFFFFFu;
-            uint8_t lastIdx = 0;
-            for (int x = 0; x < w; ++x) {
-                const uint32_t c = src[x] & 0xFFFFFFu;
-                if (c != last) {
-                    last = c;
-                    const int i = set_.Lookup(c);
-                    lastIdx = static_cast<uint8_t>(i < 0 ? 0 : i);
-                }
-                dst[x] = lastIdx;
+            for (int x = 0; x < w;) {
+                const uint32_t raw = src[x];
+                const int i = set_.Lookup(raw & 0xFFFFFFu);
+                const int end = RunEnd(src, x + 1, w, raw);
+                std::memset(dst + x, i < 0 ? 0 : i, static_cast<size_t>(end - x));
+                x = end;
             }
             return;
         }
@@ -427,16 +444,13 @@ bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palett
     bool fits = true;
     const int w = src.Width();
     const bool done = src.Rows(false, [&](int, const uint32_t* row) {
-        uint32_t last = 0xFFFFFFFFu;
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = row[x] & 0xFFFFFFu;
-            if (c == last)
-                continue;
-            last = c;
-            if (set.Find(c, palette, maxColors) < 0) {
+        for (int x = 0; x < w;) {
+            const uint32_t raw = row[x];
+            if (set.Find(raw & 0xFFFFFFu, palette, maxColors) < 0) {
                 fits = false;
                 return false;
             }
+            x = RunEnd(row, x + 1, w, raw);
         }
         return true;
     });
@@ -841,16 +855,12 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
         ok = src.Rows(false, [&](int, const uint32_t* row) {
             const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row);
             if (indexed) {
-                uint32_t last = 0xFFFFFFFFu;
-                uint8_t lastIdx = 0;
-                for (int x = 0; x < w; ++x) {
-                    const uint32_t c = row[x] & 0xFFFFFFu;
-                    if (c != last) {
-                        last = c;
-                        const int i = set.Lookup(c);
-                        lastIdx = static_cast<uint8_t>(i < 0 ? 0 : i);
-                    }
-                    idx[static_cast<size_t>(x)] = lastIdx;
+                for (int x = 0; x < w;) {
+                    const uint32_t raw = row[x];
+                    const int i = set.Lookup(raw & 0xFFFFFFu);
+                    const int end = RunEnd(row, x + 1, w, raw);
+                    std::memset(idx.data() + x, i < 0 ? 0 : i, static_cast<size_t>(end - x));
+                    x = end;
                 }
                 bytes = idx.data();
             }
