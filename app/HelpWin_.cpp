@@ -14,7 +14,6 @@
 #include <array>
 
 #include "app/Main_.h"
-#include "platform/canvas.h"
 
 namespace {
 
@@ -112,7 +111,9 @@ THelpWin::THelpWin(TMainWin* frame)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
-    setFont(MakeQFont(TFontSpec{}));
+    // Its texts are labels like any other: the drawing canvas's font (no smoothing, no
+    // kerning, pixel-exact sizes) spaces the letters of running text unevenly.
+    setFont(FrameFont());
     setToolTip(QStringLiteral("Drag this window to the best location."));
     resize(kWidth, kHeight);
 

@@ -150,6 +150,7 @@ void TMainWin::TabChildChange(int index)
                 c->showNormal();
             MdiClient->setActiveSubWindow(c);
             c->raise();
+            c->TakeKeys();
             return;
         }
 }
@@ -165,6 +166,7 @@ void TMainWin::ShowChild(TChildWin* child, bool maximise)
     else
         child->show();
     MdiClient->setActiveSubWindow(child);
+    child->TakeKeys();
 }
 
 TChildWin* TMainWin::CreateSchWin()
@@ -219,6 +221,8 @@ void TMainWin::FillWindowList()
             if (target->isMinimized())
                 target->showNormal();
             MdiClient->setActiveSubWindow(target);
+            if (auto* c = qobject_cast<TChildWin*>(target.data()))
+                c->TakeKeys();
         });
         WindowListActions.push_back(a);
     }
@@ -241,11 +245,13 @@ void TMainWin::mnNextPrevWinClick(int tag)
         TChildWin* w = kids.back() != cur ? kids.back() : kids[n - 2];
         MdiClient->setActiveSubWindow(w);
         w->raise();
+        w->TakeKeys();
     } else if (tag == 2) {
         TChildWin* w = kids[(i + 1) % n];
         MdiClient->setActiveSubWindow(w);
         w->raise();
         cur->lower();
+        w->TakeKeys();
     }
 }
 

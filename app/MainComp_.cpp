@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QThread>
 #include <QKeyEvent>
@@ -83,16 +82,11 @@ void TMainWin::mnCreateCompClick()
 
 void TMainWin::mnEditCompClick()
 {
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setDefaultSuffix(QStringLiteral("cmp"));
-    OpenDialog->setNameFilters({QStringLiteral("Component File (*.cmp)"), QStringLiteral("All files (*.*)")});
-    OpenDialog->setDirectory(LibraryFolder());
-    if (OpenDialog->exec() != QDialog::Accepted)
-        return;
-    const QStringList files = OpenDialog->selectedFiles();
-    if (!files.isEmpty())
-        OpenCompWin(files.first());
+    const QString file = OpenDialog->Run({false, LibraryFolder(), {}, QStringLiteral("cmp"),
+                                          {{QStringLiteral("Component File (*.cmp)"), QStringLiteral("*.cmp")},
+                                           {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}});
+    if (!file.isEmpty())
+        OpenCompWin(file);
 }
 
 void TMainWin::mnGetComponentClick()

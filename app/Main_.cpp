@@ -33,13 +33,18 @@
 #include <array>
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include "app/AssociateDlg_.h"
 #include "app/ColorDlg_.h"
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
+#include "platform/single_instance.h"
 #include "platform/profile.h"
 #include "platform/sys/handover.h"
+#include "platform/sys/spawn.h"
 #include "schematic/Schem_.h"
 
 static void InitOstrinResources()
@@ -49,6 +54,13 @@ static void InitOstrinResources()
 
 TMainWin* MainWin = nullptr;
 
+QFont FrameFont()
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    return f;
+}
+
 QIcon ProgramIcon()
 {
     InitOstrinResources();
@@ -57,16 +69,6 @@ QIcon ProgramIcon()
 
 namespace {
 
-std::array<QCursor, 8>& CursorTable()
-{
-    static std::array<QCursor, 8> table;
-    return table;
-}
-std::array<bool, 8>& CursorLoaded()
-{
-    static std::array<bool, 8> loaded{};
-    return loaded;
-}
 
 
 // Tool-button pictures, drawn here so the program ships no image files for them.
@@ -235,17 +237,20 @@ QIcon ToolIcon(const QString& what)
 
 } // namespace
 
-QCursor ScreenCursor(int number)
+// By the path's own bytes, so that a name that is not valid UTF-8 is found too.
+static bool PathIs(const QString& path, bool fileOnly)
 {
-    if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
-        return CursorTable()[static_cast<std::size_t>(number)];
-    return QCursor(Qt::ArrowCursor);
+    const std::string bytes = PathBytes(path);
+    struct stat st {};
+    if (bytes.empty() || bytes.find('\0') != std::string::npos || ::stat(bytes.c_str(), &st) != 0)
+        return false;
+    return !fileOnly || S_ISREG(st.st_mode);
 }
 
 QString GetLongPath(const QString& path, QString* error)
 {
     // No wildcards: the name is looked up exactly as it stands.
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    if (path.isEmpty() || !PathIs(path, false)) {
         if (error)
             *error = QStringLiteral("Path %1 does not exist!").arg(path);
         return {};
@@ -268,7 +273,20 @@ QByteArray HandOverRequest(const QStringList& args)
 {
     if (args.isEmpty() || args.first().isEmpty())
         return QByteArrayLiteral("R");
-    return "O" + QDir::cleanPath(QDir::current().absoluteFilePath(args.first())).toUtf8();
+    // The path's own bytes, whatever they are: the running copy opens exactly this file.
+    const std::string path = PathBytes(QDir::cleanPath(QDir::current().absoluteFilePath(args.first())));
+    return "O" + QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+int HandOverToRunningCopy(TSingleInstance& instance, const QStringList& args, int queueTimeoutMs)
+{
+    if (instance.Send(HandOverRequest(args), queueTimeoutMs))
+        return 0;
+    if (!args.isEmpty() && !args.first().isEmpty())
+        MessageDlg(QStringLiteral("The file could not be handed over to the running program:\r") +
+                       QDir::cleanPath(QDir::current().absoluteFilePath(args.first())),
+                   TMsgDlgType::mtError, mbOK);
+    return 1;
 }
 
 void ReceiveHandOver(const QByteArray& request)
@@ -277,7 +295,7 @@ void ReceiveHandOver(const QByteArray& request)
         handover::ParseRequest(std::string_view(request.constData(), static_cast<std::size_t>(request.size())));
     if (r.Kind == handover::TRequest::TKind::Invalid)
         return;
-    const QString path = QString::fromUtf8(r.Path.data(), static_cast<qsizetype>(r.Path.size()));
+    const QString path = PathText(r.Path);
     if (!MainWin) {
         if (!path.isEmpty())
             EarlyHandOvers().append(path);
@@ -303,9 +321,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     PendingOpens = std::exchange(EarlyHandOvers(), {});
     setObjectName(QStringLiteral("TMainWin"));
     setWindowTitle(QStringLiteral("Circuit Drawing"));
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPointSize(8);
-    setFont(f);
+    setFont(FrameFont());
 
     auto* central = new QWidget(this);
     auto* lay = new QVBoxLayout(central);
@@ -332,11 +348,7 @@ TMainWin::TMainWin(const QStringList& args, QWidget* parent) : QMainWindow(paren
     connect(TabChild, &QTabBar::tabBarClicked, this, [this](int index) { TabChildChange(index); });
     connect(MdiClient, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) { ChildActivated(); });
 
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setOption(QFileDialog::DontUseNativeDialog, true);
-    OpenDialog->setOption(QFileDialog::ReadOnly, true);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog = new TFileDialog(this);
 
     SchWinFactory = [] { return new TSchWin(); };
     BuildToolBars();
@@ -564,11 +576,6 @@ void TMainWin::BuildMenus()
 
 // ---- Creation, settings
 
-QString TMainWin::IniFileName() const
-{
-    return GetIniFolder() + QStringLiteral("OstrinIni.ini");
-}
-
 void TMainWin::FormCreate()
 {
     FirstActivate = true;
@@ -590,130 +597,11 @@ void TMainWin::FormCreate()
         {{crMove, ":/cursors/MOVE.xpm"}, {crHandO, ":/cursors/HANDO.xpm"}, {crHandC, ":/cursors/HANDC.xpm"}}};
     for (const auto& [n, file] : cursors) {
         QPixmap pm(QString::fromLatin1(file));
-        if (!pm.isNull()) {
-            CursorTable()[static_cast<std::size_t>(n)] = QCursor(pm, pm.width() / 2, pm.height() / 2);
-            CursorLoaded()[static_cast<std::size_t>(n)] = true;
-        }
+        if (!pm.isNull())
+            LoadScreenCursor(n, QCursor(pm, pm.width() / 2, pm.height() / 2));
     }
     SchemFolder = GetDocsFolder();
     OpenDialog->setDirectory(DialogStartFolder(SchemFolder));
-}
-
-void TMainWin::SetOuterGeometry(const QRect& outer)
-{
-    wantedOuter_ = outer;
-    fittedBorder_ = QSize(-1, -1);
-    move(outer.topLeft());   // a window's position is its frame's
-    FitOuterGeometry();
-}
-
-void TMainWin::FitOuterGeometry()
-{
-    const QSize border = frameGeometry().size() - size();
-    if (border == fittedBorder_ || isMaximized() || isFullScreen())
-        return;
-    fittedBorder_ = border;
-    setMinimumSize(QSize(640, 480) - border);
-    resize(wantedOuter_.size() - border);
-    move(wantedOuter_.topLeft());   // a window's position is its frame's
-}
-
-namespace {
-
-// A colour as stored: only $BBGGRR values count; anything else (-1 among them) would
-// draw invisible lines, so it reads as the default.
-uint32_t ReadColour(const TProfile& ini, const char* key, uint32_t def)
-{
-    const int32_t v = ini.ReadInteger("Colour", key, static_cast<int32_t>(def));
-    return v >= 0 && v <= 0xFFFFFF ? static_cast<uint32_t>(v) : def;
-}
-
-// Height of the strip at the frame's top edge that holds its title bar, and how much of it
-// must lie on one screen for the user to grab it.
-constexpr int TitleStrip = 24;
-constexpr int GrabWidth = 48;
-constexpr int GrabHeight = 8;
-
-bool TitleReachable(const QRect& frame)
-{
-    const QRect strip(frame.x(), frame.y(), frame.width(), TitleStrip);
-    const int wantWidth = std::min(GrabWidth, frame.width());
-    for (QScreen* s : QGuiApplication::screens()) {
-        const QRect on = s->geometry().intersected(strip);
-        if (on.width() >= wantWidth && on.height() >= GrabHeight)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-void TMainWin::ReadSettings()
-{
-    const TProfile ini(IniFileName());
-    QRect virt(0, 0, 1024, 768);
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        virt = s->virtualGeometry();
-    const int vh = virt.height(), vw = virt.width();
-    QRect outer = wantedOuter_;
-    const int top = ini.ReadInteger("Position", "Top", -100);
-    if (top >= -10 && top <= vh)
-        outer.moveTop(top);
-    const int left = ini.ReadInteger("Position", "Left", -100);
-    if (left >= -10 && left <= vw)
-        outer.moveLeft(left);
-    const int height = ini.ReadInteger("Position", "Height", -100);
-    if (height >= 100 && height <= vh)
-        outer.setHeight(height);
-    const int wid = ini.ReadInteger("Position", "Width", -100);
-    if (wid >= 100 && wid <= vw)
-        outer.setWidth(wid);
-    // The range tests let a frame start past the screens' edges: bring its title bar back
-    // onto the primary screen.
-    if (!TitleReachable(outer)) {
-        QRect screen(0, 0, 1024, 768);
-        if (QScreen* s = QGuiApplication::primaryScreen())
-            screen = s->geometry();
-        outer.moveTo(std::clamp(outer.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - GrabWidth)),
-                     std::clamp(outer.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - TitleStrip)));
-    }
-    SetOuterGeometry(outer);
-    mnMaxWin->setChecked(ini.ReadBool("Window", "Maximise", false));
-    mnShowHintStart->setChecked(ini.ReadBool("Settings", "ShowHint", true));
-    TabChild->setVisible(ini.ReadBool("Settings", "ShowTabs", true));
-    mnAltOpen->setChecked(ini.ReadBool("Settings", "UseBrowser", false));
-    DefaultArrow = ini.ReadInteger("Settings", "Arrow", 0);
-    LineColor = ReadColour(ini, "Line", 8388608);
-    FillColor = ReadColour(ini, "Fill", 8388608);
-    TextColor = ReadColour(ini, "Text", 0);
-    SelColor = ReadColour(ini, "Select", 255);
-    mnAutoSave->setChecked(ini.ReadBool("AutoSave", "DoIt", true));
-    const std::string path = ini.ReadString("AutoSave", "SearchPath", "");
-    AutoSaveFolder = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
-void TMainWin::WriteSettings()
-{
-    TProfile ini(IniFileName());
-    ini.WriteInteger("Settings", "Arrow", DefaultArrow);
-    const QRect outer = frameGeometry();
-    ini.WriteInteger("Position", "Top", outer.top());
-    ini.WriteInteger("Position", "Left", outer.left());
-    ini.WriteInteger("Position", "Height", outer.height());
-    ini.WriteInteger("Position", "Width", outer.width());
-    ini.WriteInteger("Colour", "Line", static_cast<int32_t>(LineColor));
-    ini.WriteInteger("Colour", "Fill", static_cast<int32_t>(FillColor));
-    ini.WriteInteger("Colour", "Text", static_cast<int32_t>(TextColor));
-    ini.WriteInteger("Colour", "Select", static_cast<int32_t>(SelColor));
-    ini.WriteBool("Settings", "ShowHint", mnShowHintStart->isChecked());
-    ini.WriteBool("Settings", "UseBrowser", mnAltOpen->isChecked());
-    ini.WriteBool("Settings", "ShowTabs", !TabChild->isHidden());
-    ini.WriteBool("Window", "Maximise", mnMaxWin->isChecked());
-    ini.WriteBool("AutoSave", "DoIt", mnAutoSave->isChecked());
-    const QByteArray path = QFile::encodeName(AutoSaveFolder);
-    ini.WriteString("AutoSave", "SearchPath", std::string_view(path.constData(), static_cast<std::size_t>(path.size())));
-    // A failed write is not reported: the frame closes all the same.
-    (void)ini.Save();
 }
 
 void TMainWin::FormClose()
@@ -754,6 +642,7 @@ void TMainWin::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     FitOuterGeometry();
+    WatchFraming();
     // The start-up open must not hang on a window manager that never activates us.
     if (FirstActivate)
         QTimer::singleShot(0, this, [this] { FormActivate(); });
@@ -763,8 +652,7 @@ void TMainWin::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        if (FirstActivate)
-            FitOuterGeometry();   // the window manager has framed the window by now
+        FitOuterGeometry();   // the window manager may have framed the window by now
         FormActivate();
     }
 }
@@ -790,7 +678,7 @@ void TMainWin::WMStartup()
     bool opened = false;
     if (!Args.isEmpty()) {
         const QString arg = Args.first();
-        if (QFileInfo(arg).isFile()) {
+        if (PathIs(arg, true)) {
             const QString name = LongFileName(arg);
             if (!name.isEmpty())
                 OpenFile(name);
@@ -817,7 +705,7 @@ void TMainWin::WMOpenFile(const QString& name)
         MessageBoxTitled(AppTitle, error, TMsgIcon::Error, mbOK, this);
         return;
     }
-    if (QFileInfo(full).isFile())
+    if (PathIs(full, true))
         OpenFile(full);
 }
 
@@ -868,19 +756,11 @@ void TMainWin::mnNewClick()
 
 void TMainWin::mnOpenClick()
 {
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setDirectory(DialogStartFolder(SchemFolder));
-    OpenDialog->setDefaultSuffix(QStringLiteral("sch"));
-    SetFileFilters(*OpenDialog, {{QStringLiteral("Schematic File (*.sch)"), QStringLiteral("*.sch")},
-                                 {QStringLiteral("All files (*.*)"), QStringLiteral("*")}});
-    // The dialog is reused: the last name typed and its completion list must not come back.
-    ClearFileName(*OpenDialog);
-    if (OpenDialog->exec() != QDialog::Accepted)
-        return;
-    const QStringList files = OpenDialog->selectedFiles();
-    if (!files.isEmpty())
-        OpenFile(files.first());
+    const QString file = OpenDialog->Run({false, DialogStartFolder(SchemFolder), {}, QStringLiteral("sch"),
+                                          {{QStringLiteral("Schematic File (*.sch)"), QStringLiteral("*.sch")},
+                                           {QStringLiteral("All files (*.*)"), QStringLiteral("*")}}});
+    if (!file.isEmpty())
+        OpenFile(file);
 }
 
 void TMainWin::OpenTButClick()
@@ -948,8 +828,9 @@ void TMainWin::mnFullSearchClick()
     const QString path = SearchProgram;
     if (QFileInfo(path).isFile()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        // One argument, whatever blanks the folder holds.
-        QProcess::startDetached(path, {SchemFolder});
+        // One argument, whatever blanks or bytes the folder holds.
+        std::string error;
+        sys::StartDetached({PathBytes(path), PathBytes(SchemFolder)}, {}, error);
         QGuiApplication::restoreOverrideCursor();
     } else {
         MessageDlg(QStringLiteral("Ostrin Search Program \"Pelfind.exe\" not found!"), TMsgDlgType::mtError, mbOK,

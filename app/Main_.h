@@ -13,18 +13,18 @@
 #include <functional>
 #include <memory>
 
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 #include "platform/folders.h"
 
 class QAction;
 class QIcon;
 class QComboBox;
-class QFileDialog;
 class QImage;
 class QMdiArea;
 class QMenu;
 class QPrinter;
 class QToolBar;
+class TSingleInstance;
 
 // Tab bar with a guard flag: Tag is -1 while a tab's text is being replaced.
 class TTabBar : public QTabBar {
@@ -55,11 +55,18 @@ QString GetLongPath(const QString& path, QString* error = nullptr);
 // Hand-over between copies. A later copy sends "O" + the UTF-8 path, made absolute
 // against its own working folder, or "R" (no argument) to only raise the running copy.
 QByteArray HandOverRequest(const QStringList& args);
+// The whole of a later copy's work: hands args over to the running copy and waits until
+// it has handled them. When that cannot be done in time, a file's path is named to the user
+// in an error box. The result is the later copy's exit status: 0 once handed over, else 1.
+int HandOverToRunningCopy(TSingleInstance& instance, const QStringList& args, int queueTimeoutMs = 20000);
 // In the running copy: raises the frame and opens the file. Files that come before the
 // frame exists, or before its start-up open has run, wait and are opened by it.
 void ReceiveHandOver(const QByteArray& request);
 // Files handed over before the frame existed; the frame takes them when it is created.
 QStringList& EarlyHandOvers();
+
+// The font of the frame and of every label and button of the program's windows.
+QFont FrameFont();
 
 // The program's own icon, for every window and dialog (set on the application before the
 // first window exists).
@@ -171,7 +178,7 @@ public:
     QAction* mnAbout = nullptr;
 
     // The frame's one file dialog (schematic open, and the component open).
-    QFileDialog* OpenDialog = nullptr;
+    TFileDialog* OpenDialog = nullptr;
 
     // The help window, once one exists; "&Show Hint ..." shows and hides it.
     QPointer<QWidget> HelpWin;
@@ -326,12 +333,18 @@ protected:
 
 private:
     // Position, size and minimum size are those of the outer frame (with the window
-    // border), as the settings file stores them. The border is known only once the window
-    // is shown; the wanted outer rectangle is fitted again when it first becomes known.
+    // border), as the settings file stores them. The border is known only once a window
+    // manager has framed the shown window, some time after the show: until then the
+    // wanted outer rectangle is fitted again whenever the border changes, and from then on
+    // the frame is the user's.
     void SetOuterGeometry(const QRect& outer);
     void FitOuterGeometry();
+    void WatchFraming();
     QRect wantedOuter_;
     QSize fittedBorder_;
+    bool framed_ = false;
+    class QTimer* framingTimer_ = nullptr;
+    int framingPolls_ = 0;
     void BuildToolBars();
     void BuildMenus();
     void ChildActivated();
@@ -345,6 +358,12 @@ private:
     QPointer<QObject> LastActive;  // compared only: it may be mid-destruction
     bool ClosingDown = false;
 };
+
+// Where a stored frame goes, given the work areas of the screens (the primary first): where
+// it stands when it lies wholly on one of them; else onto the one it overlaps most (the
+// nearest when it overlaps none), wholly when it fits there, and otherwise with its top-left
+// corner, and so its title bar, on it.
+QRect PlaceOnScreens(const QRect& frame, const QList<QRect>& areas);
 
 // The frame; null before it is created.
 extern TMainWin* MainWin;

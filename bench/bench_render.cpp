@@ -61,6 +61,57 @@ void BM_FullRedrawScaling(benchmark::State& state)
 }
 BENCHMARK(BM_FullRedrawScaling)->RangeMultiplier(2)->Range(2500, 40000)->Unit(benchmark::kMillisecond)->Complexity();
 
+// A drawing of 1,000,000 records: a crowded corner (the 12,500 records of the 250 case
+// above, at the origin) and the rest spread thinly over 100,000 units square. range(0) picks
+// the view: 0 the crowded corner, 1 half on its edge, 2 far out where few records lie.
+// Every view but the crowded part's records must cost almost nothing.
+const TSchModel& HugeDrawing()
+{
+    static const TSchModel m = [] {
+        TSchModel d = benchutil::MakeDrawing(790000, 39500, 158000, 100000);
+        TSchModel crowd = benchutil::MakeDrawing(10000, 500, 2000, 250);
+        d.ShapeList.splice(d.ShapeList.end(), crowd.ShapeList);
+        d.CompList.splice(d.CompList.end(), crowd.CompList);
+        d.TextList.splice(d.TextList.end(), crowd.TextList);
+        return d;
+    }();
+    return m;
+}
+
+void BM_FullRedrawHuge(benchmark::State& state)
+{
+    const TSchModel& m = HugeDrawing();
+    TSchSurface s;
+    s.Resize(1600, 1000);
+    s.RebuildGrid(4, true);
+    TRenderView v;
+    static const int32_t offsets[][2] = {{0, 0}, {200, 125}, {50000, 50000}};
+    v.OffsetX = offsets[state.range(0)][0];
+    v.OffsetY = offsets[state.range(0)][1];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(s.FullRedraw(m, v).ShapeCount);
+    state.counters["records"] =
+        static_cast<double>(m.ShapeList.size() + m.CompList.size() + m.TextList.size());
+}
+BENCHMARK(BM_FullRedrawHuge)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Only rejection: 1,000,000 records, none of them in view, no background; the time per
+// record is what a record outside the view costs.
+void BM_RejectOutside(benchmark::State& state)
+{
+    const TSchModel& m = HugeDrawing();
+    QImage img = NewBitmap(1600, 1000);
+    TImageCanvas c(img);
+    TRenderView v;
+    v.OffsetX = v.OffsetY = -200000;
+    const double n = static_cast<double>(m.ShapeList.size() + m.CompList.size() + m.TextList.size());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DrawCirc(c, m, v, nullptr).ShapeCount);
+    state.counters["ns_per_record"] =
+        benchmark::Counter(n, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RejectOutside)->Unit(benchmark::kMillisecond);
+
 // What sch2png does after reading: the fixture with every kind at each view scale.
 void BM_ComposeFixture(benchmark::State& state)
 {

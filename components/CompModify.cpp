@@ -2,9 +2,9 @@
 // nudging, rescaling, free rotation, and the clipboard text.
 #include "components/Comp_.h"
 
-#include "app/SizeDlg_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/SizeDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include "components/CompMouse.h"
 #include "components/core/comp_modify.h"
 #include "platform/cp1252.h"
@@ -188,9 +188,8 @@ void TCompWin::ButRescaleClick()
     if (AskRescale) {
         ok = AskRescale(answer);
     } else {
-        answer = QInputDialog::getText(this, QStringLiteral("Rescale Shapes"),
-                                       QStringLiteral("Increase Scale (x2.5) or Decrease Scale (/2.5)"),
-                                       QLineEdit::Normal, QString(), &ok);
+        ok = InputQuery(QStringLiteral("Rescale Shapes"),
+                        QStringLiteral("Increase Scale (x2.5) or Decrease Scale (/2.5)"), answer, this);
     }
     if (!self || closed_ || !ok || answer.isEmpty())
         return;

@@ -1,7 +1,7 @@
 #include "components/CompMouse.h"
 
-#include "app/CharWin_.h"
-#include "app/TypeArrowDlg_.h"
+#include "windows/CharWin_.h"
+#include "windows/TypeArrowDlg_.h"
 #include "components/CompPaint.h"
 #include "components/Comp_.h"
 #include "platform/msgbox.h"

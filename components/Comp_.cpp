@@ -8,7 +8,6 @@
 #include "schematic/render/render.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -110,9 +109,7 @@ TCompWin::TCompWin(QWidget* parent) : TChildWin(parent)
 
 TCompWin::~TCompWin()
 {
-    if (QMdiArea* area = mdiArea())
-        area->removeSubWindow(this);
-    UnregisterTab();
+    LeaveFrame();
     HitShape = nullptr;
     HitText = nullptr;
 }
@@ -305,7 +302,7 @@ void TCompWin::FormActivate()
     }
     MainPaintBox->setCursor(Qt::ArrowCursor);
     DrawMode = 0;
-    KeyInEdit->setFocus();
+    TakeKeys();
 }
 
 void TCompWin::WMMDIActivate() { NameTab(QStringLiteral("NewComp.cmp")); }
@@ -313,6 +310,7 @@ void TCompWin::WMMDIActivate() { NameTab(QStringLiteral("NewComp.cmp")); }
 bool TCompWin::FormCloseQuery()
 {
     UnSelectALL();
+    Redraw();   // nothing may look selected while the question is up, nor after a No
     if (ModifiedPanel() != ModifiedMark)
         return true;
     QPointer<TCompWin> self(this);
@@ -393,6 +391,7 @@ bool TCompWin::SaveComp()
 {
     UnSelectALL();
     HitText = nullptr;
+    Redraw();
     if (Model.Empty())
         return true;
     if (FileName.size() < 3)
@@ -416,11 +415,12 @@ bool TCompWin::SaveCompAs()
     QPointer<TCompWin> self(this);
     const QString chosen = AskSaveFile(LibraryFolder(), QFileInfo(FileName).fileName(), QStringLiteral("cmp"),
                                        {{QStringLiteral("Component Files (*.cmp)"), QStringLiteral("*.cmp")},
-                                        {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}});
+                                        {QStringLiteral("All Files (*.*)"), QStringLiteral("*")}},
+                                       CompSavePath);
     if (!self || closed_ || chosen.isEmpty())
         return false;
     const QString old = FileName;
-    FileName = CompSavePath(chosen);
+    FileName = chosen;
     if (!SaveComp()) {
         if (self)
             FileName = old;   // the window still names the file it really came from

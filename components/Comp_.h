@@ -3,7 +3,7 @@
 // at a fixed scale, one level of undo, the Edit and Modify menus, the move, select, rescale
 // and rotation controls, and the ".cmp" file commands. Its mouse gestures and keys run in
 // TCompGestures (CompGestures.h); its pictures come from CompPaint.h.
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 #include "components/core/comp_text.h"
 #include "schematic/render/surface.h"
 

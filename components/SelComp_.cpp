@@ -62,6 +62,16 @@ void TPreviewBox::paintEvent(QPaintEvent*)
     p.drawImage(0, 0, Surface);
 }
 
+// ---------------------------------------------------------------- list
+
+void TCompListBox::keyPressEvent(QKeyEvent* event)
+{
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() != before && currentRow() >= 0 && OnKeyChoice)
+        OnKeyChoice();
+}
+
 // ---------------------------------------------------------------- window
 
 TSelCompWin::TSelCompWin(QWidget* parent) : QDialog(parent)
@@ -86,7 +96,7 @@ TSelCompWin::TSelCompWin(QWidget* parent) : QDialog(parent)
     CompNmeEdit->setFont(times);
     CompNmeEdit->installEventFilter(this);
 
-    CompListBox = new QListWidget(this);
+    CompListBox = new TCompListBox(this);
     CompListBox->setObjectName(QStringLiteral("CompListBox"));
     CompListBox->setGeometry(8, 60, 193, 308);
     CompListBox->setFont(UiFont("Courier New", 13));
@@ -132,6 +142,7 @@ TSelCompWin::TSelCompWin(QWidget* parent) : QDialog(parent)
     connect(OkayBBut, &QPushButton::clicked, this, [this] { done(mrOk); });
     connect(AltPathSpBut, &QToolButton::clicked, this, [this] { AltPathSpButClick(); });
     connect(CompListBox, &QListWidget::itemClicked, this, [this] { CompListBoxClick(); });
+    CompListBox->OnKeyChoice = [this] { CompListBoxClick(); };
     connect(CompNmeEdit, &QLineEdit::textChanged, this, [this] {
         if (!ChangeDetached)
             CompNmeEditChange();

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QListWidget>
 #include <QString>
 #include <QWidget>
 
@@ -20,7 +21,6 @@
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QToolButton;
 
@@ -40,6 +40,18 @@ private:
     std::unique_ptr<TImageCanvas> Canvas_;
 };
 
+// The picker's list: a key that moves the current item (arrows, Home/End, the page keys, a
+// typed letter) chooses that item, as a click does.
+class TCompListBox : public QListWidget {
+    Q_OBJECT
+public:
+    using QListWidget::QListWidget;
+    std::function<void()> OnKeyChoice;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
 class TSelCompWin : public QDialog {
     Q_OBJECT
 public:
@@ -48,7 +60,7 @@ public:
 
     QLabel* PartLabel = nullptr;
     QLineEdit* CompNmeEdit = nullptr;
-    QListWidget* CompListBox = nullptr;
+    TCompListBox* CompListBox = nullptr;
     QLabel* PathLabel = nullptr;
     QToolButton* AltPathSpBut = nullptr;
     QLineEdit* PathEdit = nullptr;

@@ -3,6 +3,7 @@
 #include "platform/image_write.h"
 #include "platform/sys/desktop_entry.h"
 #include "platform/sys/files.h"
+#include "platform/sys/spawn.h"
 #include "platform/sys/xdg_lookup.h"
 
 #include <QDesktopServices>
@@ -46,7 +47,8 @@ std::string Settle(const std::vector<std::string>& types, bool schematicHeader)
     return types.front();
 }
 
-bool StartEntry(const xdg::TDesktopEntry& app, const std::string& target, bool isUrl)
+// The argument list an entry runs for target, its program found; false when it cannot run.
+bool EntryArgv(const xdg::TDesktopEntry& app, const std::string& target, bool isUrl, std::vector<std::string>& argv)
 {
     xdg::TExecArgs args;
     if (isUrl) {
@@ -59,20 +61,40 @@ bool StartEntry(const xdg::TDesktopEntry& app, const std::string& target, bool i
     args.Icon = app.Icon;
     args.Name = app.Name;
     args.Location = app.File;
-    std::vector<std::string> argv;
     std::string error;
     if (!xdg::ExpandExec(app.Exec, args, argv, error))
         return false;
     const std::string program = xdg::FindProgram(argv.front());
     if (program.empty())
         return false;
-    QStringList list;
-    for (std::size_t i = 1; i < argv.size(); ++i)
-        list << Q(argv[i]);
-    QString workDir;
-    if (!app.WorkDir.empty() && QFileInfo(Q(app.WorkDir)).isDir())
-        workDir = Q(app.WorkDir);
-    return QProcess::startDetached(Q(program), list, workDir);
+    argv.front() = program;
+    return true;
+}
+
+std::string WorkDirOf(const xdg::TDesktopEntry& app)
+{
+    return !app.WorkDir.empty() && QFileInfo(Q(app.WorkDir)).isDir() ? app.WorkDir : std::string();
+}
+
+// The program's arguments go over as the bytes they are.
+bool StartEntry(const xdg::TDesktopEntry& app, const std::string& target, bool isUrl)
+{
+    std::vector<std::string> argv;
+    if (!EntryArgv(app, target, isUrl, argv))
+        return false;
+    std::string error;
+    return sys::StartDetached(argv, WorkDirOf(app), error);
+}
+
+// The user's terminal: Debian's chosen one, else xterm; empty when there is none.
+std::string TerminalProgram()
+{
+    for (const char* name : {"x-terminal-emulator", "xterm"}) {
+        const std::string p = xdg::FindProgram(name);
+        if (!p.empty())
+            return p;
+    }
+    return {};
 }
 
 } // namespace
@@ -121,10 +143,8 @@ TSchAssociation ReadSchAssociation()
         return out;
     out.HasCommand = true;
     out.Command = app.Exec;
-    std::vector<std::string> words;
     std::string error;
-    if (xdg::SplitExec(app.Exec, words, error))
-        out.Program = words.front();
+    xdg::ExecProgram(app.Exec, out.Program, error);
     return out;
 }
 
@@ -193,9 +213,38 @@ bool OpenWithType(const std::string& mimeType, const std::string& target, bool i
             // A program that needs a terminal cannot show anything from here.
             if (!app.Terminal && StartEntry(app, target, isUrl))
                 return true;
-    // Nothing of our own fits: leave it to the toolkit's desktop services.
-    const QUrl url = isUrl ? QUrl(Q(target)) : QUrl::fromLocalFile(Q(target));
+    // Nothing of our own fits: leave it to the toolkit's desktop services, with a file's
+    // name percent-encoded from its bytes so that any name gets there.
+    const QUrl url = isUrl ? QUrl(Q(target)) : QUrl::fromEncoded(QByteArray::fromStdString(FileUrl(target)));
     return QDesktopServices::openUrl(url);
+}
+
+bool ViewAsText(const std::string& path, std::string& error)
+{
+    error.clear();
+    const xdg::TXdgDirs dirs = xdg::TXdgDirs::FromEnv();
+    const std::string terminal = TerminalProgram();
+    bool needsTerminal = false;
+    for (const xdg::TDesktopEntry& app : xdg::AppsForType(dirs, "text/plain")) {
+        std::vector<std::string> argv;
+        if (!EntryArgv(app, path, false, argv))
+            continue;
+        if (app.Terminal) {
+            needsTerminal = true;
+            if (terminal.empty())
+                continue;
+            // "-e" and the program with its own arguments, each one word.
+            argv.insert(argv.begin(), {terminal, "-e"});
+        }
+        std::string why;
+        if (sys::StartDetached(argv, WorkDirOf(app), why))
+            return true;
+        error = "The program for text files could not be started: " + why;
+    }
+    if (error.empty())
+        error = needsTerminal ? "The program for text files runs in a terminal, and no terminal program was found."
+                              : "No program for text files was found.";
+    return false;
 }
 
 bool OpenDocument(const std::string& path) { return OpenWithType(TypeForFile(path), path, false); }

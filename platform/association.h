@@ -42,6 +42,12 @@ std::string TypeForFile(const std::string& path);
 bool OpenDocument(const std::string& path);
 bool OpenWithType(const std::string& mimeType, const std::string& target, bool isUrl);
 
+// Shows the file as text, never by its own type: the first program for text/plain that can
+// be started, the user's default first; one that needs a terminal runs inside the user's
+// terminal (x-terminal-emulator, else xterm) with the path as one argument. False, with a
+// sentence for the user in error, when there is none.
+bool ViewAsText(const std::string& path, std::string& error);
+
 // Runs a tool with an argument list and waits for it at most timeoutMs (then it is killed).
 // False when it is not installed, fails or takes too long.
 bool RunTool(const QString& program, const QStringList& args, int timeoutMs = 10000);

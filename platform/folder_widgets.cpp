@@ -29,8 +29,6 @@ std::string FromBytes(const QByteArray& b) { return std::string(b.constData(), s
 
 }  // namespace
 
-std::string PathBytes(const QString& path) { return FromBytes(QFile::encodeName(path)); }
-QString PathText(const std::string& bytes) { return QFile::decodeName(ToBytes(bytes)); }
 
 bool FileNameLess(const std::string& a, const std::string& b)
 {

@@ -3,6 +3,8 @@
 // subfolders), a drive box of mounted volumes and a file list of one folder and mask.
 // Paths are kept as local 8-bit bytes, so folders whose names are not valid UTF-8 can be
 // shown and entered; the QString forms are for display and for Qt calls.
+#include "platform/path_text.h"
+
 #include <QComboBox>
 #include <QListWidget>
 #include <QPointer>
@@ -16,9 +18,6 @@ bool FileNameLess(const std::string& a, const std::string& b);
 // Sorts names in that order and drops exact duplicates.
 void SortFileNames(std::vector<std::string>& names);
 
-// Bytes <-> QString for paths and names (local 8-bit; display only one way for bad bytes).
-std::string PathBytes(const QString& path);
-QString PathText(const std::string& bytes);
 
 // Absolute, cleaned form of a folder path: no trailing "/" except for the root itself.
 std::string CleanFolder(const std::string& folder);

@@ -105,34 +105,20 @@ void ShowMessage(const QString& text, QWidget* parent)
     MessageBoxTitled(ApplicationTitle(), text, TMsgIcon::None, mbOK, parent);
 }
 
-namespace {
-class TFixOnShow : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (e->type() == QEvent::Show)
-            if (auto* w = qobject_cast<QWidget*>(o))
-                w->setFixedSize(w->size());
-        return false;
-    }
-};
-} // namespace
-
-bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* parent)
+QInputDialog* MakeInputBox(const QString& caption, const QString& prompt, const QString& value, QWidget* parent)
 {
-    QPointer<QInputDialog> d = new QInputDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    auto* d = new QInputDialog(parent, FixedDialogFlags());
     d->setWindowTitle(caption);
     d->setInputMode(QInputDialog::TextInput);   // builds the layout now
     d->setLabelText(prompt);
     d->setTextValue(value);
-    d->ensurePolished();
-    // Room for the caption beside the title bar's close button; the layout then holds the
-    // dialog at the size of its contents.
-    const int titleWidth = d->fontMetrics().horizontalAdvance(caption) + 120;
-    d->setFixedWidth(std::max(titleWidth, d->sizeHint().width()));
-    // Its layout sets the height when it is shown; from then on the size stays.
-    d->installEventFilter(new TFixOnShow(d));
+    FixDialogSize(d, d->sizeHint());
+    return d;
+}
+
+bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* parent)
+{
+    QPointer<QInputDialog> d = MakeInputBox(caption, prompt, value, parent);
     const bool ok = d->exec() == QDialog::Accepted;
     if (!d)
         return false;
@@ -140,4 +126,34 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value, Q
         value = d->textValue();
     delete d.data();
     return ok;
+}
+
+Qt::WindowFlags FixedDialogFlags()
+{
+    // Without CustomizeWindowHint the toolkit asks the window manager for every button.
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint;
+}
+
+void FixDialogSize(QWidget* dialog, QSize content)
+{
+    dialog->ensurePolished();
+    // The window manager's title bar holds the icon, the title and the close button; the
+    // title is drawn in a bold face that runs wider than ours.
+    QFont bold = dialog->font();
+    bold.setBold(true);
+    const int titleWidth = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle()) * 5 / 4 + 80;
+    const int width = std::max(titleWidth, content.width());
+    int height = content.height();
+    if (QLayout* l = dialog->layout()) {
+        // A layout that sets the least and largest sizes itself would undo the fixing.
+        l->setSizeConstraint(QLayout::SetNoConstraint);
+        l->activate();
+        if (l->hasHeightForWidth())
+            height = std::max(height, l->totalHeightForWidth(width));
+        height = std::max(height, l->totalMinimumSize().height());
+    }
+    // Fixed before it is shown: the size hints the window manager reads at the first map
+    // already say it cannot be resized (and so not maximised either).
+    dialog->setFixedSize(width, height);
 }

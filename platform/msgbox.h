@@ -2,7 +2,9 @@
 // Message boxes of a type. The type gives the title ("Warning", "Error", "Information",
 // "Confirm"; the application title for mtCustom) and the icon. A "\r" in the text breaks
 // the line; nowhere else is "\r" turned into a line break.
+#include <QSize>
 #include <QString>
+#include <qnamespace.h>
 #include <functional>
 
 class QWidget;
@@ -58,6 +60,16 @@ void ShowMessage(const QString& text, QWidget* parent = nullptr);
 // maximise buttons, wide enough for its whole caption. False when cancelled (or when its
 // parent went away meanwhile); `value` presets the line and takes the answer on OK.
 bool InputQuery(const QString& caption, const QString& prompt, QString& value, QWidget* parent = nullptr);
+// That box, made and preset but not shown; owned by the caller.
+class QInputDialog;
+QInputDialog* MakeInputBox(const QString& caption, const QString& prompt, const QString& value,
+                           QWidget* parent = nullptr);
+
+// Window flags of a dialog with a title and a close button only.
+Qt::WindowFlags FixedDialogFlags();
+// Fixes the dialog at the content's size, made wider where the title needs the room.
+// Before the first show, so the window manager never offers to resize it.
+void FixDialogSize(QWidget* dialog, QSize content);
 
 // Test hook: while set, no box is shown; the responder gets what would have been shown
 // (the text as given, "\r" kept) and returns the button's modal result.

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +34,22 @@ qint64 LockAgeMs(const QString& path)
     return modified.isValid() ? std::abs(modified.msecsTo(QDateTime::currentDateTime())) : 0;
 }
 
+// Hands every accepted connection to the instance as a bare descriptor, so that one not
+// read yet holds no buffer of ours.
+class TServer : public QLocalServer {
+public:
+    TServer(std::function<void(quintptr)> onIncoming, QObject* parent)
+        : QLocalServer(parent), OnIncoming(std::move(onIncoming))
+    {
+    }
+
+protected:
+    void incomingConnection(quintptr fd) override { OnIncoming(fd); }
+
+private:
+    std::function<void(quintptr)> OnIncoming;
+};
+
 } // namespace
 
 TSingleInstance::TSingleInstance(QString name, QObject* parent) : QObject(parent), Name(std::move(name)) {}
@@ -39,6 +58,8 @@ TSingleInstance::~TSingleInstance()
 {
     if (Server)
         Server->close();
+    for (quintptr fd : Waiting)
+        ::close(static_cast<int>(fd));
 }
 
 QString TSingleInstance::LockPath() const { return RuntimeFolder() + "/" + Name + ".lock"; }
@@ -67,39 +88,62 @@ bool TSingleInstance::Acquire()
         }
         // The runtime folder cannot hold a lock: run as the only copy we can tell of.
     }
-    Server = new QLocalServer(this);
+    Server = new TServer([this](quintptr fd) { OnIncoming(fd); }, this);
     Server->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(ServerPath());
     Server->listen(ServerPath());
-    connect(Server, &QLocalServer::newConnection, this, &TSingleInstance::OnConnection);
     return true;
 }
 
-void TSingleInstance::OnConnection()
+void TSingleInstance::OnIncoming(quintptr fd)
 {
-    while (QLocalSocket* s = Server->nextPendingConnection()) {
-        connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-        if (static_cast<int>(Readers.size()) >= MaxIncoming) {
-            s->abort();
-            s->deleteLater();
-            continue;
-        }
-        Readers.emplace(s, handover::TFrameReader());
-        // Counted out however the connection ends.
-        connect(s, &QObject::destroyed, this, [this, s] { Readers.erase(s); });
-        s->setReadBufferSize(4 + MaxRequest);
-        auto* timer = new QTimer(s);
-        timer->setObjectName(QStringLiteral("idle"));
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this, s] {
-            if (Readers.count(s) != 0)
-                Drop(s);
-        });
-        timer->start(IdleTimeoutMs);
-        connect(s, &QLocalSocket::readyRead, this, [this, s] { OnReadable(s); });
-        if (s->bytesAvailable() > 0)
-            OnReadable(s);
+    if (static_cast<int>(Readers.size()) < MaxIncoming && Waiting.empty()) {
+        StartReading(fd);
+        return;
     }
+    if (static_cast<int>(Waiting.size()) < MaxWaiting) {
+        Waiting.push_back(fd);   // its bytes stay in the kernel until a reader is free
+        return;
+    }
+    ::close(static_cast<int>(fd));   // its copy was told nothing and tries again
+}
+
+void TSingleInstance::TakeWaiting()
+{
+    while (static_cast<int>(Readers.size()) < MaxIncoming && !Waiting.empty()) {
+        const quintptr fd = Waiting.front();
+        Waiting.pop_front();
+        StartReading(fd);
+    }
+}
+
+void TSingleInstance::StartReading(quintptr fd)
+{
+    auto* s = new QLocalSocket(Server);
+    s->setReadBufferSize(4 + MaxRequest);
+    if (!s->setSocketDescriptor(fd)) {
+        delete s;
+        ::close(static_cast<int>(fd));
+        return;
+    }
+    connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+    Readers.emplace(s, handover::TFrameReader());
+    // Counted out however the connection ends; a reader's place goes to one waiting.
+    connect(s, &QObject::destroyed, this, [this, s] {
+        if (Readers.erase(s) != 0)
+            QTimer::singleShot(0, this, [this] { TakeWaiting(); });
+    });
+    auto* timer = new QTimer(s);
+    timer->setObjectName(QStringLiteral("idle"));
+    timer->setSingleShot(true);
+    connect(timer, &QTimer::timeout, this, [this, s] {
+        if (Readers.count(s) != 0)
+            Drop(s);
+    });
+    timer->start(IdleTimeoutMs);
+    connect(s, &QLocalSocket::readyRead, this, [this, s] { OnReadable(s); });
+    if (s->bytesAvailable() > 0)
+        OnReadable(s);
 }
 
 void TSingleInstance::Drop(QLocalSocket* socket)
@@ -108,6 +152,22 @@ void TSingleInstance::Drop(QLocalSocket* socket)
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();
+    QTimer::singleShot(0, this, [this] { TakeWaiting(); });
+}
+
+bool TSingleInstance::Hold(QLocalSocket* s)
+{
+    if (Held >= MaxHeld) {
+        s->write("K");
+        s->flush();
+        s->disconnectFromServer();
+        return false;
+    }
+    s->write("Q");
+    s->flush();
+    ++Held;
+    connect(s, &QObject::destroyed, this, [this] { --Held; });
+    return true;
 }
 
 void TSingleInstance::OnReadable(QLocalSocket* s)
@@ -128,19 +188,26 @@ void TSingleInstance::OnReadable(QLocalSocket* s)
     const std::string& body = it->second.Body();
     const QByteArray request(body.data(), static_cast<qsizetype>(body.size()));
     Readers.erase(it);  // no longer incoming
+    QTimer::singleShot(0, this, [this] { TakeWaiting(); });
     if (auto* t = s->findChild<QTimer*>(QStringLiteral("idle"), Qt::FindDirectChildrenOnly))
         t->stop();
-    // The same request waiting already: it answers for both.
-    const bool same = std::any_of(Queue.begin(), Queue.end(), [&](const TWaiting& w) { return w.Body == request; });
-    if (same) {
-        Answer(s);
+    // The same request waiting already: its answer answers both.
+    const auto same = std::find_if(Queue.begin(), Queue.end(), [&](const TWaiting& w) { return w.Body == request; });
+    if (same != Queue.end()) {
+        if (Hold(s))
+            same->Sockets.push_back(s);
         return;
     }
-    if (static_cast<int>(Queue.size()) >= MaxQueued) {
-        Drop(s);
+    if (static_cast<int>(Queue.size()) >= MaxQueued || QueuedBytes + request.size() > MaxQueuedBytes) {
+        Drop(s);   // not told it was queued: its copy tries again
         return;
     }
-    Queue.push_back({s, request});
+    TWaiting w;
+    w.Body = request;
+    if (Hold(s))
+        w.Sockets.push_back(s);
+    QueuedBytes += request.size();
+    Queue.push_back(std::move(w));
     ScheduleNext();
 }
 
@@ -168,6 +235,7 @@ void TSingleInstance::HandleNext()
         return;
     TWaiting next = std::move(Queue.front());
     Queue.pop_front();
+    QueuedBytes -= next.Body.size();
     QPointer<TSingleInstance> self(this);
     Handling = true;
     // The handler may run a nested event loop (a message box): requests that come in
@@ -176,35 +244,46 @@ void TSingleInstance::HandleNext()
     if (!self)
         return;
     Handling = false;
-    Answer(next.Socket);
+    for (const QPointer<QLocalSocket>& s : next.Sockets)
+        Answer(s);
     ScheduleNext();
 }
 
-bool TSingleInstance::Send(const QByteArray& request, int connectTimeoutMs)
+bool TSingleInstance::Send(const QByteArray& request, int queueTimeoutMs)
 {
     if (request.size() > MaxRequest)
         return false;
     QElapsedTimer t;
     t.start();
-    QLocalSocket s;
-    // The running copy takes its lock just before it listens: retry for a moment.
-    for (;;) {
-        s.connectToServer(ServerPath());
-        if (s.waitForConnected(500))
-            break;
-        if (t.elapsed() >= connectTimeoutMs)
-            return false;
-        QThread::msleep(50);
-    }
     const std::string frame = handover::Frame(std::string_view(request.constData(), static_cast<std::size_t>(request.size())));
-    s.write(frame.data(), static_cast<qint64>(frame.size()));
-    if (!s.waitForBytesWritten(5000))
-        return false;
-    // Wait as long as the running copy takes; it answers once it has handled the request.
-    while (s.state() == QLocalSocket::ConnectedState) {
-        if (s.bytesAvailable() > 0 || s.waitForReadyRead(1000))
-            if (s.read(1) == "1")
-                return true;
+    const auto left = [&] { return std::max<qint64>(0, queueTimeoutMs - t.elapsed()); };
+    // Tried again until the request is queued: the running copy may be starting (it takes
+    // its lock just before it listens), or have no room for it at the moment.
+    for (;;) {
+        QLocalSocket s;
+        s.connectToServer(ServerPath());
+        if (s.waitForConnected(static_cast<int>(std::clamp<qint64>(left(), 1, 1000)))) {
+            s.write(frame.data(), static_cast<qint64>(frame.size()));
+            bool queued = false;
+            while (s.state() == QLocalSocket::ConnectedState || s.bytesAvailable() > 0) {
+                if (s.bytesAvailable() == 0) {
+                    // Before the request is queued the wait is bounded; after, it is not.
+                    if (!queued && left() == 0)
+                        return false;
+                    s.waitForReadyRead(queued ? 1000 : static_cast<int>(std::clamp<qint64>(left(), 1, 1000)));
+                    continue;
+                }
+                const QByteArray c = s.read(1);
+                if (c == "1" || c == "K")
+                    return true;
+                if (c == "Q")
+                    queued = true;
+            }
+            if (queued)
+                return false;   // the running copy went away before handling it
+        }
+        if (left() == 0)
+            return false;
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left(), 100)));
     }
-    return s.bytesAvailable() > 0 && s.read(1) == "1";
 }

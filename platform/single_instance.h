@@ -6,8 +6,15 @@
 //
 // Requests are queued and handed on one at a time from the event loop, never while the
 // previous one is still being handled (its handler may sit in a message box), so a flood
-// of requests cannot nest one handler inside another. The queue is bounded, and a
-// connection that has not sent a whole request in time is dropped.
+// of requests cannot nest one handler inside another. What a flood can take is bounded:
+// the requests queued and their bytes, the connections read at once, and those waiting to
+// be read, which stay unread in the kernel. A connection that has not sent a whole request
+// in time is dropped. A request turned away for want of room is not lost: the later copy
+// was not told it was queued, and tries again.
+//
+// The running copy answers a request in one or two bytes: "Q" once it is queued, then
+// "1" once it is handled; or "K" when it is queued but its connection cannot be held
+// open until then (too many later copies waiting at once): it will be handled all the same.
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -16,6 +23,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/sys/handover.h"
 
@@ -33,15 +41,24 @@ public:
     bool Acquire();
 
     // From a later copy: hands the request to the running copy and waits until it has
-    // been handled (or the running copy went away). False when no copy could be reached.
-    bool Send(const QByteArray& request, int connectTimeoutMs = 5000);
+    // been handled. Until the request is queued, a refused or dropped connection is tried
+    // again for up to queueTimeoutMs; once it is queued, the wait lasts as long as the
+    // running copy takes (it may show a message box first). False when the request could
+    // not be queued in time, or the running copy went away before handling it.
+    bool Send(const QByteArray& request, int queueTimeoutMs = 20000);
 
     // Longest request accepted; longer ones are dropped unread.
-    static constexpr int MaxRequest = 64 * 1024;
-    // Requests waiting to be handled; a request beyond these is turned away.
-    static constexpr int MaxQueued = 16;
-    // Connections still sending their request; more are closed at once.
-    static constexpr int MaxIncoming = 16;
+    static constexpr int MaxRequest = static_cast<int>(handover::kMaxBody);
+    // Requests waiting to be handled, and their bytes; a request beyond these is turned away.
+    static constexpr int MaxQueued = 4096;
+    static constexpr qint64 MaxQueuedBytes = qint64{16} << 20;
+    // Connections of queued requests held open for the answer; beyond these a request is
+    // answered "K" at once.
+    static constexpr int MaxHeld = 256;
+    // Connections read at once; more wait unread, up to MaxWaiting, and beyond that are
+    // closed at once (their copies try again).
+    static constexpr int MaxIncoming = 64;
+    static constexpr int MaxWaiting = 128;
     // A connection that has not sent a whole request by then is dropped.
     int IdleTimeoutMs = 10000;
 
@@ -50,6 +67,7 @@ public:
     // Requests waiting now, and connections still sending (for tests).
     int Queued() const { return static_cast<int>(Queue.size()); }
     int Incoming() const { return static_cast<int>(Readers.size()); }
+    int WaitingUnread() const { return static_cast<int>(Waiting.size()); }
 
 signals:
     // One request from a later copy; the reply goes back after every slot has returned.
@@ -57,12 +75,18 @@ signals:
 
 private:
     struct TWaiting {
-        QPointer<QLocalSocket> Socket;
+        // Every copy waiting for this request's answer (the same request sent twice is one).
+        std::vector<QPointer<QLocalSocket>> Sockets;
         QByteArray Body;
     };
-    void OnConnection();
+    void OnIncoming(quintptr fd);
+    void StartReading(quintptr fd);
+    void TakeWaiting();
     void OnReadable(QLocalSocket* socket);
     void Drop(QLocalSocket* socket);
+    // Tells the later copy its request is queued, and keeps its connection for the answer
+    // while there is room; false when it was let go instead.
+    bool Hold(QLocalSocket* socket);
     static void Answer(QLocalSocket* socket);
     void ScheduleNext();
     void HandleNext();
@@ -71,6 +95,10 @@ private:
     std::unique_ptr<QLockFile> Lock;
     QLocalServer* Server = nullptr;
     std::deque<TWaiting> Queue;
+    qint64 QueuedBytes = 0;
+    int Held = 0;
+    // Accepted connections not read yet, as bare descriptors.
+    std::deque<quintptr> Waiting;
     bool Handling = false;
     bool Scheduled = false;
     // Connections still sending their request, with what they sent so far.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "schematic/core/records.h"
+#include "windows/CharDlgValues.h"
 
 enum class TMouseBtn { Left, Right, Middle };
 
@@ -18,14 +19,6 @@ struct TShiftState {
     bool Ctrl = false;
     bool Alt = false;
     bool Double = false;  // the flagged press of a double click
-};
-
-// What the character dialog is preset with and returns.
-struct TCharDlgValues {
-    std::string Text;     // bytes
-    bool Symbol = false;
-    int SizeIndex = 2;    // entry of "1".."8"; -1 = no entry chosen
-    int AngleIndex = 0;   // 0 right, 1 up, 2 left, 3 down
 };
 
 // Cursor codes, as the frame loads them.

@@ -2,9 +2,9 @@
 // the image file go through one export bitmap; the metafile records the same picture.
 #include "schematic/Schem_.h"
 
-#include "app/ChildWin.h"
-#include "app/PrintOut.h"
-#include "app/SaveWin_.h"
+#include "windows/ChildWin.h"
+#include "windows/PrintOut.h"
+#include "windows/SaveWin_.h"
 #include "platform/emf_canvas.h"
 #include "platform/image_write.h"
 #include "platform/msgbox.h"

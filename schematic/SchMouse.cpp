@@ -7,9 +7,9 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
-#include "app/CharWin_.h"
-#include "app/ChildWin.h"
-#include "app/TypeArrowDlg_.h"
+#include "windows/CharWin_.h"
+#include "windows/ChildWin.h"
+#include "windows/TypeArrowDlg_.h"
 #include "platform/msgbox.h"
 #include "schematic/SchHandles.h"
 #include "schematic/Schem_.h"

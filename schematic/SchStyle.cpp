@@ -3,10 +3,9 @@
 // shape, component and text.
 #include "schematic/Schem_.h"
 
-#include "app/Main_.h"
-#include "app/SizeDlg_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/SizeDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include "schematic/core/edits.h"
 
 #include <QPointer>
@@ -60,8 +59,8 @@ void TSchWin::AlterStyle(TStyleField field)
     if (!StillHere(self))
         return;
     if (ok) {
-        if (arrow && MainWin)
-            MainWin->DefaultArrow = setDefault ? value : 0;
+        if (arrow && Host())
+            Host()->SetDefaultArrow(setDefault ? value : 0);
         StoreUndo();
         if (width)
             edits::SetPenWidthSelected(Model.ShapeList, value);

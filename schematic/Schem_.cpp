@@ -8,6 +8,7 @@
 #include "platform/file_dialogs.h"
 #include "platform/folders.h"
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
 #include "platform/sys/files.h"
 #include "components/CompFiles.h"
 #include "components/core/comp_text.h"
@@ -52,8 +53,6 @@ bool Holds(const List& list, const Rec* rec)
     return std::any_of(list.begin(), list.end(), [rec](const auto& r) { return &r == rec; });
 }
 
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
 // The whole file through the one reader, into the string the line list then keeps: never waits on a FIFO or a device, and says why
 // a file could not be read.
 bool ReadWholeFile(const QString& path, std::string& out, QString& why)
@@ -71,9 +70,8 @@ const QString CutShortOnly = QStringLiteral(" State cut short: its end is missin
 
 // The state to show of a text read from a file: wanted, unless that is a state whose end a
 // crash cut off and a whole one comes before it. note gets the panel text when the cut matters.
-std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted, QString& note)
+std::size_t WholeStateFor(const TStateList& states, std::size_t wanted, QString& note)
 {
-    const TStateList states = ListStates(slot, endsTorn);
     if (!states.LastTorn || wanted < states.Starts.back())
         return wanted;
     const long long whole = states.NewestWhole();
@@ -83,6 +81,11 @@ std::size_t WholeStateFor(const TLines& slot, bool endsTorn, std::size_t wanted,
     }
     note = CutShortBefore;
     return static_cast<std::size_t>(whole);
+}
+std::size_t WholeStateFor(const TLines& slot, bool endsTorn, const TStateRecord& record, std::size_t wanted,
+                          QString& note)
+{
+    return WholeStateFor(ListStates(slot, endsTorn, record), wanted, note);
 }
 
 } // namespace
@@ -192,13 +195,8 @@ TSchWin::TSchWin(QWidget* parent) : TChildWin(parent)
 
 TSchWin::~TSchWin()
 {
-    // Leave the frame's area while this is still a whole TSchWin: the area activates the
-    // next window and the frame takes our menus out of its bar now, not mid-destruction.
-    // A close has already taken it out (the area hears of the close first): only once.
-    if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
-        area->removeSubWindow(this);
-    // Destroy: the tab first, then the undo slots and bitmaps (members, in reverse order).
-    UnregisterTab();
+    // Out of the frame first, then the undo slots and bitmaps (members, in reverse order).
+    LeaveFrame();
     HitShape = nullptr;
     HitComp = nullptr;
     HitText = nullptr;
@@ -431,6 +429,7 @@ void TSchWin::FormActivate()
     }
     Client->setCursor(Qt::ArrowCursor);
     DrawMode = 0;
+    TakeKeys();
 }
 
 void TSchWin::WMMDIActivate() { NameTab(QStringLiteral("NewFile.sch")); }
@@ -543,6 +542,7 @@ void TSchWin::FormDblClick()
 bool TSchWin::FormCloseQuery()
 {
     ClearHits();
+    FullRedraw();   // no handle boxes left for hits that are gone
     if (ModifiedPanel() != ModifiedMark)
         return true;
     QPointer<TSchWin> self(this);
@@ -760,6 +760,7 @@ bool TSchWin::SaveSchem()
         return false;
     }
     ClearHits();
+    FullRedraw();
     if (FileName.size() < 3)
         return SaveSchemAs();
     StoreUndo();
@@ -846,13 +847,18 @@ void TSchWin::OpenSchem(const QString& name)
         // The newest snapshot: the last header found by walking the blocks, so a text
         // that reads "SCHEMATIC" is never taken for one; a state cut short by a crash is
         // passed over for the one before it.
-        const std::vector<std::size_t> starts = SnapshotStarts(slot);
+        const TStateList states = ListStates(slot, torn, ReadStateRecord(PathBytes(name)));
         QString note;
-        const std::size_t start = starts.empty() ? 0 : WholeStateFor(slot, torn, starts.back(), note);
+        const std::size_t start = states.Starts.empty() ? 0 : WholeStateFor(states, states.Starts.back(), note);
         QPointer<TSchWin> self(this);
-        DoLoad(static_cast<int>(start));
+        // The slot is emptied once read: it gives its memory back while the lists grow.
+        ClearHits();
+        const TLoadReport r = DoLoadTaking(std::move(slot), static_cast<int>(start), Model);
+        ShowLoadReport(r);
         if (!self)
             return;
+        if (r.Ok)
+            FullRedraw();
         UndoList.Newest().Clear();
         if (!note.isEmpty())
             SetStatus2(note);
@@ -883,7 +889,8 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
         if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
             startLine = 0;
         QString note;
-        startLine = static_cast<int>(WholeStateFor(slot, torn, static_cast<std::size_t>(startLine), note));
+        startLine = static_cast<int>(
+            WholeStateFor(slot, torn, ReadStateRecord(PathBytes(name)), static_cast<std::size_t>(startLine), note));
         QPointer<TSchWin> self(this);
         DoLoad(startLine);
         if (!self)

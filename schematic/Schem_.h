@@ -3,7 +3,7 @@
 // Edit, Modify and View menus, scroll bars, the file and clipboard-text commands, and
 // the close protocol. Mouse gestures, keys and the style commands plug in from their own
 // units through the public fields and calls below.
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 #include "platform/canvas.h"
 #include "schematic/core/autosave.h"
 #include "schematic/core/records.h"

@@ -11,7 +11,8 @@ packages=(g++ cmake ninja-build pkg-config
   fonts-liberation2 fonts-urw-base35 fonts-dejavu-core fontconfig
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  poppler-utils)
+  poppler-utils
+  xvfb openbox libx11-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 #include "platform/cp1252.h"
 #include "platform/folder_widgets.h"
 #include "platform/sys/files.h"
+#include "schematic/core/line_stream.h"
 #include "schematic/core/lines.h"
 #include "search/core/grid.h"
 #include "viewers/render/preview.h"
@@ -17,28 +18,20 @@
 namespace {
 
 // The first line of a text file of 6 lines or more, for a cell that is not a schematic;
-// false for anything else. Only a bounded start of a regular file is read.
+// false for anything else. The file is read only as far as its sixth line, as the preview
+// reads it.
 bool FirstLineOfText(const std::string& path, std::string& line)
 {
     sys::TReadFile f;
-    if (!f.Open(path))
+    if (!f.Open(path) || static_cast<uint64_t>(f.Size()) > preview::MaxReadBytes)
         return false;
-    std::string head(64 * 1024, '\0');
-    const int64_t got = f.ReadFull(head.data(), head.size());
-    if (got <= 0)
+    TLineStream::TLimits lim;
+    lim.MaxBytes = preview::MaxReadBytes;
+    lim.MaxLine = static_cast<std::size_t>(preview::MaxReadBytes);
+    TLineStream lines([&f](char* buf, std::size_t n) { return f.Read(buf, n); }, lim);
+    if (!lines.Has(6))
         return false;
-    head.resize(static_cast<std::size_t>(got));
-    TLines lines = TLines::FromText(head);
-    if (lines.Count() < 6 && static_cast<int64_t>(head.size()) < f.Size()) {
-        // Long lines: the whole text, within reason.
-        std::string all, error;
-        if (!sys::ReadRegularFile(path, all, error, int64_t{16} << 20))
-            return false;
-        lines = TLines::FromText(all);
-    }
-    if (lines.Count() < 6)
-        return false;
-    line.assign(lines[0].substr(0, 300));
+    line.assign(lines.Line(0).substr(0, 300));
     return true;
 }
 
@@ -290,7 +283,8 @@ void TSearchWin::PaintBoxMouseDown(int x, int y)
         SelIndex = i;
         HiLeft = col * 250;
         HiTop = row * 150;
-        StatusBar->setText(PathText(Found[static_cast<std::size_t>(i)]));
+        StatusPath = Found[static_cast<std::size_t>(i)];
+        StatusBar->setText(PathText(StatusPath));
     }
     PaintBox->update();
 }

@@ -224,16 +224,49 @@ void TSearchWin::FormCreate()
     Rows = RowsFor(screen.height());
     // A window too small for one cell has nothing to show or select.
     setMinimumSize(search::CellWidth + 30, search::CellHeight + 98);
+    // The sizes are those of the whole window, its frame included.
     const int w = Cols * search::CellWidth + 30;
     const int h = Rows * search::CellHeight + 98;
-    resize(w, h);
-    move(screen.left() + (screen.width() - w) / 2, screen.top() + (screen.height() - h) / 2);
+    SetOuterGeometry(QRect(screen.left() + (screen.width() - w) / 2, screen.top() + (screen.height() - h) / 2, w, h));
     BigBmp = NewBitmap(486, 264);
     Thumb = NewBitmap(243, 132);
     BackBmp = NewBitmap(std::max(1, PaintBox->width()), std::max(1, PaintBox->height()), clBtnFace);
     RedrawPage();
     EditFolderStart->setText(GetDocsFolder());
     Timer->start();
+}
+
+void TSearchWin::SetOuterGeometry(const QRect& outer)
+{
+    WantedOuter = outer;
+    FittedBorder = QSize(-1, -1);
+    FitOuterGeometry();
+}
+
+void TSearchWin::FitOuterGeometry()
+{
+    const QSize border = frameGeometry().size() - size();
+    if (WantedOuter.isNull() || border == FittedBorder || isMaximized() || isFullScreen())
+        return;
+    FittedBorder = border;
+    resize(WantedOuter.size() - border);
+    move(WantedOuter.topLeft());  // a window's position is its frame's
+}
+
+bool TSearchWin::event(QEvent* event)
+{
+    const bool done = QMainWindow::event(event);
+    // The decorations are known only once the window manager has framed the window.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::ActivationChange:
+        FitOuterGeometry();
+        break;
+    default:
+        break;
+    }
+    return done;
 }
 
 void TSearchWin::resizeEvent(QResizeEvent* event)
@@ -253,8 +286,9 @@ void TSearchWin::FormResize()
         centralWidget()->layout()->activate();
     BackBmp = NewBitmap(std::max(1, PaintBox->width()), std::max(1, PaintBox->height()), clBtnFace);
     ScrollBar->setGeometry(0, 0, 17, std::max(1, PanelScroll->height() - 1));
-    Cols = ColsFor(width());
-    Rows = RowsFor(height());
+    // From the whole window, as at creation.
+    Cols = ColsFor(frameGeometry().width());
+    Rows = RowsFor(frameGeometry().height());
     ScrollBar->setPageStep(Rows);
     RedrawPage();
 }
@@ -333,8 +367,7 @@ bool TSearchWin::eventFilter(QObject* watched, QEvent* event)
         QWidget* focus = QApplication::focusWidget();
         if (w != (focus && focus->window() == this ? focus : this))
             return false;
-        FormKeyDown(static_cast<QKeyEvent*>(event)->key());
-        return false;
+        return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
     }
     FormMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
     return true;
@@ -364,26 +397,29 @@ void TSearchWin::mnViewFileClick()
 {
     if (!ValidSelection() || !search::PathExists(Found[SelIndex]))
         return;
-    assoc::OpenWithType("text/plain", Found[SelIndex], false);
+    std::string error;
+    if (!assoc::ViewAsText(Found[SelIndex], error))
+        ShowMessage(PathText(error), this);
 }
 
-void TSearchWin::mnCopyFilenameClick() { QGuiApplication::clipboard()->setText(StatusBar->text()); }
+void TSearchWin::mnCopyFilenameClick() { CopyPathToClipboard(StatusPath); }
 
 void TSearchWin::mnCopyScrnClick() { QGuiApplication::clipboard()->setImage(BackBmp); }
 
-void TSearchWin::FormKeyDown(int key)
+bool TSearchWin::FormKeyDown(int key)
 {
     if (key != Qt::Key_Delete || !ValidSelection())
-        return;
+        return false;
     const std::string path = Found[SelIndex];
     const QString shown = PathText(path);
     if (MessageDlg(QStringLiteral("Delete File: ") + shown, TMsgDlgType::mtConfirmation, mbYesNo, this) != mrYes)
-        return;
+        return true;
     // To the trash only: when that is not possible the file stays.
     std::string error;
     if (!sys::MoveToTrash(path, error)) {
         ShowMessage(QStringLiteral("Could NOT delete file:\r") + shown, this);
-        return;
+        return true;
     }
     ScrollBarChange();
+    return true;
 }

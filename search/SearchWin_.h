@@ -83,6 +83,7 @@ public:
     QWidget* PanelScroll = nullptr;
     QScrollBar* ScrollBar = nullptr;
     QLabel* StatusBar = nullptr;
+    std::string StatusPath;  // the bytes of the path the status bar shows
     QTimer* Timer = nullptr;
 
     QMenu* mnFile = nullptr;
@@ -142,13 +143,19 @@ public:
     void mnViewFileClick();
     void mnCopyFilenameClick();
     void mnCopyScrnClick();
-    void FormKeyDown(int key);
+    // True when the key was taken (a question was asked): it goes no further.
+    bool FormKeyDown(int key);
 
     // Grid size for a window (client) size, at least one cell each way.
     static int32_t ColsFor(int width);
     static int32_t RowsFor(int height);
 
+    // Places the window so that its outer frame, decorations included, is outer; refitted
+    // once the window manager has told the size of its decorations.
+    void SetOuterGeometry(const QRect& outer);
+
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -163,4 +170,7 @@ private:
     bool CloseAfterWalk = false;
     int WheelRest = 0;
     std::string WalkFolderShown;
+    void FitOuterGeometry();
+    QRect WantedOuter;
+    QSize FittedBorder{-1, -1};
 };

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
 #include "platform/single_instance.h"
 #include "search/SearchWin_.h"
 
@@ -10,8 +11,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelfind"));
     SetApplicationTitle(QStringLiteral("Zuvavadiro Vuraze"));
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
+    // From the bytes given: a folder name that is not valid UTF-8 is searched as it is.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << PathText(argv[i]);
 
     TSingleInstance instance(QStringLiteral("Pelfind65"));
     if (!instance.Acquire()) {

@@ -276,7 +276,12 @@ void TBackupView::BitBtnEraseFileClick()
                                   TMsgDlgType::mtConfirmation, mbYesNo, this);
     if (!self || answer != mrYes)
         return;
-    ::unlink(FilePath.c_str());   // a failure is not reported: the lists below tell
+    EraseBackupFile(FilePath);   // a failure is not reported: the lists below tell
+    // No file is current any more: a second Erase must not ask about a file that is gone.
+    FileName.clear();
+    FilePath.clear();
+    Backup = TBackupFile{};
+    BitBtnEraseFile->setEnabled(false);
     FileListBox->Update();
     {
         const QSignalBlocker block(SchemList);

@@ -1,6 +1,6 @@
 #include "viewers/Brows_.h"
 
-#include "app/PrintOut.h"
+#include "windows/PrintOut.h"
 #include "platform/canvas.h"
 #include "platform/folder_widgets.h"
 #include "platform/msgbox.h"
@@ -426,7 +426,7 @@ void TBrowsWin::mnCopyNameClick()
 {
     const std::string path = SelectedPath();
     if (!path.empty())
-        QGuiApplication::clipboard()->setText(PathText(path));
+        CopyPathToClipboard(path);
 }
 
 void TBrowsWin::mnDeleteFileClick()

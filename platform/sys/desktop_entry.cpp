@@ -270,6 +270,21 @@ bool SplitExec(std::string_view exec, std::vector<std::string>& words, std::stri
     return true;
 }
 
+bool ExecProgram(std::string_view exec, std::string& program, std::string& error)
+{
+    program.clear();
+    std::vector<std::string> words;
+    if (!SplitExec(exec, words, error))
+        return false;
+    const std::string& w = words.front();
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        program += w[i];
+        if (w[i] == '%' && i + 1 < w.size() && w[i + 1] == '%')
+            ++i;
+    }
+    return true;
+}
+
 bool ExpandExec(std::string_view exec, const TExecArgs& args, std::vector<std::string>& argv,
                 std::string& error)
 {

@@ -44,6 +44,9 @@ std::string QuoteExecArg(std::string_view arg);
 // group with their backslash escapes, single quotes group literally. Field codes are left
 // in. False, with error set, for an unterminated quote or an empty line.
 bool SplitExec(std::string_view exec, std::vector<std::string>& words, std::string& error);
+// The program an Exec value runs: its first word with "%%" read as a literal '%' (a program
+// word holds no other field code). False, with error set, when the line cannot be split.
+bool ExecProgram(std::string_view exec, std::string& program, std::string& error);
 
 // What the field codes of an Exec line stand for.
 struct TExecArgs {

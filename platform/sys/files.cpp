@@ -462,8 +462,10 @@ std::string FindNoCase(const std::string& folder, const std::string& name)
     std::string base = folder.empty() ? std::string(".") : folder;
     if (base.back() != '/')
         base += '/';
+    // Only what can be read as a file counts: a folder or a FIFO of that name is passed over
+    // for a file that differs from it in case.
     struct stat st {};
-    if (::lstat((base + name).c_str(), &st) == 0)
+    if (::stat((base + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
         return name;
     std::vector<TDirEntry> entries;
     std::string error;
@@ -472,7 +474,7 @@ std::string FindNoCase(const std::string& folder, const std::string& name)
     // The first match in byte order, so the choice does not depend on the file system.
     std::string best;
     for (const TDirEntry& e : entries)
-        if (EqualNoCase(e.Name, name) && (best.empty() || e.Name < best))
+        if (e.Kind == TEntryKind::Regular && EqualNoCase(e.Name, name) && (best.empty() || e.Name < best))
             best = e.Name;
     return best;
 }

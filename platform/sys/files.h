@@ -110,8 +110,9 @@ struct TDirEntry {
 bool ListFolder(const std::string& folder, std::vector<TDirEntry>& out, std::string& error,
                 bool withStat = false);
 
-// The name of an entry of folder that equals name: name itself when it exists as given,
-// else the first entry equal to it ignoring ASCII case; empty when there is none.
+// The name of a regular file (links followed) in folder that equals name: name itself when
+// it is one, else the first such file equal to it ignoring ASCII case; empty when there is
+// none. Folders, FIFOs and dangling links never match.
 std::string FindNoCase(const std::string& folder, const std::string& name);
 
 // ASCII case-insensitive comparison of two names, for listings sorted as users expect:

@@ -84,6 +84,17 @@ void ForgetPages(void* p, std::size_t n)
 #endif
 }
 
+void DropPages(void* p, std::size_t n)
+{
+#if defined(__linux__)
+    static const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    AdviseWhole(p, n, page, MADV_DONTNEED);
+#else
+    (void)p;
+    (void)n;
+#endif
+}
+
 void UnmapLarge(void* p, std::size_t n)
 {
 #if defined(__linux__)

@@ -22,6 +22,10 @@ void UnmapLarge(void* p, std::size_t n);
 // until then, using the block again costs no page faults. Its content is lost either way.
 void ForgetPages(void* p, std::size_t n);
 
+// Gives the whole pages inside [p, p + n) back to the system at once; they read as zeros
+// afterwards. For bytes that will never be read again.
+void DropPages(void* p, std::size_t n);
+
 inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 } // namespace sys

@@ -3,6 +3,9 @@
 #include "platform/sys/files.h"
 #include "schematic/core/sch_text.h"
 
+#include <zlib.h>
+
+#include <charconv>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -124,6 +127,36 @@ bool AppendBytes(const std::string& path, std::string_view bytes, bool existed, 
     return ok;
 }
 
+// Writes bytes to the record at path: a fresh record, or a mark added to the one there.
+// Only a regular file is written, never through a link. False on any failure, with the
+// record then removed, so the autosave file is judged by its text alone rather than by a
+// record that misses a state.
+bool WriteRecord(const std::string& path, std::string_view bytes, bool fresh)
+{
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW | (fresh ? O_CREAT | O_TRUNC : O_APPEND);
+    const int fd = ::open(path.c_str(), flags, 0600);
+    bool ok = fd >= 0;
+    if (ok) {
+        struct stat st{};
+        ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && WriteAll(fd, bytes.data(), bytes.size());
+        if (::close(fd) != 0)
+            ok = false;
+    }
+    if (!ok) {
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(path.c_str());
+    }
+    return ok;
+}
+
+void DropRecord(const std::string& path)
+{
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        ::unlink(path.c_str());
+}
+
 } // namespace
 
 bool EndsTorn(std::string_view text)
@@ -138,6 +171,101 @@ bool EndsTorn(std::string_view text)
     if (last == '\r')
         return text.find('\n') != std::string_view::npos;  // CR-only text ends lines with CR
     return true;
+}
+
+std::string StateRecordPath(const std::string& autosavePath)
+{
+    const std::size_t slash = autosavePath.rfind('/');
+    const std::size_t at = slash == std::string::npos ? 0 : slash + 1;
+    return autosavePath.substr(0, at) + "." + autosavePath.substr(at) + ".states";
+}
+
+uint32_t StateCrc(std::string_view bytes)
+{
+    return static_cast<uint32_t>(
+        crc32_z(crc32_z(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+}
+
+std::string StateMarkLine(const TStateMark& mark)
+{
+    char buf[64];
+    char* p = buf;
+    const auto put = [&p, &buf](uint64_t v, int base) { p = std::to_chars(p, buf + sizeof buf, v, base).ptr; };
+    put(mark.Offset, 10);
+    *p++ = ' ';
+    put(mark.Length, 10);
+    *p++ = ' ';
+    put(mark.Crc, 16);
+    *p++ = '\n';
+    return std::string(buf, static_cast<std::size_t>(p - buf));
+}
+
+namespace {
+
+// One "offset length crc" line; false for anything else.
+bool ParseMark(std::string_view line, TStateMark& mark)
+{
+    const char* p = line.data();
+    const char* end = p + line.size();
+    const auto field = [&p, end](auto& v, int base, bool last) {
+        const auto r = std::from_chars(p, end, v, base);
+        if (r.ec != std::errc() || r.ptr == p)
+            return false;
+        p = r.ptr;
+        if (last)
+            return p == end;
+        if (p == end || *p != ' ')
+            return false;
+        ++p;
+        return true;
+    };
+    return field(mark.Offset, 10, false) && field(mark.Length, 10, false) && field(mark.Crc, 16, true);
+}
+
+// A record is small: one line for every state of a file that closes at 300001 lines.
+constexpr int64_t kRecordCap = int64_t{16} << 20;
+
+} // namespace
+
+TStateRecord ParseStateRecord(std::string_view bytes)
+{
+    TStateRecord rec;
+    if (bytes.substr(0, kStateRecordHeader.size()) != kStateRecordHeader)
+        return rec;
+    rec.Present = true;
+    bytes.remove_prefix(kStateRecordHeader.size());
+    for (;;) {
+        const std::size_t nl = bytes.find('\n');
+        if (nl == std::string_view::npos)
+            break;   // nothing more, or a line cut by a crash
+        TStateMark mark;
+        if (!ParseMark(bytes.substr(0, nl), mark))
+            break;
+        rec.Marks.push_back(mark);
+        bytes.remove_prefix(nl + 1);
+    }
+    return rec;
+}
+
+TStateRecord ReadStateRecord(const std::string& autosavePath)
+{
+    std::string bytes, error;
+    if (!sys::ReadRegularFile(StateRecordPath(autosavePath), bytes, error, kRecordCap))
+        return {};
+    return ParseStateRecord(bytes);
+}
+
+bool TStateRecord::Confirms(std::string_view text, uint64_t offset) const
+{
+    // The newest mark for that offset: an earlier one may be of a write that failed.
+    for (auto it = Marks.rbegin(); it != Marks.rend(); ++it) {
+        if (it->Offset != offset)
+            continue;
+        if (offset > text.size() || it->Length > text.size() - offset)
+            return false;
+        return StateCrc(text.substr(offset, it->Length)) == it->Crc;
+    }
+    return false;
 }
 
 namespace {
@@ -156,7 +284,7 @@ std::size_t BlockLines(std::string_view keyword)
 
 } // namespace
 
-TStateList ListStates(const TLines& lines, bool endsTorn)
+TStateList ListStates(const TLines& lines, bool endsTorn, const TStateRecord& record)
 {
     TStateList out;
     out.Starts = SnapshotStarts(lines);
@@ -181,6 +309,11 @@ TStateList ListStates(const TLines& lines, bool endsTorn)
                                  header.substr(0, line.size()) == line && end == last;
         cut = cut || !begunHeader;
     }
+    if (record.Present && !cut) {
+        const std::string_view text = lines.TextView();
+        const uint64_t offset = static_cast<uint64_t>(lines[lastStart].data() - text.data());
+        cut = !record.Confirms(text, offset);
+    }
     out.LastTorn = cut;
     return out;
 }
@@ -191,6 +324,7 @@ void TAutoSaveFile::MakeName(const std::string& folder)
     known_ = false;
     size_ = 0;
     lines_ = 0;
+    record_ = false;
 }
 
 TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::string& nextFolder)
@@ -204,12 +338,21 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
     struct stat st{};
     const bool existed = ::stat(name_.c_str(), &st) == 0;
     const std::string_view text = slot.TextView();
+    const std::string recordPath = StateRecordPath(name_);
+    // The mark of this state, written before the state itself.
+    const auto mark = [&](uint64_t offset) { return StateMarkLine({offset, text.size(), StateCrc(text)}); };
     uint64_t total = 0;
     if (!existed) {
-        if (!AppendBytes(name_, text, false, 0))
+        record_ = WriteRecord(recordPath, std::string(kStateRecordHeader) + mark(0), true);
+        if (!AppendBytes(name_, text, false, 0)) {
+            DropRecord(recordPath);
+            record_ = false;
             return failed;
+        }
         total = slot.Count();
     } else if (known_ && static_cast<uint64_t>(st.st_size) == size_) {
+        if (record_)
+            record_ = WriteRecord(recordPath, mark(size_), false);
         if (!AppendBytes(name_, text, true, size_))
             return failed;
         total = lines_ + slot.Count();
@@ -218,23 +361,31 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
         std::string old, error;
         if (!sys::ReadRegularFile(name_, old, error))
             return failed;
+        const bool torn = EndsTorn(old);
         uint64_t oldLines = 0;
-        if (EndsTorn(old)) {
+        const bool canonical = Canonical(old, oldLines);
+        const uint64_t oldSize = old.size();
+        TLines all = TLines::FromBytes(std::move(old));
+        const TStateRecord record = ReadStateRecord(name_);
+        if (torn || ListStates(all, torn, record).LastTorn) {
             // Appending would make the cut look like a whole state.
             MakeName(nextFolder);
-            old = std::string();
+            all.Clear();
             return Append(slot, nextFolder);
         }
-        if (Canonical(old, oldLines)) {
-            if (!AppendBytes(name_, text, true, old.size()))
+        if (canonical) {
+            record_ = record.Present && WriteRecord(recordPath, mark(oldSize), false);
+            if (!AppendBytes(name_, text, true, oldSize))
                 return failed;
             total = oldLines + slot.Count();
         } else {
-            TLines all = TLines::FromText(old);
             all.Append(slot);
             std::string error2;
             if (!sys::WriteFileAtomic(name_, all.TextView(), error2, 0600))
                 return failed;
+            // The states moved: a record would confirm none of them.
+            DropRecord(recordPath);
+            record_ = false;
             total = all.Count();
         }
     }

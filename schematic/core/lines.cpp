@@ -352,6 +352,13 @@ std::size_t TLines::ByteSize() const
     return buf_.capacity() + marks_.capacity() * sizeof(uint32_t);
 }
 
+void TLines::DropBefore(const char* p)
+{
+    const char* const base = buf_.data();
+    if (p > base && p <= base + buf_.size())
+        sys::DropPages(buf_.data(), static_cast<std::size_t>(p - base));
+}
+
 bool TLines::operator==(const TLines& o) const
 {
     // Lines never hold CR or LF, so the buffer alone fixes the line offsets.

@@ -65,6 +65,9 @@ public:
     std::string_view TextView() const;
     // Bytes held, for memory checks.
     std::size_t ByteSize() const;
+    // Gives back the memory of the bytes before p (a position in TextView()) for a list that
+    // is read once from front to back: those lines must never be read again; Clear() it after.
+    void DropBefore(const char* p);
 
     bool operator==(const TLines& o) const;
 

@@ -16,6 +16,8 @@
 #include "schematic/core/records.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace schtext {
@@ -50,6 +52,174 @@ private:
     std::size_t n_;
 };
 
+// The same lines read straight from the list's bytes in one pass: every line of a TLines is
+// followed by CR LF, so a keyword is matched, a number converted and the start of the next
+// line found all while the line's bytes are read once. Only the starts of the few lines of
+// the block at the cursor are kept. For the readers that take every line in order.
+class TTextCursor {
+public:
+    TTextCursor(const TLines& lines, std::size_t from) : i_(from), n_(lines.Count())
+    {
+        const std::string_view all = lines.TextView();
+        end_ = all.data() + all.size();
+        st_[0] = from < n_ ? lines[from].data() : end_;
+        dropped_ = st_[0];
+    }
+    // Reading a list that is used once: the memory of the lines passed is given back as the
+    // cursor moves on, a few megabytes at a time.
+    TTextCursor(TLines& lines, std::size_t from, bool dropBehind) : TTextCursor(static_cast<const TLines&>(lines), from)
+    {
+        if (dropBehind)
+            drop_ = &lines;
+    }
+    bool Has(std::size_t k) const { return i_ + k <= n_; }
+    std::string_view Line(std::size_t k) const
+    {
+        Know(k + 1);
+        return std::string_view(st_[k], static_cast<std::size_t>(st_[k + 1] - 2 - st_[k]));
+    }
+    // Whether line k is exactly word (a keyword without CR or LF).
+    bool LineIs(std::size_t k, std::string_view word) const
+    {
+        Know(k);
+        const char* p = st_[k];
+        if (static_cast<std::size_t>(end_ - p) < word.size() + 2 || std::memcmp(p, word.data(), word.size()) != 0 ||
+            p[word.size()] != '\r')
+            return false;
+        if (known_ == k + 1 && k + 1 < kRoom) {
+            st_[k + 1] = p + word.size() + 2;
+            ++known_;
+        }
+        return true;
+    }
+    // Line k as a number, as ConvertNumber gives it.
+    TNumConv Number(std::size_t k) const
+    {
+        Know(k);
+        const char* p = st_[k];
+        // The writers' form, "-" and one to nine digits, converted as the line is found.
+        const char* q = p + (*p == '-');
+        const char* const digits = q;
+        uint32_t v = 0;
+        if (end_ - q >= 8) {
+            // Eight bytes at once: the digits before the first other byte (a borrow from a byte
+            // below '0' only reaches the bytes after it), then their value by pairs.
+            uint64_t w;
+            std::memcpy(&w, q, 8);
+            const uint64_t t = w - 0x3030303030303030ull;
+            const uint64_t other = (t | (t + 0x7676767676767676ull)) & 0x8080808080808080ull;
+            const unsigned len = other ? static_cast<unsigned>(__builtin_ctzll(other)) / 8 : 8;
+            if (len >= 1 && len < 8 && q[len] == '\r') {
+                uint64_t d = t << (8 * (8 - len));   // the digits in the top bytes, zeros below
+                d = ((d & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+                d = ((d & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+                d = ((d & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+                v = static_cast<uint32_t>(d);
+                q += len;
+                if (known_ == k + 1 && k + 1 < kRoom) {
+                    st_[k + 1] = q + 2;
+                    ++known_;
+                }
+                return {*p == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v), true};
+            }
+        }
+        while (q - digits < 9) {
+            const uint32_t d = static_cast<uint32_t>(static_cast<unsigned char>(*q)) - '0';
+            if (d > 9)
+                break;
+            v = v * 10 + d;
+            ++q;
+        }
+        if (*q == '\r' && q != digits) {
+            if (known_ == k + 1 && k + 1 < kRoom) {
+                st_[k + 1] = q + 2;
+                ++known_;
+            }
+            return {*p == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v), true};
+        }
+        return ConvertAnyNumber(Line(k));
+    }
+    void Advance(std::size_t k)
+    {
+        i_ += k;
+        if (drop_ != nullptr && st_[0] - dropped_ >= kDropStep) {
+            // Only lines before the current one go; the cursor never looks back.
+            drop_->DropBefore(st_[0]);
+            dropped_ = st_[0];
+        }
+        if (k < known_) {
+            for (std::size_t j = k; j < known_; ++j)
+                st_[j - k] = st_[j];
+            known_ -= k;
+            return;
+        }
+        st_[0] = SkipLines(st_[known_ > 0 ? known_ - 1 : 0], k - known_ + 1);
+        known_ = 1;
+    }
+    std::size_t Pos() const { return i_; }
+
+private:
+    // Start of the count-th line after the one at p (count >= 1): past count LFs, 16 bytes
+    // at a time, as lines are short.
+    const char* SkipLines(const char* p, std::size_t count) const
+    {
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi8('\n');
+        while (end_ - p >= 16) {
+            unsigned m = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf)));
+            for (; m != 0; m &= m - 1)
+                if (--count == 0)
+                    return p + __builtin_ctz(m) + 1;
+            p += 16;
+        }
+#endif
+        for (; p < end_; ++p)
+            if (*p == '\n' && --count == 0)
+                return p + 1;
+        return end_;
+    }
+    void Know(std::size_t k) const
+    {
+        // known_ is at least 1 and k below the room kept; the bounds are kept for the compiler.
+        while (known_ <= k && known_ < kRoom) {
+            st_[known_] = SkipLines(st_[known_ > 0 ? known_ - 1 : 0], 1);
+            ++known_;
+        }
+    }
+
+    std::size_t i_;
+    std::size_t n_;
+    const char* end_;
+    // Starts of lines i_ .. i_ + known_ - 1; a block has at most 7 lines, plus the next.
+    static constexpr std::size_t kRoom = kShapeLines + 2;
+    static constexpr std::ptrdiff_t kDropStep = std::ptrdiff_t{4} << 20;
+    TLines* drop_ = nullptr;
+    const char* dropped_ = nullptr;
+    mutable const char* st_[kRoom] = {};
+    mutable std::size_t known_ = 1;
+};
+
+// Line k of the cursor is exactly word; a cursor over bytes matches it in place.
+template <class S>
+inline bool LineIs(const S& src, std::size_t k, std::string_view word)
+{
+    if constexpr (requires { src.LineIs(k, word); })
+        return src.LineIs(k, word);
+    else
+        return src.Line(k) == word;
+}
+
+// Line k of the cursor converted as a number.
+template <class S>
+inline TNumConv NumberAt(const S& src, std::size_t k)
+{
+    if constexpr (requires { src.Number(k); })
+        return src.Number(k);
+    else
+        return ConvertNumber(src.Line(k));
+}
+
 // Walks the blocks after a header: shapes, components (each with its shapes and texts),
 // free texts. A block is taken only when all of its lines are there; the walk ends at the
 // end or at the first line that is not the keyword expected at that point, which the
@@ -57,23 +227,23 @@ private:
 template <class Src, class Sink>
 void WalkBody(Src& src, Sink& sink, std::string_view compShape = kShape)
 {
-    while (src.Has(kShapeLines) && src.Line(0) == kShape) {
+    while (src.Has(kShapeLines) && LineIs(src, 0, kShape)) {
         sink.Shape(src);
         src.Advance(kShapeLines);
     }
-    while (src.Has(kCompLines) && src.Line(0) == kComp) {
+    while (src.Has(kCompLines) && LineIs(src, 0, kComp)) {
         sink.Comp(src);
         src.Advance(kCompLines);
-        while (src.Has(kShapeLines) && src.Line(0) == compShape) {
+        while (src.Has(kShapeLines) && LineIs(src, 0, compShape)) {
             sink.CompShape(src);
             src.Advance(kShapeLines);
         }
-        while (src.Has(kTextLines) && src.Line(0) == kCText) {
+        while (src.Has(kTextLines) && LineIs(src, 0, kCText)) {
             sink.CompText(src);
             src.Advance(kTextLines);
         }
     }
-    while (src.Has(kTextLines) && src.Line(0) == kText) {
+    while (src.Has(kTextLines) && LineIs(src, 0, kText)) {
         sink.Text(src);
         src.Advance(kTextLines);
     }
@@ -98,16 +268,30 @@ inline int32_t Num(std::string_view line, int& errors)
 // Silent: a failed line gives the digits read before the fault.
 inline int32_t Num(std::string_view line) { return ConvertNumber(line).Value; }
 
+// Line k of the cursor into a field, counting a failure as Num does.
+template <class S>
+inline int32_t NumAt(const S& src, std::size_t k, int& errors)
+{
+    const TNumConv r = NumberAt(src, k);
+    errors += !r.Ok;
+    return r.Value;
+}
+template <class S>
+inline int32_t NumAt(const S& src, std::size_t k)
+{
+    return NumberAt(src, k).Value;
+}
+
 // Kind, X1, Y1, X2, Y2, Style of the shape block at the cursor.
 template <class S, class... E>
 void ShapeValues(const S& src, TShapeRec& s, E&... errors)
 {
-    s.Kind = Num(src.Line(1), errors...);
-    s.X1 = Num(src.Line(2), errors...);
-    s.Y1 = Num(src.Line(3), errors...);
-    s.X2 = Num(src.Line(4), errors...);
-    s.Y2 = Num(src.Line(5), errors...);
-    s.Style = Num(src.Line(6), errors...);
+    s.Kind = NumAt(src, 1, errors...);
+    s.X1 = NumAt(src, 2, errors...);
+    s.Y1 = NumAt(src, 3, errors...);
+    s.X2 = NumAt(src, 4, errors...);
+    s.Y2 = NumAt(src, 5, errors...);
+    s.Style = NumAt(src, 6, errors...);
 }
 
 // Text (cut to 100 bytes), Font, X, Y of the text block at the cursor.
@@ -116,9 +300,9 @@ void TextValues(const S& src, TTextRec& t, E&... errors)
 {
     const std::string_view text = src.Line(1);
     t.Text.assign(text.data(), text.size() < MaxTextLen ? text.size() : MaxTextLen);
-    t.Font = Num(src.Line(2), errors...);
-    t.X = Num(src.Line(3), errors...);
-    t.Y = Num(src.Line(4), errors...);
+    t.Font = NumAt(src, 2, errors...);
+    t.X = NumAt(src, 3, errors...);
+    t.Y = NumAt(src, 4, errors...);
 }
 
 } // namespace schtext

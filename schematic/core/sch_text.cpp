@@ -62,8 +62,8 @@ struct TModelSink {
     template <class S> void Comp(const S& src)
     {
         Comp_ = &M.CompList.emplace_back();
-        Comp_->X = Num(src.Line(1), Errs.Comps);
-        Comp_->Y = Num(src.Line(2), Errs.Comps);
+        Comp_->X = NumAt(src, 1, Errs.Comps);
+        Comp_->Y = NumAt(src, 2, Errs.Comps);
     }
     template <class S> void CompShape(const S& src) { ShapeValues(src, Comp_->Shapes.emplace_back(), Errs.Comps); }
     template <class S> void CompText(const S& src) { TextValues(src, Comp_->Texts.emplace_back(), Errs.Comps); }
@@ -138,7 +138,17 @@ void WriteClipboard(const TSchModel& model, TLines& out)
             PutText(w, t, kText);
 }
 
-TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
+namespace {
+schtext::TTextCursor MakeCursor(const TLines& lines, std::size_t from, bool) { return schtext::TTextCursor(lines, from); }
+schtext::TTextCursor MakeCursor(TLines& lines, std::size_t from, bool dropBehind)
+{
+    return schtext::TTextCursor(lines, from, dropBehind);
+}
+} // namespace
+
+namespace {
+template <class Slot>
+TLoadReport LoadSnapshot(Slot& slot, int startLine, TSchModel& model, bool dropBehind)
 {
     TLoadReport rep;
     model.EraseMem();
@@ -156,7 +166,7 @@ TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
     if (startLine < -1)
         return rep;  // no such line: nothing to read
     TCounters errs;
-    schtext::TLinesCursor src(slot, static_cast<std::size_t>(startLine) + 1);
+    schtext::TTextCursor src = MakeCursor(slot, static_cast<std::size_t>(startLine) + 1, dropBehind);
     TModelSink sink{model, errs};
     schtext::WalkBody(src, sink);
     rep.ShapeErrors = errs.Shapes;
@@ -169,6 +179,20 @@ TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
         AddCount(rep.Message, errs.Texts, "Texts");
         rep.Message += '\r';
     }
+    return rep;
+}
+} // namespace
+
+TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model)
+{
+    return LoadSnapshot(slot, startLine, model, false);
+}
+
+TLoadReport DoLoadTaking(TLines&& slot, int startLine, TSchModel& model)
+{
+    TLines text(std::move(slot));
+    TLoadReport rep = LoadSnapshot(text, startLine, model, true);
+    text.Clear();
     return rep;
 }
 
@@ -186,7 +210,7 @@ TLoadReport DoUndo(const TLines& slot, TSchModel& model)
     }
     model.EraseMem();
     TCounters ignored;
-    schtext::TLinesCursor src(slot, 1);
+    schtext::TTextCursor src(slot, 1);
     TModelSink sink{model, ignored};
     schtext::WalkBody(src, sink);
     rep.Ok = true;
@@ -198,7 +222,7 @@ std::size_t SnapshotEnd(const TLines& text, std::size_t start)
     if (start >= text.Count())
         return text.Count();
     schtext::TNullSink walk;
-    schtext::TLinesCursor src(text, start + 1);
+    schtext::TTextCursor src(text, start + 1);
     schtext::WalkBody(src, walk);
     return src.Pos();
 }
@@ -212,7 +236,7 @@ std::vector<std::size_t> SnapshotStarts(const TLines& text)
     while (i < n) {
         if (text[i] == kHeader) {
             starts.push_back(i);
-            schtext::TLinesCursor src(text, i + 1);
+            schtext::TTextCursor src(text, i + 1);
             schtext::WalkBody(src, walk);
             i = src.Pos();
         } else {

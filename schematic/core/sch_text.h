@@ -28,6 +28,10 @@ struct TLoadReport {
 // Reading stops silently at the first line out of place or at a block cut short by the end.
 // Message: "FILE LOAD ERROR ..." with the failed-number counts, when any failed.
 TLoadReport DoLoad(const TLines& slot, int startLine, TSchModel& model);
+// The same for a text read once, as a file just opened: the list is taken and emptied, and
+// the memory of its lines is given back while they are read, so a large file and the
+// drawing made from it are never both held whole.
+TLoadReport DoLoadTaking(TLines&& slot, int startLine, TSchModel& model);
 // Reads from line 1; the model is only erased once both checks pass; no counting.
 TLoadReport DoUndo(const TLines& slot, TSchModel& model);
 

@@ -15,6 +15,8 @@ constexpr int64_t kMin32 = std::numeric_limits<int32_t>::min();
 constexpr int64_t kMax32 = std::numeric_limits<int32_t>::max();
 
 inline bool Fits(int64_t v) { return v >= kMin32 && v <= kMax32; }
+// The same as one unsigned comparison, for code without branches.
+inline bool FitsU(int64_t v) { return static_cast<uint64_t>(v - kMin32) <= static_cast<uint64_t>(kMax32 - kMin32); }
 
 // Round half to even, in 64 bits; nullopt when the value is not a 32-bit pixel.
 inline std::optional<int64_t> RoundPix(double v)
@@ -266,7 +268,71 @@ void DrawSine(TCanvas& c, int64_t sx1, int64_t sy1, int64_t sx2, int64_t sy2, in
         c.LineTo(I32(x), yAt(x));
 }
 
+bool g_quickReject = true;
+
+// The view as the quick test of shapes needs it, taken out of the loop.
+struct TShapeView {
+    int64_t OffX, OffY, Scale, OriginX, OriginY, Width, Height;
+};
+
+// Whether DrawShape draws nothing of s, judged from the record alone and without a branch on
+// its kind: one box holds every kind's reach (the span of the two points in each direction
+// covers arcs, arrow heads' bases and sine amplitudes, 5 units the arrow heads, 20 pixels any
+// pen, and a circle adds its radius). In 64 bits nothing overflows; a shape whose pixels do
+// not fit 32 bits draws nothing anyway, and a kind DrawShape does not know neither.
+inline bool ShapeSurelyOff(const TShapeRec& s, const TShapeView& v)
+{
+    const int64_t sx1 = (s.X1 + v.OffX) * v.Scale + v.OriginX, sy1 = (s.Y1 + v.OffY) * v.Scale + v.OriginY;
+    const int64_t sx2 = (s.X2 + v.OffX) * v.Scale + v.OriginX, sy2 = (s.Y2 + v.OffY) * v.Scale + v.OriginY;
+    const int64_t loX = sx1 < sx2 ? sx1 : sx2, hiX = sx1 < sx2 ? sx2 : sx1;
+    const int64_t loY = sy1 < sy2 ? sy1 : sy2, hiY = sy1 < sy2 ? sy2 : sy1;
+    const int64_t rr = v.Scale * s.Y2;   // four times a circle's radius in pixels
+    const int64_t radius = s.Kind == 4 ? (rr < 0 ? -rr : rr) / 4 + 1 : 0;
+    const int64_t reach = (hiX - loX) + (hiY - loY) + 5 * v.Scale + 20 + radius;
+    // Without short cuts: which side a record lies on is random, so branches would mispredict.
+    return (hiX + reach < 0) | (loX - reach >= v.Width) | (hiY + reach < 0) | (loY - reach >= v.Height);
+}
+
+// The pen and brush DrawShape leaves behind for a shape it draws nothing of: the pen from the
+// Style word, the brush clear, and for a filled arrow head whose pixels fit, the fill brush.
+void ShapeStateOnly(TCanvas& canvas, const TShapeRec& s, const TShapeParams& p, const TShapeView& v)
+{
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    canvas.SetPenStyle(PenStyleFor(s.Style));
+    const int32_t w = PenWidthOf(s.Style);
+    canvas.SetPenWidth(w > 1 ? w : 1);
+    if (s.Kind == 6 && style::Filled(s.Style) && Fits((s.X1 + v.OffX) * v.Scale + v.OriginX) &&
+        Fits((s.Y1 + v.OffY) * v.Scale + v.OriginY) && Fits((s.X2 + v.OffX) * v.Scale + v.OriginX) &&
+        Fits((s.Y2 + v.OffY) * v.Scale + v.OriginY))
+        canvas.SetBrushColor(p.FillColor);
+}
+
+// Draws a run of shapes, passing over those surely off the canvas without a call; only the
+// state the last one would have left is set, as every drawn shape sets its own first.
+template <class List>
+void DrawShapes(TCanvas& canvas, const List& shapes, int64_t offX, int64_t offY, const TShapeParams& p,
+                bool selectedOnly)
+{
+    const TShapeView v{offX, offY, p.Scale, p.OriginX, p.OriginY, canvas.Width(), canvas.Height()};
+    const bool quick = g_quickReject;
+    const TShapeRec* skipped = nullptr;
+    for (const TShapeRec& s : shapes) {
+        if (selectedOnly && s.Selected <= 0)
+            continue;
+        if (quick && ShapeSurelyOff(s, v)) {
+            skipped = &s;
+            continue;
+        }
+        skipped = nullptr;
+        DrawShape(canvas, &s, offX, offY, p);
+    }
+    if (skipped != nullptr)
+        ShapeStateOnly(canvas, *skipped, p, v);
+}
+
 } // namespace
+
+void SetQuickReject(bool on) { g_quickReject = on; }
 
 int32_t PrimaryScreenWidth()
 {
@@ -398,6 +464,16 @@ int32_t TextAngle(int32_t fontWord)
 
 const char* TextFontName(int32_t fontWord) { return font::IsSymbol(fontWord) ? "Symbol" : "Times New Roman"; }
 
+namespace {
+// The font name of a text, written only when it changes: most texts share one.
+inline void SetTextFontName(TFontSpec& f, int32_t fontWord)
+{
+    const std::string_view name = font::IsSymbol(fontWord) ? std::string_view("Symbol") : std::string_view("Times New Roman");
+    if (std::string_view(f.Name) != name)
+        f.Name.assign(name.data(), name.size());
+}
+} // namespace
+
 void AngleTextOut(TCanvas& canvas, int32_t angle, int32_t x, int32_t y, std::string_view text)
 {
     int32_t a = angle % 360;
@@ -467,13 +543,56 @@ bool TextMisses(const TCanvas& c, int64_t x, int64_t y, const TFontSpec& f, size
 }
 } // namespace
 
+namespace {
+// Farther than any glyph of a text of len bytes at points can reach from its reference point:
+// TextMisses's reach with the pixel size rounded up.
+inline bool TextSurelyOff(int64_t x, int64_t y, int points, std::size_t len, int64_t width, int64_t height)
+{
+    const int64_t px = static_cast<int64_t>(std::abs(points)) * 4 / 3 + 1;
+    const int64_t reach = 2 * px * (static_cast<int64_t>(len) + 1);
+    return (x + reach < 0) | (y + reach < 0) | (x - reach >= width) | (y - reach >= height);
+}
+
+// Whether DrawFreeText would draw nothing of t; false when its position does not fit, as
+// DrawFreeText then returns before it sets the font.
+inline bool FreeTextSurelyOff(const TTextRec& t, const TRenderView& v, int points, int64_t width, int64_t height)
+{
+    const int64_t x = (static_cast<int64_t>(t.X) - 10 * static_cast<int64_t>(v.OffsetX)) * v.Scale / 10;
+    const int64_t y = (static_cast<int64_t>(t.Y) - 10 * static_cast<int64_t>(v.OffsetY)) * v.Scale / 10;
+    if (!Fits(x) || !Fits(y))
+        return false;
+    return t.Text.empty() || TextSurelyOff(x, y, TextPointSize(t.Font, v.Scale, points), t.Text.size(), width, height);
+}
+
+// The font and brush DrawFreeText leaves behind for a text it draws nothing of.
+void FreeTextStateOnly(TCanvas& canvas, const TTextRec& t, const TRenderView& view)
+{
+    TFontSpec& f = canvas.Font();
+    SetTextFontName(f, t.Font);
+    f.Bold = f.Italic = f.Underline = false;
+    f.Size = TextPointSize(t.Font, view.Scale, f.Size);
+    f.Color = t.Selected != 0 ? view.SelColor : view.TextColor;
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+}
+
+// Whether DrawCompText (by the editor's steps) would draw nothing of t.
+inline bool CompTextSurelyOff(const TTextRec& t, int64_t cx, int64_t cy, int32_t halfScale, int points,
+                              int64_t width, int64_t height)
+{
+    const int64_t x = (static_cast<int64_t>(t.X) + 20 * cx) * halfScale / 10;
+    const int64_t y = (static_cast<int64_t>(t.Y) + 20 * cy) * halfScale / 10;
+    return !Fits(x) || !Fits(y) || t.Text.empty() ||
+           TextSurelyOff(x, y, TextPointSize(t.Font, halfScale, points), t.Text.size(), width, height);
+}
+} // namespace
+
 void DrawFreeText(TCanvas& canvas, const TTextRec& t, const TRenderView& view)
 {
     TPoint p;
     if (!FreeTextPos(t, view.Scale, view.OffsetX, view.OffsetY, p))
         return;
     TFontSpec& f = canvas.Font();
-    f.Name = TextFontName(t.Font);
+    SetTextFontName(f, t.Font);
     f.Bold = f.Italic = f.Underline = false;
     f.Size = TextPointSize(t.Font, view.Scale, f.Size);
     f.Color = t.Selected != 0 ? view.SelColor : view.TextColor;
@@ -489,7 +608,7 @@ void DrawCompText(TCanvas& canvas, const TTextRec& t, int64_t cx, int64_t cy, in
     const int64_t x = (static_cast<int64_t>(t.X) + 20 * cx) * halfScale / 10;
     const int64_t y = (static_cast<int64_t>(t.Y) + 20 * cy) * halfScale / 10;
     TFontSpec& f = canvas.Font();
-    f.Name = TextFontName(t.Font);
+    SetTextFontName(f, t.Font);
     f.Bold = f.Italic = f.Underline = false;
     if (steps == TCompTextSteps::AllBits) {
         const int64_t size = PointSizeForStep(std::max<int32_t>(t.Font / 16, 1), halfScale, f.Size);
@@ -513,18 +632,29 @@ void DrawComp(TCanvas& canvas, const TCompRec* comp, int64_t ox, int64_t oy, boo
     if (comp == nullptr)
         return;
     const TShapeParams p{halfScale, fillColor, arcRadius};
-    for (const TShapeRec& s : comp->Shapes) {
-        canvas.SetBrushStyle(TBrushStyle::Clear);
-        DrawShape(canvas, &s, 2 * ox, 2 * oy, p);
-    }
+    // Each shape sets the brush clear first, as the loop did before drawing it.
+    DrawShapes(canvas, comp->Shapes, 2 * ox, 2 * oy, p, false);
     if (!drawTexts)
         return;
     TFontSpec& f = canvas.Font();
     f.Size = 12;
     f.Bold = f.Italic = f.Underline = false;
     canvas.SetBrushStyle(TBrushStyle::Clear);
-    for (const TTextRec& t : comp->Texts)
+    const int64_t width = canvas.Width(), height = canvas.Height();
+    const TTextRec* skipped = nullptr;
+    for (const TTextRec& t : comp->Texts) {
+        // A text passed over only sets the font; the next one drawn sets it again.
+        if (g_quickReject && CompTextSurelyOff(t, ox, oy, halfScale, f.Size, width, height)) {
+            skipped = &t;
+            continue;
+        }
+        skipped = nullptr;
         DrawCompText(canvas, t, ox, oy, halfScale);
+    }
+    if (skipped != nullptr) {
+        SetTextFontName(f, skipped->Font);
+        f.Size = TextPointSize(skipped->Font, halfScale, f.Size);
+    }
 }
 
 namespace {
@@ -605,10 +735,8 @@ TComposeResult DrawCirc(TCanvas& canvas, const TSchModel& model, const TRenderVi
 
     const TShapeParams sp = view.Shape();
     const int64_t offX = -static_cast<int64_t>(view.OffsetX), offY = -static_cast<int64_t>(view.OffsetY);
-    for (const TShapeRec& s : model.ShapeList) {
-        DrawShape(canvas, &s, offX, offY, sp);
-        ++res.ShapeCount;
-    }
+    DrawShapes(canvas, model.ShapeList, offX, offY, sp, false);
+    res.ShapeCount += static_cast<int>(model.ShapeList.size());
 
     const int32_t half = view.Scale / 2;
     canvas.SetPenColor(view.LineColor);
@@ -623,15 +751,25 @@ TComposeResult DrawCirc(TCanvas& canvas, const TSchModel& model, const TRenderVi
 
     canvas.Font().Bold = canvas.Font().Italic = canvas.Font().Underline = false;
     canvas.SetBrushStyle(TBrushStyle::Clear);
-    for (const TTextRec& t : model.TextList)
-        DrawFreeText(canvas, t, view);
+    {
+        const int64_t width = canvas.Width(), height = canvas.Height();
+        const TTextRec* skipped = nullptr;
+        for (const TTextRec& t : model.TextList) {
+            if (g_quickReject && FreeTextSurelyOff(t, view, canvas.Font().Size, width, height)) {
+                skipped = &t;
+                continue;
+            }
+            skipped = nullptr;
+            DrawFreeText(canvas, t, view);
+        }
+        if (skipped != nullptr)
+            FreeTextStateOnly(canvas, *skipped, view);
+    }
 
     canvas.SetPenWidth(1);
     canvas.SetPenColor(view.SelColor);
     canvas.SetBrushColor(view.FillColor);
-    for (const TShapeRec& s : model.ShapeList)
-        if (s.Selected > 0)
-            DrawShape(canvas, &s, offX, offY, sp);
+    DrawShapes(canvas, model.ShapeList, offX, offY, sp, true);
 
     canvas.SetPenWidth(1);
     canvas.SetPenColor(view.SelColor);

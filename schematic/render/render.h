@@ -39,6 +39,10 @@ struct TShapeParams {
 void DrawShape(TCanvas& canvas, const TShapeRec* shape, int64_t offX, int64_t offY,
                const TShapeParams& p);
 
+// Records wholly outside the canvas are passed over before any drawing work (on by
+// default). Off only to compare pictures against the full path.
+void SetQuickReject(bool on);
+
 // Point size of a text of size step n (0 counts as 1) at scale s: 2n+2, 3n+4, 6n+6, 12n+12
 // at 1, 2, 4, 8; any other scale keeps `current`.
 int TextPointSize(int32_t fontWord, int32_t scale, int current);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 #include "app/Main_.h"
 
 class TFakeChild : public TChildWin {

@@ -407,18 +407,19 @@ TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
     QDir().mkpath(autosave);
     testutil::WriteFile(IniPath().toStdString(),
                         testutil::CrLf({"[Position]", "Top=-10", "Left=-11", "Height=99",
-                                        ("Width=" + std::to_string(virt.width())).c_str(), "[Window]", "Maximise=1",
+                                        ("Width=" + std::to_string(virt.width() - 20)).c_str(), "[Window]", "Maximise=1",
                                         "[Settings]", "ShowHint=0", "ShowTabs=0", "UseBrowser=2", "Arrow=9",
                                         "[Colour]", "Line=$FF", "Fill=0x00FF00", "Text=True", "Select=16711680",
                                         "[AutoSave]", "DoIt=0",
                                         ("SearchPath=" + autosave.toStdString()).c_str()}));
     MakeFrame();
     const QRect outer = Frame->frameGeometry();
-    // -10 is in range (a platform may nudge a window above the screen down by its border).
-    EXPECT_LT(outer.top(), 0);
+    // -10 is in range, and the frame then comes down wholly onto the screen (the start
+    // bounds' 5 would have stayed).
+    EXPECT_EQ(outer.top(), 0);
     EXPECT_EQ(outer.left(), 5);                 // -11 is not
     EXPECT_NE(outer.height(), 99);              // below 100: start bounds stay
-    EXPECT_EQ(outer.width(), virt.width());     // the edge itself is in range
+    EXPECT_EQ(outer.width(), virt.width() - 20);
     EXPECT_TRUE(Frame->mnMaxWin->isChecked());
     EXPECT_FALSE(Frame->mnShowHintStart->isChecked());
     EXPECT_FALSE(Frame->mnShowTabs->isChecked());
@@ -439,7 +440,7 @@ TEST_F(FrameTest, SettingsRoundTripInTheWrittenOrder)
     const std::string want = testutil::CrLf(
         {"[Settings]", "Arrow=3", "ShowHint=0", "UseBrowser=1", "ShowTabs=0", "", "[Position]",
          ("Top=" + std::to_string(outer.top())).c_str(), "Left=5",
-         ("Height=" + std::to_string(outer.height())).c_str(), ("Width=" + std::to_string(virt.width())).c_str(),
+         ("Height=" + std::to_string(outer.height())).c_str(), ("Width=" + std::to_string(virt.width() - 20)).c_str(),
          "", "[Colour]", "Line=255", "Fill=65280", "Text=0", "Select=16711680", "", "[Window]", "Maximise=1", "",
          "[AutoSave]", "DoIt=0", ("SearchPath=" + autosave.toStdString()).c_str()});
     EXPECT_EQ(testutil::ReadFile(IniPath().toStdString()), want);
@@ -475,38 +476,69 @@ TEST_F(FrameTest, StoredColoursOutsideBbggrrReadAsTheDefaults)
     }
 }
 
-TEST_F(FrameTest, AStoredPositionNeverPutsTheTitleBarOffEveryScreen)
+TEST_F(FrameTest, StoredBoundsPassTheRangeTestsThenLieWhollyOnTheScreen)
 {
     const QRect virt = QGuiApplication::primaryScreen()->virtualGeometry();
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const int vw = virt.width(), vh = virt.height();
     struct Case {
-        int Top, Left;
-        QPoint Want;
+        int Top, Left, Height, Width;
+        QRect Want;   // outer frame
     } cases[] = {
-        {virt.height(), 100, {100, screen.bottom() + 1 - 24}},   // passed the range test, yet below every screen
-        {100, virt.width(), {screen.right() + 1 - 48, 100}},
-        {virt.height() - 4, virt.width() - 10, {screen.right() + 1 - 48, screen.bottom() + 1 - 24}},
-        {-10, -10, {-10, -10}},                                   // most of the title bar is on the screen
-        {200, 300, {300, 200}},
+        {20, 10, 500, 700, {10, 20, 700, 500}},
+        // Off the bottom-right corner: back in, wholly.
+        {vh, vw, 500, 700, {area.right() + 1 - 700, area.bottom() + 1 - 500, 700, 500}},
+        {vh - 4, 10, 500, 700, {10, area.bottom() + 1 - 500, 700, 500}},
+        // -10 passes the range test and is then moved onto the screen; -11 fails it.
+        {-10, -10, 500, 700, {0, 0, 700, 500}},
+        {-11, -11, 500, 700, {5, 5, 700, 500}},
+        // Sizes: 99 fails (the start size stays), 100 and the screen's own size pass; the
+        // frame is never smaller than 640 by 480.
+        {10, 10, 100, 100, {10, 10, 640, 480}},
+        {10, 10, vh, vw, {0, 0, vw, vh}},
+        {10, 10, 99, 99, {10, 10, std::max(640, vw - 10), std::max(480, vh - 40)}},
     };
     for (const Case& c : cases) {
         testutil::WriteFile(IniPath().toStdString(),
                             testutil::CrLf({"[Position]", ("Top=" + std::to_string(c.Top)).c_str(),
-                                            ("Left=" + std::to_string(c.Left)).c_str(), "Height=500", "Width=700"}));
+                                            ("Left=" + std::to_string(c.Left)).c_str(),
+                                            ("Height=" + std::to_string(c.Height)).c_str(),
+                                            ("Width=" + std::to_string(c.Width)).c_str()}));
         MakeFrame();
-        // Position and size are the outer frame's.
-        const QRect outer = Frame->frameGeometry();
-        if (c.Want.y() < 0) {
-            // The offscreen platform nudges a frame above the screen down by its border.
-            EXPECT_LT(outer.top(), 0);
-            EXPECT_LT(outer.left(), 0);
-        } else {
-            EXPECT_EQ(outer.topLeft(), c.Want) << c.Top << "," << c.Left;
-        }
-        EXPECT_EQ(outer.size(), QSize(700, 500));
+        EXPECT_EQ(Frame->frameGeometry(), c.Want) << c.Top << "," << c.Left << " " << c.Width << "x" << c.Height;
         Frame.reset();
         Pump();
     }
+}
+
+TEST(FramePlacement, AFrameOffEveryScreenComesWhollyOntoTheNearestOrTheMostOverlapped)
+{
+    const QList<QRect> two = {{0, 0, 1600, 1000}, {1600, 0, 1280, 1024}};
+    struct Case {
+        const char* What;
+        QRect Frame;
+        QList<QRect> Areas;
+        QRect Want;
+    } cases[] = {
+        {"on the screen", {100, 100, 800, 600}, {{0, 0, 1600, 1000}}, {100, 100, 800, 600}},
+        {"past the corner", {1600, 1000, 700, 500}, {{0, 0, 1600, 1000}}, {900, 500, 700, 500}},
+        {"48 pixels showing", {1552, 976, 700, 500}, {{0, 0, 1600, 1000}}, {900, 500, 700, 500}},
+        {"above and left", {-300, -200, 700, 500}, {{0, 0, 1600, 1000}}, {0, 0, 700, 500}},
+        {"work area below a panel", {0, 0, 700, 500}, {{0, 30, 1600, 970}}, {0, 30, 700, 500}},
+        // Too large to fit: the top-left corner, and so the title bar, on the screen.
+        {"wider and taller", {-50, 300, 1700, 1100}, {{0, 0, 1600, 1000}}, {0, 0, 1700, 1100}},
+        {"wider only", {-50, 300, 1700, 600}, {{0, 0, 1600, 1000}}, {0, 300, 1700, 600}},
+        // Two screens: wholly on one of them is where it stays; across both it goes to the
+        // one it covers most; off both, to the nearest.
+        {"on the second", {1700, 50, 800, 600}, two, {1700, 50, 800, 600}},
+        {"mostly on the second", {1500, 50, 800, 600}, two, {1600, 50, 800, 600}},
+        {"mostly on the first", {1000, 50, 800, 600}, two, {800, 50, 800, 600}},
+        {"below the taller second", {2000, 1010, 800, 600}, two, {2000, 424, 800, 600}},
+        {"off to the right", {4000, 100, 800, 600}, two, {2080, 100, 800, 600}},
+        {"no screens", {4000, 100, 800, 600}, {}, {4000, 100, 800, 600}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceOnScreens(c.Frame, c.Areas), c.Want) << c.What;
 }
 
 TEST_F(FrameTest, MessageBoxTitlesAndAnswers)

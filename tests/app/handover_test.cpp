@@ -386,21 +386,194 @@ TEST_F(HandOverTest, IdleHalfSentAndOversizedConnectionsAreDropped)
     EXPECT_TRUE(ClosedByServer(half));
     EXPECT_EQ(Instance->Incoming(), 0);
 
-    // However many hang about, only a bounded number are kept open.
+    // However many hang about, a bounded number are read and a bounded number wait unread;
+    // the rest are closed at once. The waiting ones are read, and dropped, in turn.
+    const int count = 3 * TSingleInstance::MaxIncoming + TSingleInstance::MaxWaiting;
     std::vector<int> many;
-    for (int i = 0; i < 3 * TSingleInstance::MaxIncoming; ++i)
-        many.push_back(RawConnect(server));
+    std::atomic<bool> done{false};
+    std::thread opener([&] {
+        for (int i = 0; i < count; ++i)
+            many.push_back(RawConnect(server));
+        done = true;
+    });
+    while (!done)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    opener.join();
     PumpFor(100);
-    EXPECT_LE(Instance->Incoming(), TSingleInstance::MaxIncoming);
+    EXPECT_EQ(Instance->Incoming(), TSingleInstance::MaxIncoming);
+    EXPECT_EQ(Instance->WaitingUnread(), TSingleInstance::MaxWaiting);
     int closed = 0;
     for (int fd : many)
         closed += ClosedByServer(fd) ? 1 : 0;
-    EXPECT_GE(closed, 2 * TSingleInstance::MaxIncoming);
+    EXPECT_EQ(closed, count - TSingleInstance::MaxIncoming - TSingleInstance::MaxWaiting);
+    PumpFor(1500);
+    EXPECT_EQ(Instance->Incoming(), 0);
+    EXPECT_EQ(Instance->WaitingUnread(), 0);
+    closed = 0;
+    for (int fd : many)
+        closed += ClosedByServer(fd) ? 1 : 0;
+    EXPECT_EQ(closed, count);
     for (int fd : {idle, half, huge})
         ::close(fd);
     for (int fd : many)
         ::close(fd);
     EXPECT_TRUE(Messages.empty());
+}
+
+// A file manager opening a selection starts one later copy per file, all at once. With a
+// box of an earlier request up, every one of them waits its turn; none is lost.
+TEST_F(HandOverTest, EveryFileOfAManyFileStartOpensOnceTheBoxIsAnswered)
+{
+    BecomeRunningCopy();
+    QTemporaryDir dir;
+    QStringList files;
+    for (int i = 0; i < 20; ++i) {
+        files << dir.path() + QStringLiteral("/f%1.sch").arg(i, 2, 10, QChar('0'));
+        ASSERT_TRUE(testutil::WriteFile(files.back().toStdString(), "x"));
+    }
+    std::vector<std::unique_ptr<QProcess>> starts;
+    const auto ended = [&] {
+        return std::count_if(starts.begin(), starts.end(),
+                             [](const auto& p) { return p->state() == QProcess::NotRunning; });
+    };
+    SetMsgResponder([&](const TMsgRecord& r) {
+        Messages.push_back(r);
+        if (starts.empty()) {
+            for (const QString& f : files) {
+                starts.push_back(std::make_unique<QProcess>());
+                starts.back()->start(OstrinPath(), {f});
+            }
+            // The box stays up until every start has queued its file or given up.
+            QElapsedTimer t;
+            t.start();
+            while (Instance->Queued() + ended() < 20 && t.elapsed() < 60000)
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+            EXPECT_EQ(Instance->Queued(), 20);
+        }
+        return int(mrOk);
+    });
+    QProcess first;
+    first.start(OstrinPath(), {dir.path() + "/missing.sch"});
+    ASSERT_TRUE(WaitEnded(first, 60000));
+    EXPECT_EQ(first.exitCode(), 0);
+    for (auto& p : starts) {
+        ASSERT_TRUE(WaitEnded(*p, 30000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+    }
+    QStringList open = OpenFiles();
+    open.sort();
+    EXPECT_EQ(open, files);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_TRUE(Messages[0].Text.endsWith("missing.sch does not exist!"));
+}
+
+// Connections that never finish their request hold every reading place: a later copy
+// waits until they are dropped, and its file still opens.
+TEST_F(HandOverTest, BusyConnectionsDelayAHandOverButDoNotLoseIt)
+{
+    BecomeRunningCopy();
+    Instance->IdleTimeoutMs = 1500;
+    const QString server = Instance->ServerPath();
+    std::vector<int> busy;
+    std::atomic<bool> done{false};
+    std::thread opener([&] {
+        for (int i = 0; i < TSingleInstance::MaxIncoming + TSingleInstance::MaxWaiting + 10; ++i) {
+            busy.push_back(RawConnect(server));
+            RawSend(busy.back(), std::string("\0\0", 2));
+        }
+        done = true;
+    });
+    while (!done)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    opener.join();
+    PumpFor(100);
+    ASSERT_EQ(Instance->Incoming(), TSingleInstance::MaxIncoming);
+
+    QTemporaryDir dir;
+    const QString file = dir.path() + "/busy.sch";
+    ASSERT_TRUE(testutil::WriteFile(file.toStdString(), "x"));
+    QProcess second;
+    second.start(OstrinPath(), {file});
+    ASSERT_TRUE(WaitEnded(second, 30000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(OpenFiles(), QStringList{file});
+    for (int fd : busy)
+        ::close(fd);
+}
+
+// More later copies waiting at once than connections are held for: the rest are told
+// their request is kept, and every request is handled.
+TEST_F(HandOverTest, RequestsBeyondTheHeldConnectionsAreKeptAndHandled)
+{
+    BecomeRunningCopy();
+    const QString server = Instance->ServerPath();
+    const int extra = 40, total = TSingleInstance::MaxHeld + extra;
+    std::atomic<int> queuedAnswers{0}, keptAnswers{0};
+    std::atomic<bool> done{false};
+    std::vector<int> held;
+    int shown = 0;
+    SetMsgResponder([&](const TMsgRecord& r) {
+        Messages.push_back(r);
+        if (++shown == 1) {
+            std::thread senders([&] {
+                for (int i = 0; i < total; ++i) {
+                    const int fd = RawConnect(server);
+                    RawSend(fd, handover::Frame("O/nowhere/k" + std::to_string(i) + ".sch"));
+                    char c = 0;
+                    if (::recv(fd, &c, 1, 0) == 1 && c == 'Q') {
+                        ++queuedAnswers;
+                        held.push_back(fd);
+                    } else {
+                        keptAnswers += c == 'K' ? 1 : 0;
+                        ::close(fd);
+                    }
+                }
+                done = true;
+            });
+            while (!done)
+                QApplication::processEvents(QEventLoop::AllEvents, 10);
+            senders.join();
+        }
+        return int(mrOk);
+    });
+    const int first = RawConnect(server);
+    RawSend(first, handover::Frame("O/nowhere/first.sch"));
+    QElapsedTimer t;
+    t.start();
+    while ((Messages.size() < std::size_t(total + 1) || Instance->Queued() > 0) && t.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(queuedAnswers, TSingleInstance::MaxHeld - 1);   // the first request holds one
+    EXPECT_EQ(keptAnswers, extra + 1);
+    EXPECT_EQ(Messages.size(), std::size_t(total + 1));
+    // The held ones were answered once handled.
+    PumpFor(100);
+    int answered = 0;
+    for (int fd : held) {
+        char c = 0;
+        answered += ::recv(fd, &c, 1, MSG_DONTWAIT) == 1 && c == '1' ? 1 : 0;
+        ::close(fd);
+    }
+    EXPECT_EQ(answered, TSingleInstance::MaxHeld - 1);
+    ::close(first);
+}
+
+TEST_F(HandOverTest, ALaterCopyThatCannotHandOverSaysSoAndFails)
+{
+    // A lock held by a copy that does not listen (hung, or its server gone).
+    TSingleInstance deaf("OstrinDeafCopy");
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath("some where/a.sch"));
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(HandOverToRunningCopy(deaf, {"some where/a.sch"}, 400), 1);
+    EXPECT_GE(t.elapsed(), 400);   // it kept trying for the time it was given
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Title, "Error");
+    EXPECT_EQ(Messages[0].Icon, TMsgIcon::Error);
+    EXPECT_EQ(Messages[0].Text, "The file could not be handed over to the running program:\r" + path);
+    // Nothing to name without a file: it only fails.
+    EXPECT_EQ(HandOverToRunningCopy(deaf, {}, 200), 1);
+    EXPECT_EQ(Messages.size(), 1u);
 }
 
 TEST(HandOverParse, RequestsAndFrames)

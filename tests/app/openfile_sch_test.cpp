@@ -10,6 +10,7 @@
 
 #include "app/Main_.h"
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
 #include "schematic/Schem_.h"
 #include "tests/support/test_util.h"
 
@@ -137,6 +138,34 @@ TEST_F(OpenSchTest, ShutdownCancelledByAModifiedWindowWritesNoSettings)
     Pump();
     EXPECT_TRUE(QFile::exists(ini));
     QFile::remove(ini);
+}
+
+// A name that is not valid UTF-8 is opened, handed over and saved by its own bytes.
+TEST_F(OpenSchTest, NameThatIsNotUtf8OpensByItsBytesAndSavesThere)
+{
+    const std::string good = testutil::ReadFile(Good.toStdString());
+    Frame->StartupDone = true;
+    const std::string names[] = {"/caf\xe9.sch", "/\xff\xfe mixed \xc3\xa9 \xe2\x82.sch"};
+    for (const std::string& name : names) {
+        const std::string bytes = Dir.path().toStdString() + name;
+        ASSERT_TRUE(testutil::WriteFile(bytes, good));
+        // As a later copy hands it over: the request carries the bytes.
+        const QByteArray request = HandOverRequest({PathText(bytes)});
+        EXPECT_EQ(request.toStdString(), "O" + bytes);
+        ReceiveHandOver(request);
+        Pump();
+        TSchWin* w = nullptr;
+        for (TChildWin* c : Frame->Children())
+            if (PathBytes(c->FileName) == bytes)
+                w = qobject_cast<TSchWin*>(c);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_FALSE(w->Model.Empty()) << name;
+        EXPECT_TRUE(Messages.empty()) << Messages.front().Text.toStdString();
+        ASSERT_TRUE(testutil::WriteFile(bytes, "overwritten"));
+        ASSERT_TRUE(w->SaveSchem());
+        EXPECT_EQ(testutil::ReadFile(bytes).substr(0, 9), "SCHEMATIC") << name;
+    }
+    EXPECT_EQ(Frame->Children().size(), 2);
 }
 
 } // namespace

@@ -128,6 +128,100 @@ TEST_F(Association, DocumentsOpenWithTheDefaultEntryAsOneArgument)
     EXPECT_EQ(assoc::FileUrl("/a b/%x\xc3\xa9"), "file:///a%20b/%25x%C3%A9");
 }
 
+// Names that are not UTF-8 reach the program the association starts as their bytes.
+TEST_F(Association, DocumentNamedInAnyBytesReachesTheProgram)
+{
+    const std::string out = Root + "/args";
+    const std::string program = Root + "/bin dir/edit";
+    Recorder(program, out);
+    std::string error;
+    ASSERT_TRUE(assoc::WriteSchAssociation(program, error)) << error;
+    const std::string file = Root + "/caf\xe9 \xff.sch";
+    Put(file, "SCHEMATIC\r\n");
+    ASSERT_TRUE(assoc::OpenDocument(file));
+    EXPECT_EQ(Recorded(out), std::vector<std::string>{file});
+}
+
+// Showing a file as text: never by the schematic type; a terminal program inside a terminal.
+class ViewText : public Association {
+protected:
+    void SetUp() override
+    {
+        Association::SetUp();
+        SavedPath = qgetenv("PATH");
+        // Only our own programs: a terminal installed on this machine must not be found.
+        qputenv("PATH", QByteArray::fromStdString(Root + "/bin"));
+        File = Root + "/caf\xe9 'x'.sch";
+        Put(File, "SCHEMATIC\r\n");
+        // The schematic type has a program of its own, which must never be used here.
+        Recorder(Root + "/prog/schprog", Root + "/sch.args");
+        std::string error;
+        ASSERT_TRUE(assoc::WriteSchAssociation(Root + "/prog/schprog", error)) << error;
+    }
+    void TearDown() override
+    {
+        qputenv("PATH", SavedPath);
+        Association::TearDown();
+    }
+    // A recorder that needs no PATH of its own.
+    void Tool(const std::string& path, const std::string& out)
+    {
+        Put(path, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" + out + ".part'\n/bin/mv '" + out +
+                      ".part' '" + out + "'\n");
+        ::chmod(path.c_str(), 0755);
+    }
+    void Entry(const std::string& id, const std::string& program, bool terminal)
+    {
+        Put(DataHome + "/applications/" + id,
+            "[Desktop Entry]\nType=Application\nName=" + id + "\nExec=" +
+                xdg::EscapeValue(xdg::QuoteExecArg(program)) + " %F\nTerminal=" + (terminal ? "true" : "false") +
+                "\nMimeType=text/plain;\n");
+    }
+    QByteArray SavedPath;
+    std::string File;
+};
+
+TEST_F(ViewText, TheDefaultRunsInATerminalElseAnotherProgramElseAMessage)
+{
+    const std::string vim = Root + "/prog/vi m", gui = Root + "/prog/gui";
+    Tool(vim, Root + "/vim.args");
+    Tool(gui, Root + "/gui.args");
+    Entry("aa-vim.desktop", vim, true);
+    Entry("zz-gui.desktop", gui, false);
+    // The user's default is the terminal program.
+    Put(ConfigHome + "/mimeapps.list", "[Default Applications]\ntext/plain=aa-vim.desktop;\n"
+                                       "application/x-ostrin-schematic=ostrin.desktop;\n");
+    struct {
+        const char* terminal;  // the terminal installed, or none
+        const char* started;   // whose arguments are recorded
+        std::vector<std::string> args;
+    } cases[] = {
+        {"x-terminal-emulator", "x-terminal-emulator", {"-e", vim, File}},
+        {"xterm", "xterm", {"-e", vim, File}},
+        {nullptr, "gui", {File}},
+    };
+    for (const auto& c : cases) {
+        ::unlink((Root + "/bin/x-terminal-emulator").c_str());
+        ::unlink((Root + "/bin/xterm").c_str());
+        if (c.terminal)
+            Tool(Root + "/bin/" + c.terminal, Root + "/" + c.terminal + ".args");
+        const std::string out = Root + "/" + c.started + ".args";
+        ::unlink(out.c_str());
+        std::string error;
+        ASSERT_TRUE(assoc::ViewAsText(File, error)) << error;
+        EXPECT_EQ(Recorded(out), c.args) << c.started;
+    }
+    // Neither a terminal nor another program: said, and nothing else is started.
+    ::unlink((DataHome + "/applications/zz-gui.desktop").c_str());
+    std::string error;
+    EXPECT_FALSE(assoc::ViewAsText(File, error));
+    EXPECT_NE(error.find("terminal"), std::string::npos) << error;
+    ::unlink((DataHome + "/applications/aa-vim.desktop").c_str());
+    EXPECT_FALSE(assoc::ViewAsText(File, error));
+    EXPECT_EQ(error, "No program for text files was found.");
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(Root + "/sch.args")));
+}
+
 TEST_F(Association, ToolThatHangsIsStopped)
 {
     const std::string tool = Root + "/slow";
@@ -174,6 +268,19 @@ TEST_F(AssociateDialog, ShowsWhatIsSetAndSetsItOnce)
         TAssociateDlg dlg(nullptr, qprogram);
         EXPECT_EQ(dlg.AssEdit->text(), "(*.SCH file is registered as: application/x-ostrin-schematic)");
         EXPECT_TRUE(dlg.SetSpBut->isEnabled());
+    }
+}
+
+TEST_F(AssociateDialog, ProgramPathWithPercentSignsIsRecognisedAfterWriting)
+{
+    for (const char* name : {"100%", "a%%b", "%f %u"}) {
+        const std::string program = Root + "/" + name + "/Ostrin";
+        Put(program, "#!/bin/sh\n");
+        ::chmod(program.c_str(), 0755);
+        TAssociateDlg dlg(nullptr, QString::fromStdString(program));
+        dlg.SetSpButClick();
+        EXPECT_EQ(assoc::ReadSchAssociation().Program, program) << name;
+        EXPECT_FALSE(dlg.SetSpBut->isEnabled()) << name;
     }
 }
 

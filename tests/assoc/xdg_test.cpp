@@ -46,6 +46,11 @@ TEST(ExecLine, ProgramPathSurvivesTheDesktopEntryRoundTrip)
         ASSERT_EQ(argv.size(), 2u) << path;
         EXPECT_EQ(argv[0], path);
         EXPECT_EQ(argv[1], "/data/my file.sch");
+        // The program as the association dialog reads it back.
+        std::string raw, program, error;
+        ASSERT_TRUE(FindValue(ParseKeyFile(assoc::SchDesktopEntry(path)), "Desktop Entry", "Exec", raw));
+        ASSERT_TRUE(ExecProgram(UnescapeValue(raw), program, error)) << error;
+        EXPECT_EQ(program, path);
     }
 }
 

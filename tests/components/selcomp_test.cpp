@@ -244,6 +244,89 @@ TEST_F(PickerTest, NameSearch)
     EXPECT_EQ(p->ChosenName, "CAP");
 }
 
+TEST_F(PickerTest, KeysInTheListChooseTheCurrentItem)
+{
+    // Four components, each drawn differently, so the preview tells which was read.
+    Write("BATTERY.cmp", CrLf({"COMPONENT", "<SHAPE>", "1", "-20", "0", "20", "0", "0"}));
+    Write("CAP.cmp", CrLf({"COMPONENT", "<SHAPE>", "1", "0", "-20", "0", "20", "0"}));
+    Write("DIODE.cmp", CrLf({"COMPONENT", "<SHAPE>", "2", "-10", "-10", "10", "10", "0"}));
+    Write("ZENER.cmp", CrLf({"COMPONENT", "<SHAPE>", "4", "0", "0", "40", "40", "0"}));
+    auto preview = [this](const QString& name) {
+        auto q = Picker();
+        Click(*q, name);
+        return q->PaintBox->Surface.copy();
+    };
+    auto p = Picker();
+    p->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.get()));
+    // A real click on BATTERY first.
+    const QRect row = p->CompListBox->visualItemRect(p->CompListBox->item(0));
+    QTest::mouseClick(p->CompListBox->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_EQ(p->ChosenName, "BATTERY");
+
+    struct Case {
+        const char* keys;   // what is pressed, in order
+        std::vector<int> press;
+        const char* chosen;
+    };
+    const Case cases[] = {
+        {"Down, Down", {Qt::Key_Down, Qt::Key_Down}, "DIODE"},
+        {"Up", {Qt::Key_Up}, "CAP"},
+        {"End", {Qt::Key_End}, "ZENER"},
+        {"Home", {Qt::Key_Home}, "BATTERY"},
+        {"Page Down", {Qt::Key_PageDown}, "ZENER"},
+        {"Page Up", {Qt::Key_PageUp}, "BATTERY"},
+        {"the letter d", {Qt::Key_D}, "DIODE"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        for (int k : c.press)
+            QTest::keyClick(p->CompListBox, static_cast<Qt::Key>(k));
+        ASSERT_NE(p->CompListBox->currentItem(), nullptr);
+        EXPECT_EQ(p->CompListBox->currentItem()->text(), c.chosen);
+        EXPECT_EQ(p->ChosenName, c.chosen);
+        EXPECT_EQ(p->CompNmeEdit->text(), c.chosen);
+        EXPECT_EQ(p->FileName, Path(QString(c.chosen) + ".cmp"));
+        EXPECT_TRUE(p->PaintBox->Surface == preview(c.chosen));
+    }
+
+    // Down twice from BATTERY, then Enter: the dialog answers OK with DIODE.
+    QTest::keyClick(p->CompListBox, Qt::Key_Home);
+    p->hide();
+    WhenModal([](QWidget* w) {
+        auto* list = w->findChild<QListWidget*>("CompListBox");
+        ASSERT_NE(list, nullptr);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    EXPECT_EQ(p->exec(), mrOk);
+    EXPECT_EQ(p->ChosenName, "DIODE");
+    EXPECT_EQ(p->FileName, Path("DIODE.cmp"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PickerTest, AFolderNamedLikeAComponentIsPassedOver)
+{
+    // A folder LOWONLY.CMP beside the file lowonly.cmp: the name means the file.
+    Write("lowonly.cmp", CrLf({"COMPONENT", "<SHAPE>", "1", "-20", "0", "20", "0", "0"}));
+    ASSERT_TRUE(QDir().mkpath(Path("LOWONLY.CMP")));
+    auto p = Picker();
+    EXPECT_EQ(Items(*p), QStringList{"LOWONLY"});
+    Click(*p, "LOWONLY");
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+    EXPECT_EQ(p->FileName, Path("lowonly.cmp"));
+    EXPECT_GT(Marks(*p), 0);
+    // The schematic window's loader takes the same file.
+    EXPECT_EQ(FindCompFile(Path("LOWONLY.CMP")), Path("lowonly.cmp"));
+    TSchWin sch;
+    sch.LoadComp(Path("LOWONLY.CMP"));
+    EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
+    ASSERT_TRUE(sch.PlaceComp);
+    EXPECT_EQ(sch.PlaceComp->Shapes.size(), 1u);
+}
+
 TEST_F(PickerTest, FolderChoiceKeepsThePreviewedComponent)
 {
     Write("ONE.cmp", CrLf({"COMPONENT"}));

@@ -18,8 +18,10 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <climits>
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include <functional>
+#include <memory>
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -31,9 +33,14 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest/QTest>
+#include "tests/support/test_util.h"
 
 
 using testutil::WhenModal;
+using testutil::WhenModalIs;
 
 namespace {
 
@@ -459,4 +466,138 @@ TEST_F(CompWinTest, KeysReachTheWindowThroughItsKeyBoxAndCharactersAreDropped)
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QCoreApplication::sendEvent(win->KeyInEdit, &del);
     EXPECT_TRUE(win->Model.ShapeList.empty());
+}
+
+namespace {
+
+// Answers every question box while `live` holds.
+void AnswerQuestions(std::shared_ptr<bool> live, std::function<void(QMessageBox*)> act)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [live, act, poll] {
+        if (!*live)
+            return;
+        if (auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            act(m);
+        QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+int RedPixels(const QImage& img)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += (img.pixel(x, y) & 0xFFFFFF) == 0xFF0000;
+    return n;
+}
+
+} // namespace
+
+TEST_F(CompWinTest, SaveAsAsksAboutTheFileReallyWritten)
+{
+    // The library's files carry upper-case names; users type names in any case.
+    const QString battery = tmp.path() + "/BATTERY.CMP";
+    const std::string starter = "COMPONENT\r\n<SHAPE>\r\n2\r\n-8\r\n-4\r\n8\r\n4\r\n0\r\n";
+    struct Case {
+        const char* typed;
+        QMessageBox::StandardButton answer;   // NoButton: no question expected
+        const char* written;                  // null: nothing written
+    };
+    const Case cases[] = {
+        {"battery", QMessageBox::No, nullptr},
+        {"battery", QMessageBox::Yes, "BATTERY.CMP"},
+        {"Battery.cmp", QMessageBox::Yes, "BATTERY.CMP"},
+        {"BATTERY.CMP", QMessageBox::No, nullptr},
+        {"fresh", QMessageBox::NoButton, "FRESH.CMP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ASSERT_TRUE(testutil::WriteFile(QFile::encodeName(battery).toStdString(), starter));
+        QFile::remove(tmp.path() + "/FRESH.CMP");
+        win->Model.Clear();
+        win->FileName.clear();
+        DrawLine(200, 200, 240, 200);
+        ASSERT_EQ(win->ModifiedPanel(), " Modified");
+
+        auto live = std::make_shared<bool>(true);
+        QStringList asked;
+        bool openAfterAnswer = false;
+        AnswerQuestions(live, [&](QMessageBox* m) {
+            asked << m->text();
+            m->button(c.answer == QMessageBox::NoButton ? QMessageBox::Yes : c.answer)->click();
+        });
+        WhenModalIs<QFileDialog>([&](QFileDialog* d) {
+            d->setDirectory(tmp.path());
+            auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(edit, nullptr);
+            edit->setText(c.typed);
+            QTest::keyClick(edit, Qt::Key_Return);
+            openAfterAnswer = d->isVisible();
+            if (d->isVisible())
+                d->reject();
+        });
+        const bool saved = win->SaveCompAs();
+        *live = false;
+
+        if (c.answer == QMessageBox::NoButton)
+            EXPECT_TRUE(asked.isEmpty()) << asked.join('|').toStdString();
+        else
+            EXPECT_EQ(asked, QStringList{"BATTERY.CMP already exists.\nDo you want to replace it?"});
+        // No keeps the dialog open for another name.
+        EXPECT_EQ(openAfterAnswer, c.answer == QMessageBox::No);
+        EXPECT_EQ(saved, c.written != nullptr);
+        const std::string now = testutil::ReadFile(QFile::encodeName(battery).toStdString());
+        if (c.written) {
+            const QString path = tmp.path() + "/" + c.written;
+            EXPECT_EQ(win->FileName, path);
+            EXPECT_EQ(testutil::ReadFile(QFile::encodeName(path).toStdString()),
+                      "COMPONENT\r\n<SHAPE>\r\n1\r\n0\r\n0\r\n10\r\n0\r\n0\r\n");
+            EXPECT_EQ(win->ModifiedPanel(), "");
+        } else {
+            EXPECT_EQ(now, starter);
+            EXPECT_TRUE(win->FileName.isEmpty());
+            EXPECT_EQ(win->ModifiedPanel(), " Modified");
+        }
+        if (std::string(c.written ? c.written : "") != "BATTERY.CMP")
+            EXPECT_EQ(now, starter);
+        // Never a second file beside the one of the other case.
+        EXPECT_FALSE(QFileInfo::exists(tmp.path() + "/battery.cmp"));
+        EXPECT_FALSE(QFileInfo::exists(tmp.path() + "/Battery.cmp"));
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(CompWinTest, SaveAndTheCloseQuestionLeaveNothingLookingSelected)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"save", [this] {
+             win->FileName = tmp.path() + "/SEL.CMP";
+             ASSERT_TRUE(win->SaveComp());
+         }},
+        {"close question cancelled", [this] {
+             answer = mrCancel;
+             EXPECT_FALSE(win->close());
+             answer = mrOk;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        win->Model.Clear();
+        DrawLine(200, 200, 240, 200);
+        win->DrawMode = 0;
+        Mouse(QEvent::MouseButtonPress, Qt::LeftButton, 220, 200);   // selects the line
+        Mouse(QEvent::MouseButtonRelease, Qt::LeftButton, 220, 200);
+        ASSERT_EQ(win->Model.ShapeList.front().Selected, 1);
+        ASSERT_GT(RedPixels(win->View.Surface()), 0);
+        c.run();
+        ASSERT_TRUE(win);
+        EXPECT_EQ(win->Model.ShapeList.front().Selected, 0);
+        EXPECT_EQ(RedPixels(win->View.Surface()), 0);
+    }
 }

@@ -1,4 +1,5 @@
 #include "schematic/core/autosave.h"
+#include "viewers/core/backups.h"
 
 #include "tests/support/test_util.h"
 
@@ -254,4 +255,164 @@ TEST(AutoSave, AFifoInPlaceOfTheFileIsNeitherWaitedForNorFed)
     // Both ways in: the file we left (size unknown now) and a fresh look at it.
     EXPECT_FALSE(f.Append(Snapshot("b"), Folder(dir)).Ok);
     EXPECT_FALSE(f.Append(Snapshot("c"), Folder(dir)).Ok);
+}
+
+namespace {
+
+// A state as the editor stores it: shapes, then a component, then texts, so that a cut
+// after any whole block still reads as a smaller drawing.
+TLines MixedState()
+{
+    TLines l;
+    l.Append("SCHEMATIC");
+    for (int i = 0; i < 4; ++i)
+        for (const std::string& v : std::initializer_list<std::string>{"<SHAPE>", "1", std::to_string(i), "0", "10", "10", "0"})
+            l.Append(v);
+    for (const char* v : {"<COMPONENT>", "5", "6", "<SHAPE>", "2", "1", "1", "4", "4", "4096", "<CTEXT>", "R1", "16",
+                          "0", "0"})
+        l.Append(v);
+    for (int i = 0; i < 3; ++i)
+        for (const std::string& v : std::initializer_list<std::string>{"<TEXT>", "text " + std::to_string(i), "0", "100", std::to_string(20 * i)})
+            l.Append(v);
+    return l;
+}
+
+// The byte offsets just after each line of text from `from` on.
+std::vector<std::size_t> LineEnds(const std::string& text, std::size_t from)
+{
+    std::vector<std::size_t> ends;
+    for (std::size_t i = text.find("\r\n", from); i != std::string::npos; i = text.find("\r\n", i + 2))
+        ends.push_back(i + 2);
+    return ends;
+}
+
+} // namespace
+
+// Every cut of the newest state at a line end (each block end among them) is told from a
+// whole state by the record beside the file, in the list of states and in the viewer's load;
+// without the record the cuts between blocks read as whole, as the text alone allows.
+TEST(AutoSaveRecord, EveryCutOfTheNewestStateIsSeen)
+{
+    QTemporaryDir dir;
+    FixedClock clock;
+    TAutoSaveFile f(clock.Fn());
+    f.MakeName(Folder(dir));
+    ASSERT_TRUE(f.Append(Snapshot("first"), Folder(dir)).Ok);
+    ASSERT_TRUE(f.Append(MixedState(), Folder(dir)).Ok);
+    const std::string path = f.FileName();
+    const std::string whole = testutil::ReadFile(path);
+    const std::string record = testutil::ReadFile(StateRecordPath(path));
+    const std::size_t newest = Snapshot("first").TextView().size();
+    ASSERT_EQ(StateRecordPath(path), Folder(dir) + "/.Sch20260304050607.sch.states");
+    ASSERT_EQ(ParseStateRecord(record).Marks.size(), 2u);
+
+    const std::string copy = Folder(dir) + "/copy.sch";   // beside it, no record
+    int blockEnds = 0, seenWithout = 0;
+    for (std::size_t end : LineEnds(whole, newest)) {
+        const std::string cut = whole.substr(0, end);
+        ASSERT_TRUE(testutil::WriteFile(path, cut));
+        const bool complete = end == whole.size();
+        const TLines lines = TLines::FromText(cut);
+        const TStateList states = ListStates(lines, EndsTorn(cut), ReadStateRecord(path));
+        ASSERT_EQ(states.Starts.size(), 2u) << end;
+        EXPECT_EQ(states.LastTorn, !complete) << "cut at byte " << end;
+        EXPECT_EQ(states.NewestWhole(), complete ? 6 : 0) << end;
+        TBackupFile file;
+        std::string error;
+        ASSERT_EQ(LoadBackupFile(path, file, error), TBackupLoad::Ok);
+        EXPECT_EQ(file.TornTail, !complete) << end;
+
+        ASSERT_TRUE(testutil::WriteFile(copy, cut));
+        TBackupFile plain;
+        ASSERT_EQ(LoadBackupFile(copy, plain, error), TBackupLoad::Ok);
+        const std::string_view next = std::string_view(whole).substr(end);
+        const bool atBlock = next.empty() || next.substr(0, 1) == "<";
+        blockEnds += atBlock && !complete ? 1 : 0;
+        seenWithout += atBlock && !complete && plain.TornTail ? 1 : 0;
+    }
+    EXPECT_GT(blockEnds, 5);
+    EXPECT_LT(seenWithout, blockEnds);   // what the record is for
+
+    // The state only begun after a whole one: the whole one stays the newest, unmarked.
+    ASSERT_TRUE(testutil::WriteFile(path, whole.substr(0, newest) + "SCHEM"));
+    TBackupFile begun;
+    std::string error;
+    ASSERT_EQ(LoadBackupFile(path, begun, error), TBackupLoad::Ok);
+    EXPECT_FALSE(begun.TornTail);
+    // A state whose bytes changed after it was recorded is not confirmed either.
+    std::string changed = whole;
+    changed[changed.size() - 3] = '9';
+    ASSERT_TRUE(testutil::WriteFile(path, changed));
+    ASSERT_EQ(LoadBackupFile(path, begun, error), TBackupLoad::Ok);
+    EXPECT_TRUE(begun.TornTail);
+}
+
+TEST(AutoSaveRecord, ParsingTakesWholeMarksAndTheNewestForAnOffset)
+{
+    const std::string text = "abcdef";
+    const uint32_t crc = StateCrc("def");
+    struct Case {
+        const char* What;
+        std::string Bytes;
+        bool Present;
+        std::size_t Marks;
+        bool Confirms;   // the state at offset 3
+    } cases[] = {
+        {"no header", StateMarkLine({3, 3, crc}), false, 0, false},
+        {"header only", "STATES 1\n", true, 0, false},
+        {"one mark", "STATES 1\n" + StateMarkLine({3, 3, crc}), true, 1, true},
+        {"mark cut by a crash", "STATES 1\n" + StateMarkLine({3, 3, crc}).substr(0, 5), true, 0, false},
+        {"a later failed write's mark wins", "STATES 1\n" + StateMarkLine({3, 2, crc}) + StateMarkLine({3, 3, crc}),
+         true, 2, true},
+        {"longer than the text", "STATES 1\n" + StateMarkLine({3, 4, crc}), true, 1, false},
+        {"wrong checksum", "STATES 1\n" + StateMarkLine({3, 3, crc ^ 1}), true, 1, false},
+        {"huge numbers stop it", "STATES 1\n99999999999999999999999 1 0\n" + StateMarkLine({3, 3, crc}), true, 0,
+         false},
+        {"offset past the end", "STATES 1\n" + StateMarkLine({18446744073709551615ull, 3, crc}), true, 1, false},
+        {"binary", std::string("STATES 1\n\0\xff\n", 12), true, 0, false},
+    };
+    for (const Case& c : cases) {
+        const TStateRecord r = ParseStateRecord(c.Bytes);
+        EXPECT_EQ(r.Present, c.Present) << c.What;
+        EXPECT_EQ(r.Marks.size(), c.Marks) << c.What;
+        EXPECT_EQ(r.Confirms(text, 3), c.Confirms) << c.What;
+    }
+}
+
+// The appender keeps the record of files it made, adds none to a file that came without
+// one, and starts a new file rather than append after a cut only the record can see.
+TEST(AutoSaveRecord, KeptForOwnFilesAndACutSeenByItStartsANewFile)
+{
+    QTemporaryDir dir;
+    FixedClock clock;
+    TAutoSaveFile f(clock.Fn());
+    f.MakeName(Folder(dir));
+    ASSERT_TRUE(f.Append(MixedState(), Folder(dir)).Ok);
+    ASSERT_TRUE(f.Append(MixedState(), Folder(dir)).Ok);
+    const std::string first = f.FileName();
+    const std::string whole = testutil::ReadFile(first);
+    EXPECT_EQ(ParseStateRecord(testutil::ReadFile(StateRecordPath(first))).Marks.size(), 2u);
+
+    // Cut after a whole block of the second state, as a kill can leave it.
+    const std::string cut = whole.substr(0, whole.rfind("<TEXT>"));
+    ASSERT_TRUE(testutil::WriteFile(first, cut));
+    ASSERT_TRUE(f.Append(Snapshot("next"), Folder(dir)).Ok);
+    EXPECT_EQ(testutil::ReadFile(first), cut);
+    ASSERT_NE(f.FileName(), first);
+    EXPECT_EQ(testutil::ReadFile(f.FileName()), Snapshot("next").Text());
+
+    // A file from elsewhere, appended to by a window of a later run: no record made for it.
+    const std::string other = Folder(dir) + "/Sch20200101000000.sch";
+    ASSERT_TRUE(testutil::WriteFile(other, Snapshot("old").Text()));
+    TAutoSaveFile g;
+    g.MakeName(Folder(dir));
+    std::rename(other.c_str(), g.FileName().c_str());
+    ASSERT_TRUE(g.Append(Snapshot("new"), Folder(dir)).Ok);
+    EXPECT_EQ(testutil::ReadFile(g.FileName()), Snapshot("old").Text() + Snapshot("new").Text());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(StateRecordPath(g.FileName()))));
+
+    // Erasing a file takes its record with it.
+    EXPECT_TRUE(EraseBackupFile(f.FileName()));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(f.FileName())));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(StateRecordPath(f.FileName()))));
 }

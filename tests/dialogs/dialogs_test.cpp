@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "app/CharWin_.h"
-#include "app/SizeDlg_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/TypeLineDlg_.h"
+#include "windows/CharWin_.h"
+#include "windows/SizeDlg_.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/TypeLineDlg_.h"
 #include "platform/msgbox.h"
 #include "schematic/SchGestures.h"
 
@@ -296,4 +296,45 @@ TEST(InputBox, FixedSizeWithItsWholeCaption)
     EXPECT_TRUE(fixed);
     EXPECT_TRUE(noMinMax);
     EXPECT_TRUE(wideEnough);
+}
+
+TEST(FixedDialogs, FixedBeforeTheFirstShowWithRoomForTheWholeTitle)
+{
+    // The window manager reads the size limits and buttons when it first maps the window:
+    // a size fixed only later leaves it resizable and maximisable there.
+    struct Case {
+        const char* Name;
+        std::function<QDialog*()> Make;
+    } cases[] = {
+        {"line width", [] { return static_cast<QDialog*>(new TSizeDialog(nullptr)); }},
+        {"line style", [] { return static_cast<QDialog*>(new TTypeLineDialog(nullptr)); }},
+        {"arrow type", [] { return static_cast<QDialog*>(new TTypeArrowDialog(nullptr)); }},
+        {"characters", [] { return static_cast<QDialog*>(new TCharWin(nullptr)); }},
+        {"font size box",
+         [] { return MakeInputBox("Alter ALL current text to size:", "Font Size:    (3 is default)", {}); }},
+        {"rescale box",
+         [] { return MakeInputBox("Rescale Shapes", "Increase Scale (x2.5) or Decrease Scale (/2.5)", {}); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::unique_ptr<QDialog> d(c.Make());
+        EXPECT_EQ(d->minimumSize(), d->maximumSize());
+        const Qt::WindowFlags f = d->windowFlags();
+        // Without the customise flag the toolkit asks for every button whatever else is set.
+        EXPECT_TRUE(f & Qt::CustomizeWindowHint);
+        EXPECT_FALSE(f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+        QFont bold = d->font();
+        bold.setBold(true);
+        // The title in a bold face, the icon and the close button beside it.
+        EXPECT_GT(d->width(), QFontMetrics(bold).horizontalAdvance(d->windowTitle()) + 60) << d->width();
+        d->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(d->minimumSize(), d->maximumSize());
+        EXPECT_EQ(d->size(), d->minimumSize());
+        // Every control inside the dialog.
+        for (QWidget* child : d->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow() && child->isVisibleTo(d.get()))
+                EXPECT_TRUE(d->rect().contains(child->geometry())) << child->metaObject()->className();
+    }
 }

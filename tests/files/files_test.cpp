@@ -143,6 +143,30 @@ TEST_F(FilesTest, CaseInsensitiveLookupPrefersTheExactName)
     EXPECT_EQ(sys::FindNoCase(dir, "../x"), "");
 }
 
+TEST_F(FilesTest, CaseInsensitiveLookupFindsOnlyFiles)
+{
+    // Beside each file stands something of the same name in another case that cannot be
+    // read as a file; the lookup passes it over, whichever of the two is asked for.
+    Put(dir + "lowonly.cmp", "COMPONENT\r\n");
+    ASSERT_EQ(::mkdir((dir + "LOWONLY.CMP").c_str(), 0755), 0);
+    Put(dir + "pipe.cmp", "");
+    ASSERT_EQ(::mkfifo((dir + "PIPE.CMP").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("nowhere", (dir + "GONE.CMP").c_str()), 0);
+    Put(dir + "target", "");
+    ASSERT_EQ(::symlink("target", (dir + "Linked.cmp").c_str()), 0);
+    ASSERT_EQ(::mkdir((dir + "onlydir.cmp").c_str(), 0755), 0);
+    const struct {
+        const char* asked;
+        const char* found;
+    } cases[] = {
+        {"LOWONLY.CMP", "lowonly.cmp"}, {"LowOnly.cmp", "lowonly.cmp"}, {"lowonly.cmp", "lowonly.cmp"},
+        {"PIPE.CMP", "pipe.cmp"},       {"gone.cmp", ""},               {"LINKED.CMP", "Linked.cmp"},
+        {"ONLYDIR.CMP", ""},            {"onlydir.cmp", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sys::FindNoCase(dir, c.asked), c.found) << c.asked;
+}
+
 mode_t ModeOf(const std::string& p)
 {
     struct stat st {};

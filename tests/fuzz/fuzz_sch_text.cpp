@@ -39,8 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(kept[i] == slot[i]);
 
     TSchModel m;
-    DoLoad(slot, 0, m);
+    const TLoadReport first = DoLoad(slot, 0, m);
     RoundTrip(m);
+    // Reading a text once and giving it back as it goes yields the same drawing and report.
+    {
+        TSchModel taken;
+        TLines once = slot;
+        const TLoadReport r = DoLoadTaking(std::move(once), 0, taken);
+        Check(taken == m && r.Ok == first.Ok && r.Message == first.Message && once.Count() == 0);
+    }
 
     const std::vector<std::size_t> starts = SnapshotStarts(slot);
     for (std::size_t k = 0; k < starts.size() && k < 8; ++k) {

@@ -209,3 +209,15 @@ TEST_F(HelpWinTest, DraggingStartsAnywhereButOnTheButtons)
     EXPECT_EQ(h->Moves, 2);
     EXPECT_EQ(h->Page, 1);
 }
+
+TEST_F(HelpWinTest, ItsTextIsSetLikeEveryOtherLabel)
+{
+    // The drawing canvas's font (no smoothing, no kerning) spaced the letters of the hints
+    // unevenly; the hints are labels, set as the frame's own labels are.
+    THelpWin* h = Make(true);
+    QLabel probe(QStringLiteral("probe"), frame.get());
+    EXPECT_EQ(h->HelpLabel->font(), probe.font());
+    EXPECT_EQ(h->NextBtn->font(), probe.font());
+    EXPECT_FALSE(h->HelpLabel->font().styleStrategy() & QFont::NoAntialias);
+    EXPECT_TRUE(h->HelpLabel->font().kerning());
+}

@@ -1,8 +1,8 @@
 // The schematic window's pictures out, driven through its commands and the export dialog:
 // the extent, the bitmap and metafile on the clipboard, image files, printing to PDF.
 #include "app/Main_.h"
-#include "app/PrintOut.h"
-#include "app/SaveWin_.h"
+#include "windows/PrintOut.h"
+#include "windows/SaveWin_.h"
 #include "platform/folder_widgets.h"
 #include "platform/image_write.h"
 #include "platform/msgbox.h"

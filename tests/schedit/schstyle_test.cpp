@@ -1,8 +1,8 @@
 // Fill, width, line style and arrow type of the selection, and duplicate, through the
 // schematic window's real handlers with their dialogs answered, offscreen.
 #include "app/Main_.h"
-#include "app/TypeArrowDlg_.h"
-#include "app/ValueDlg.h"
+#include "windows/TypeArrowDlg_.h"
+#include "windows/ValueDlg.h"
 #include "schematic/Schem_.h"
 #include "tests/support/modal.h"
 #include "tests/support/schwin_fixture.h"
@@ -248,3 +248,42 @@ TEST_F(SchStyleTest, DuplicateCopiesEachSelectedItemOnce)
 }
 
 } // namespace
+
+namespace {
+
+// The frame as the children see it, with the arrow default recorded instead of kept.
+class TArrowHost : public TChildHost {
+public:
+    explicit TArrowHost(TChildHost& real) : real_(real) {}
+    std::vector<int32_t> arrows;
+    void AddChildTab(QWidget* h) override { real_.AddChildTab(h); }
+    void RemoveChildTab(QWidget* h) override { real_.RemoveChildTab(h); }
+    bool NameChildTab(QWidget* h, const QString& t, bool s) override { return real_.NameChildTab(h, t, s); }
+    TChildSettings ChildSettings() const override { return real_.ChildSettings(); }
+    void SetDefaultArrow(int32_t type) override { arrows.push_back(type); }
+    void PressSelectTool() override { real_.PressSelectTool(); }
+    void SetUndoButton(bool e) override { real_.SetUndoButton(e); }
+    void StoreBMPClip(const QImage& b) override { real_.StoreBMPClip(b); }
+    void PrintBmp(const QImage& b, const QString& t) override { real_.PrintBmp(b, t); }
+
+private:
+    TChildHost& real_;
+};
+
+} // namespace
+
+TEST_F(SchStyleTest, TheArrowDialogsDefaultGoesThroughTheChildHost)
+{
+    TArrowHost host(*frame);
+    TChildWin::SetHost(&host);
+    frame->DefaultArrow = 2;
+    win->Model.ShapeList = {Shape(11, 0, 0, 5, 5, 0x0101, 1)};
+    Answer(4, true);
+    win->mnAlterArrowClick();
+    Answer(3, false);
+    win->mnAlterArrowClick();
+    TChildWin::SetHost(frame.get());
+    EXPECT_EQ(host.arrows, (std::vector<int32_t>{4, 0}));
+    EXPECT_EQ(frame->DefaultArrow, 2);   // the frame is reached through the host only
+    EXPECT_EQ(win->Model.ShapeList.front().Style, 0x0301);
+}

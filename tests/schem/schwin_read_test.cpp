@@ -2,6 +2,7 @@
 // the permissions of what it writes.
 #include "tests/support/schwin_fixture.h"
 #include "tests/support/test_util.h"
+#include "schematic/core/autosave.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -102,6 +103,45 @@ TEST_F(SchWinReadTest, AStateCutShortByACrashIsNeverShownAsWhole)
     d->OpenSchem(single);
     ASSERT_EQ(d->Model.TextList.size(), 1u);
     EXPECT_EQ(d->Panels[2]->text(), " State cut short: its end is missing");
+}
+
+// A kill can cut the newest state right after a whole block, where its text alone reads
+// as a smaller drawing; the record the autosave keeps beside the file tells.
+TEST_F(SchWinReadTest, AStateCutAfterAWholeBlockIsSeenByTheAutosaveRecord)
+{
+    const std::string dir = tmp.path().toStdString() + "/auto";
+    QDir().mkpath(QString::fromStdString(dir));
+    TAutoSaveFile autosave;
+    autosave.MakeName(dir);
+    const TLines older = TLines::FromText(TwoStates.substr(0, TwoStates.find("SCHEMATIC", 1)));
+    const TLines newer = TLines::FromText(testutil::CrLf({"SCHEMATIC", "<SHAPE>", "2", "5", "5", "20", "20", "0",
+                                                          "<TEXT>", "gone", "16", "100", "100"}));
+    ASSERT_TRUE(autosave.Append(older, dir).Ok);
+    ASSERT_TRUE(autosave.Append(newer, dir).Ok);
+    const std::string whole = testutil::ReadFile(autosave.FileName());
+    ASSERT_TRUE(testutil::WriteFile(autosave.FileName(), whole.substr(0, whole.rfind("<TEXT>"))));
+    const QString file = QString::fromStdString(autosave.FileName());
+
+    win->OpenSchem(file);
+    ASSERT_EQ(win->Model.ShapeList.size(), 1u);
+    EXPECT_EQ(win->Model.ShapeList.front().Kind, 1);   // the state before
+    EXPECT_EQ(Panel(2), " Last state cut short: the one before is shown");
+    TSchWin* b = new TSchWin();
+    frame->ShowChild(b, false);
+    b->OpenBackUp(file, 8);
+    ASSERT_EQ(b->Model.ShapeList.size(), 1u);
+    EXPECT_EQ(b->Model.ShapeList.front().Kind, 1);
+    b->ClearModified();
+
+    // The same bytes copied without their record read as the text alone allows.
+    const QString copy = Path("copy.sch");
+    ASSERT_TRUE(QFile::copy(file, copy));
+    TSchWin* c = new TSchWin();
+    frame->ShowChild(c, false);
+    c->OpenSchem(copy);
+    ASSERT_EQ(c->Model.ShapeList.size(), 1u);
+    EXPECT_EQ(c->Model.ShapeList.front().Kind, 2);
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(SchWinReadTest, SavedDrawingsKeepTheUsersPermissions)

@@ -22,6 +22,7 @@
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <functional>
 #include <QTimer>
 #include <QtTest/QTest>
 
@@ -712,4 +713,39 @@ TEST_F(SchWinTest, OpenAndSaveDialogs)
     EXPECT_FALSE(win->SaveSchemAs());
     EXPECT_EQ(saveDir, openDir);
     EXPECT_FALSE(openDir.endsWith("gone"));
+}
+
+TEST_F(SchWinTest, SaveAndTheCloseQuestionLeaveNoHandleBoxes)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"save", [this] {
+             win->FileName = Path("boxes.sch");
+             ASSERT_TRUE(win->SaveSchem());
+         }},
+        {"close question cancelled", [this] {
+             answer = mrCancel;
+             EXPECT_FALSE(win->close());
+             answer = mrOk;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        win->Model.EraseMem();
+        AddLine(win, 0);
+        win->Model.ShapeList.front().Selected = 1;
+        win->HitShape = &win->Model.ShapeList.front();
+        win->FullRedraw();
+        ASSERT_FALSE(win->ReszeBox1->isHidden());
+        ASSERT_FALSE(win->MoveBox->isHidden());
+        c.run();
+        ASSERT_TRUE(win);
+        EXPECT_EQ(win->HitShape, nullptr);
+        EXPECT_TRUE(win->ReszeBox1->isHidden());
+        EXPECT_TRUE(win->ReszeBox2->isHidden());
+        EXPECT_TRUE(win->MoveBox->isHidden());
+    }
 }

@@ -1,7 +1,7 @@
 // Mouse gestures through the schematic window's real event handlers, offscreen.
-#include "app/CharWin_.h"
+#include "windows/CharWin_.h"
 #include "app/Main_.h"
-#include "app/TypeArrowDlg_.h"
+#include "windows/TypeArrowDlg_.h"
 #include "platform/msgbox.h"
 #include "schematic/SchMouse.h"
 #include "schematic/Schem_.h"

@@ -16,6 +16,7 @@
 #include "app/AssociateDlg_.h"
 #include "app/Main_.h"
 #include "platform/msgbox.h"
+#include "platform/path_text.h"
 #include "platform/single_instance.h"
 #include "search/SearchWin_.h"
 #include "tests/app/fake_child.h"
@@ -84,21 +85,31 @@ TEST_F(BothPrograms, EditInTheSearchOpensTheFileInTheRunningEditor)
         ASSERT_FALSE(dlg.SetSpBut->isEnabled()) << dlg.AssEdit->text().toStdString();
     }
 
+    // Blanks and quotes, and bytes that are not UTF-8: each reaches the editor as it is.
     const std::string folder = Root + "/My Drawings/";
-    const std::string file = folder + "amp 'v2' (final).sch";
-    Put(file, "SCHEMATIC\r\n<SHAPE>\r\n2\r\n10\r\n10\r\n100\r\n60\r\n1\r\n");
+    const std::string names[] = {"amp 'v2' (final).sch", "caf\xe9 \xff.sch"};
     Search = std::make_unique<TSearchWin>();
     Search->Timer->stop();
     Search->show();
-    Search->EditFolderStart->setText(QString::fromStdString(folder));
-    Search->BtnGoClick();
-    ASSERT_EQ(Search->Found, std::vector<std::string>{file});
-    Search->PaintBoxMouseDown(20, 20);
-    ASSERT_EQ(Search->SelIndex, 0);
-    Search->PaintBoxDblClick();
-
-    ASSERT_TRUE(WaitFor([&] { return Frame->Children().size() == 1; }, 20000)) << "the editor never got the file";
-    EXPECT_EQ(Frame->Children().front()->FileName.toStdString(), file);
+    std::size_t opened = 0;
+    for (const std::string& name : names) {
+        const std::string file = folder + name;
+        ::unlink((folder + names[0]).c_str());
+        Put(file, "SCHEMATIC\r\n<SHAPE>\r\n2\r\n10\r\n10\r\n100\r\n60\r\n1\r\n");
+        Search->EditFolderStart->setText(QString::fromStdString(folder));
+        Search->BtnGoClick();
+        ASSERT_EQ(Search->Found, std::vector<std::string>{file});
+        Search->PaintBoxMouseDown(20, 20);
+        ASSERT_EQ(Search->SelIndex, 0);
+        Search->PaintBoxDblClick();
+        ++opened;
+        ASSERT_TRUE(WaitFor([&] { return std::size_t(Frame->Children().size()) == opened; }, 20000))
+            << "the editor never got " << name;
+        bool found = false;
+        for (TChildWin* c : Frame->Children())
+            found = found || PathBytes(c->FileName) == file;
+        EXPECT_TRUE(found) << name;
+    }
     EXPECT_TRUE(Messages.empty());
 }
 

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -299,6 +300,21 @@ TEST_F(SearchWin, SelectionSurvivesExposeButNotARedraw)
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), gone);
 }
 
+TEST_F(SearchWin, FileNamedInAnyBytesIsCopiedExactlyAndViewingWithoutAViewerIsSaid)
+{
+    const std::string file = Tree + "caf\xe9.sch";
+    Put(file, kSchematic);
+    Search();
+    ASSERT_EQ(Win->Found, std::vector<std::string>{file});
+    Select(0, 0);
+    Win->mnCopyFilenameClick();
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data("text/plain").toStdString(), file);
+    // No program for text files in these folders: the user is told, nothing else is tried.
+    Win->mnViewFileClick();
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "No program for text files was found.");
+}
+
 TEST_F(SearchWin, DeleteGoesToTheTrashOrNowhere)
 {
     Files(3);
@@ -337,8 +353,39 @@ TEST_F(SearchWin, DeleteGoesToTheTrashOrNowhere)
     EXPECT_EQ(Strip(), "  Error: 1 missing files.");
 
     // Without a selection the key asks nothing.
-    Win->FormKeyDown(Qt::Key_Delete);
+    EXPECT_FALSE(Win->FormKeyDown(Qt::Key_Delete));
     EXPECT_EQ(Messages.size(), 1u);
+}
+
+TEST_F(SearchWin, DeleteKeyInTheFolderBoxEditsTextOnlyWhenNothingWasAsked)
+{
+    Files(2);
+    Search();
+    const QString text = QString::fromStdString(Tree);
+    struct {
+        bool select;
+        int answer;
+        std::size_t asked;
+        bool textKept;
+    } cases[] = {
+        {true, mrNo, 1, true},     // answered: the key is spent on the question
+        {false, mrNo, 0, false},   // nothing selected: an ordinary Delete in the box
+    };
+    for (const auto& c : cases) {
+        Messages.clear();
+        Win->SelIndex = -100;
+        if (c.select)
+            Select(0, 0);
+        Answer = c.answer;
+        Win->activateWindow();
+        Win->EditFolderStart->setFocus();
+        Win->EditFolderStart->setText(text);
+        Win->EditFolderStart->setCursorPosition(0);
+        QTest::keyClick(Win->EditFolderStart, Qt::Key_Delete);
+        EXPECT_EQ(Messages.size(), c.asked) << c.select;
+        EXPECT_EQ(Win->EditFolderStart->text() == text, c.textKept) << c.select;
+        EXPECT_EQ(Win->Found.size(), 2u);
+    }
 }
 
 TEST_F(SearchWin, WheelMovesAPageAndTheBarKeepsItsRange)

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "tests/support/test_util.h"
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -13,7 +15,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QTemporaryDir home(QDir::tempPath() + "/ostrin-test-XXXXXX");
+    home.setAutoRemove(false);
     const QByteArray h = home.path().toLocal8Bit();
+    // Every temporary folder a test makes lies inside the home, which goes at the end.
+    QDir().mkpath(home.path() + "/tmp");
+    qputenv("TMPDIR", h + "/tmp");
     qputenv("HOME", h);
     qputenv("XDG_DATA_HOME", h + "/.local/share");
     qputenv("XDG_CONFIG_HOME", h + "/.config");
@@ -23,6 +29,11 @@ int main(int argc, char** argv)
     QDir().mkpath(home.path() + "/Documents");
     QFile::setPermissions(home.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    int rc = 0;
+    {
+        QApplication app(argc, argv);
+        rc = RUN_ALL_TESTS();
+    }
+    testutil::RemoveTree(h.toStdString());
+    return rc;
 }

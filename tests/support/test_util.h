@@ -17,6 +17,10 @@ std::string ReadFile(const std::string& path);
 // Writes bytes to a file, creating it; false on failure.
 bool WriteFile(const std::string& path, const std::string& bytes);
 
+// Removes a tree by its bytes, whatever its names and modes (unreadable folders included);
+// the toolkit cannot remove names that are not valid UTF-8.
+void RemoveTree(const std::string& root);
+
 // Joins lines with CR LF after each, as the program writes text files.
 std::string CrLf(std::initializer_list<const char*> lines);
 

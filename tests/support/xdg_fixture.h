@@ -22,13 +22,6 @@
 
 namespace testutil {
 
-// Removes a tree by its bytes (the toolkit cannot remove names that are not valid UTF-8).
-inline void RemoveTree(const std::string& root)
-{
-    ::nftw(root.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p) == 0 ? 0 : 0; },
-           16, FTW_DEPTH | FTW_PHYS);
-}
-
 class XdgFixture : public ::testing::Test {
 protected:
     void SetUp() override

@@ -6,6 +6,7 @@
 #include "platform/folder_widgets.h"
 #include "platform/msgbox.h"
 #include "schematic/Schem_.h"
+#include "schematic/core/autosave.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -176,6 +177,39 @@ TEST_F(BackupViewTest, EraseAsksThenDeletesTheFile)
     EXPECT_EQ(v.SchemList->count(), 0);
     EXPECT_FALSE(QFile::exists(PathText(path)));
     EXPECT_EQ(v.PaintBox->Surface.pixel(5, 5), qRgb(0, 255, 255));
+    // No file is current now: Erase is off, and asks about nothing gone.
+    EXPECT_TRUE(v.FileName.isEmpty());
+    EXPECT_FALSE(v.BitBtnEraseFile->isEnabled());
+    Messages.clear();
+    v.BitBtnEraseFileClick();
+    EXPECT_TRUE(Messages.empty());
+    // Until another file is chosen.
+    File("Sch10.sch", kState0);
+    v.FileListBox->Update();
+    ClickFile(v, "Sch10.sch");
+    EXPECT_TRUE(v.BitBtnEraseFile->isEnabled());
+}
+
+// A state cut right after a whole block reads as a smaller drawing; the autosave's record
+// beside the file marks it, and Erase takes the record with the file.
+TEST_F(BackupViewTest, ACutOnlyTheRecordSeesIsMarkedAndErasedWithIt)
+{
+    TAutoSaveFile autosave;
+    autosave.MakeName(PathBytes(Dir));
+    ASSERT_TRUE(autosave.Append(TLines::FromText(kState0), PathBytes(Dir)).Ok);
+    ASSERT_TRUE(autosave.Append(TLines::FromText(kState2), PathBytes(Dir)).Ok);
+    const std::string path = autosave.FileName();
+    const std::string whole = testutil::ReadFile(path);
+    ASSERT_TRUE(testutil::WriteFile(path, whole.substr(0, whole.rfind("<SHAPE>"))));
+    TBackupView v(Dir);
+    v.BitBtnEraseFile->show();
+    ClickFile(v, QFileInfo(PathText(path)).fileName());
+    EXPECT_EQ(Entries(v.SchemList), (QStringList{"Backup: 0", "Backup: 8 (incomplete)"}));
+    EXPECT_EQ(v.FileListBox->count(), 1);   // the record is not listed
+
+    v.BitBtnEraseFileClick();
+    EXPECT_FALSE(QFile::exists(PathText(path)));
+    EXPECT_FALSE(QFile::exists(PathText(StateRecordPath(path))));
 }
 
 class BackupFrameTest : public BackupViewTest {

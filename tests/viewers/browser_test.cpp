@@ -22,6 +22,9 @@
 #include "tests/app/fake_child.h"
 #include "tests/support/modal.h"
 #include "tests/support/test_util.h"
+#include "tests/support/xdg_fixture.h"
+#include "schematic/Schem_.h"
+#include <QMimeData>
 
 namespace {
 
@@ -37,7 +40,12 @@ protected:
             return Answer;
         });
     }
-    void TearDown() override { SetMsgResponder(nullptr); }
+    void TearDown() override
+    {
+        SetMsgResponder(nullptr);
+        // By the bytes: the toolkit cannot remove a name that is not valid UTF-8.
+        testutil::RemoveTree(Root);
+    }
 
     void Files(int n)
     {
@@ -299,6 +307,35 @@ TEST_F(BrowserTest, FrameOpensTheChosenFile)
     frame.mnBrowseClick();
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(made[0]->FileName, PathText(Root) + "/f101.sch");
+}
+
+// A name that is not valid UTF-8 opens in a real schematic window, by its bytes; its name
+// is copied as those bytes.
+TEST_F(BrowserTest, FileNamedInAnyBytesOpensInTheEditor)
+{
+    const std::string file = Root + "/caf\xe9 \xff.sch";
+    testutil::WriteFile(file, kSmall);
+    TMainWin frame;
+    frame.FirstActivate = false;
+    frame.SchemFolder = PathText(Root) + "/";
+    std::string copied;
+    testutil::WhenModal([&](QWidget* w) {
+        auto* b = qobject_cast<TBrowsWin*>(w);
+        ASSERT_NE(b, nullptr);
+        b->FormMouseDown(Qt::LeftButton, 215, 10);
+        b->mnCopyNameClick();
+        copied = QGuiApplication::clipboard()->mimeData()->data("text/plain").toStdString();
+        b->FormDblClick();
+    });
+    frame.mnBrowseClick();
+    EXPECT_EQ(copied, file);
+    ASSERT_EQ(frame.Children().size(), 1);
+    auto* w = qobject_cast<TSchWin*>(frame.Children().front());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(PathBytes(w->FileName), file);
+    EXPECT_FALSE(w->Model.Empty());
+    EXPECT_TRUE(Messages.empty()) << Messages.front().Text.toStdString();
+    EXPECT_EQ(PathBytes(frame.SchemFolder), Root + "/");
 }
 
 } // namespace

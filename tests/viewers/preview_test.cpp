@@ -236,7 +236,14 @@ TEST(Preview, HostileFilesAreRefusedOrCut)
     ::close(fd);
     // A schematic whose text line never ends: drawn up to it.
     std::string longLine = testutil::CrLf({"SCHEMATIC", "<SHAPE>", "2", "10", "10", "40", "30", "0", "<TEXT>"});
-    longLine += std::string(preview::MaxLineBytes * 4, 'x');
+    longLine += std::string(std::size_t{256} << 10, 'x');
+    // A schematic larger than the editor takes: refused as the editor refuses it.
+    const int big = ::open((dir + "/toolarge.sch").c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(big, 0);
+    const std::string head = testutil::CrLf({"SCHEMATIC", "<SHAPE>", "2", "10", "10", "40", "30", "0"});
+    ASSERT_EQ(::write(big, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+    ASSERT_EQ(::ftruncate(big, static_cast<off_t>(preview::MaxReadBytes) + 1), 0);
+    ::close(big);
     ASSERT_TRUE(testutil::WriteFile(dir + "/long.sch", longLine));
     ASSERT_TRUE(testutil::WriteFile(dir + "/binary.sch", std::string("SCHEMATIC\r\n\0\xff\xfe", 14)));
 
@@ -246,7 +253,8 @@ TEST(Preview, HostileFilesAreRefusedOrCut)
     } cases[] = {
         {"d.sch", TPreviewStatus::Unreadable},       {"fifo.sch", TPreviewStatus::Unreadable},
         {"zero.sch", TPreviewStatus::Unreadable},    {"dangling.sch", TPreviewStatus::Unreadable},
-        {"missing.sch", TPreviewStatus::Unreadable}, {"huge.sch", TPreviewStatus::NotSchematic},
+        {"missing.sch", TPreviewStatus::Unreadable}, {"huge.sch", TPreviewStatus::Unreadable},
+        {"toolarge.sch", TPreviewStatus::Unreadable},
         {"binary.sch", TPreviewStatus::NotSchematic}, {"long.sch", TPreviewStatus::Drawn},
     };
     for (const auto& c : cases) {
@@ -256,6 +264,34 @@ TEST(Preview, HostileFilesAreRefusedOrCut)
         EXPECT_EQ(r.Error.empty(), c.status != TPreviewStatus::Unreadable) << c.name;
         if (r.Drawn())
             EXPECT_EQ(big.pixel(20, 20), qRgb(0, 0, 0)) << c.name;
+    }
+}
+
+// Files the editor opens, however large, are drawn as far as their first state goes: a text
+// line of many megabytes, and a drawing whose visible record comes after megabytes of others.
+TEST(Preview, LargeValidFilesAreDrawnToTheirEnd)
+{
+    QTemporaryDir tmp;
+    const std::string dir = tmp.path().toStdString();
+    const std::string box = testutil::CrLf({"<SHAPE>", "2", "10", "10", "40", "30", "1"});
+    std::string longText = "SCHEMATIC\r\n" + box + "<TEXT>\r\n" + std::string(std::size_t{20} << 20, 'x') +
+                           "\r\n16\r\n500\r\n500\r\n";
+    std::string records = "SCHEMATIC\r\n";
+    const std::string away = testutil::CrLf({"<SHAPE>", "1", "5000", "5000", "5001", "5001", "0"});
+    while (records.size() < (std::size_t{20} << 20))
+        records += away;
+    // The free texts come last; a box placed after every shape must still be reached.
+    records += box;
+    struct {
+        const char* name;
+        const std::string& text;
+    } cases[] = {{"longtext.sch", longText}, {"records.sch", records}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(testutil::WriteFile(dir + "/" + c.name, c.text));
+        QImage big, thumb;
+        const TPreviewResult r = MakeThumbnail(dir + "/" + c.name, big, thumb);
+        ASSERT_EQ(r.Status, TPreviewStatus::Drawn) << c.name << " " << r.Error;
+        EXPECT_EQ(big.pixel(50, 40), qRgb(0, 0, 128)) << c.name;  // the navy box's inside
     }
 }
 

@@ -3,7 +3,9 @@
 #include "platform/sys/files.h"
 #include "schematic/core/autosave.h"
 
+#include <cerrno>
 #include <charconv>
+#include <unistd.h>
 #include <utility>
 
 TBackupLoad LoadBackupFile(const std::string& path, TBackupFile& file, std::string& error)
@@ -12,13 +14,21 @@ TBackupLoad LoadBackupFile(const std::string& path, TBackupFile& file, std::stri
     std::string bytes;
     if (!sys::ReadRegularFile(path, bytes, error))
         return TBackupLoad::Unreadable;
-    file.Lines = TLines::FromText(bytes);
+    const bool torn = EndsTorn(bytes);
+    file.Lines = TLines::FromBytes(std::move(bytes));
     if (file.Lines.Empty() || file.Lines[0] != "SCHEMATIC")
         return TBackupLoad::NotSchematic;
-    TStateList states = ListStates(file.Lines, EndsTorn(bytes));
+    TStateList states = ListStates(file.Lines, torn, ReadStateRecord(path));
     file.Starts = std::move(states.Starts);
     file.TornTail = states.LastTorn;
     return TBackupLoad::Ok;
+}
+
+bool EraseBackupFile(const std::string& path)
+{
+    const bool gone = ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    ::unlink(StateRecordPath(path).c_str());
+    return gone;
 }
 
 std::string BackupEntry(std::size_t start, bool torn)

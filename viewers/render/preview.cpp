@@ -124,9 +124,14 @@ TPreviewResult MakeThumbnail(const std::string& path, QImage& big, QImage& thumb
         res.Error = file.Error();
         return res;
     }
+    if (static_cast<uint64_t>(file.Size()) > preview::MaxReadBytes) {
+        res.Status = TPreviewStatus::Unreadable;
+        res.Error = "File is larger than " + std::to_string(preview::MaxReadBytes) + " bytes";
+        return res;
+    }
     TLineStream::TLimits lim;
     lim.MaxBytes = preview::MaxReadBytes;
-    lim.MaxLine = preview::MaxLineBytes;
+    lim.MaxLine = static_cast<std::size_t>(preview::MaxReadBytes);
     TLineStream src([&file](char* buf, std::size_t n) { return file.Read(buf, n); }, lim);
     if (!IsSchematic(src)) {
         if (src.End() == TLineStream::TEnd::Error) {

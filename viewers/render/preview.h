@@ -3,6 +3,7 @@
 // program) and one stored state of an autosave file at a chosen scale (the backup viewer).
 // The text is drawn while it is read, through the one renderer, without building the
 // editor's lists.
+#include "platform/sys/files.h"
 #include "schematic/core/lines.h"
 
 #include <QImage>
@@ -18,10 +19,10 @@ inline constexpr int BigWidth = 486;
 inline constexpr int BigHeight = 264;
 inline constexpr int ThumbWidth = 243;
 inline constexpr int ThumbHeight = 132;
-// Reading a file for a preview stops at this many bytes, or at a line longer than this; a
-// drawing of ours never comes near either.
-inline constexpr uint64_t MaxReadBytes = uint64_t{16} << 20;
-inline constexpr std::size_t MaxLineBytes = std::size_t{64} << 10;
+// A preview takes what the editor takes: a file larger than the editor's read cap is refused
+// as the editor refuses it; any other file is read only as far as its first state goes,
+// however long its lines are.
+inline constexpr uint64_t MaxReadBytes = uint64_t(sys::kReadCap);
 } // namespace preview
 
 enum class TPreviewStatus {
@@ -38,8 +39,8 @@ struct TPreviewResult {
 
 // Reads the file's first snapshot (an autosave file costs only its first state) and draws it
 // at scale 2 into big (made 486 by 264, white paper), then reduces it into thumb (made 243
-// by 132, grey). Only regular files are read, with caps on the bytes read and on the length
-// of a line. When nothing is drawn, big and thumb are left as they were.
+// by 132, grey). Only regular files are read, and none the editor would refuse for its
+// size. When nothing is drawn, big and thumb are left as they were.
 TPreviewResult MakeThumbnail(const std::string& path, QImage& big, QImage& thumb);
 
 // The same from text already in memory (a line list is read in place).

@@ -1,4 +1,4 @@
-#include "app/SizeDlg_.h"
+#include "windows/SizeDlg_.h"
 
 #include <cstdio>
 

@@ -1,20 +1,48 @@
-#include "app/ChildWin.h"
+#include "windows/ChildWin.h"
 
 #include "platform/file_dialogs.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QShortcut>
 
+#include <array>
+
 namespace {
+
+std::array<QCursor, 8>& CursorTable()
+{
+    static std::array<QCursor, 8> table;
+    return table;
+}
+std::array<bool, 8>& CursorLoaded()
+{
+    static std::array<bool, 8> loaded{};
+    return loaded;
+}
 TChildHost* theHost = nullptr;
 } // namespace
+
+QCursor ScreenCursor(int number)
+{
+    if (number >= 0 && number < 8 && CursorLoaded()[static_cast<std::size_t>(number)])
+        return CursorTable()[static_cast<std::size_t>(number)];
+    return QCursor(Qt::ArrowCursor);
+}
+
+void LoadScreenCursor(int number, const QCursor& cursor)
+{
+    if (number < 0 || number >= 8)
+        return;
+    CursorTable()[static_cast<std::size_t>(number)] = cursor;
+    CursorLoaded()[static_cast<std::size_t>(number)] = true;
+}
 
 TChildWin::TChildWin(QWidget* parent) : QMdiSubWindow(parent)
 {
@@ -55,6 +83,12 @@ bool TChildWin::eventFilter(QObject* watched, QEvent* event)
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
+void TChildWin::TakeKeys()
+{
+    if (keyBox_)
+        keyBox_->setFocus(Qt::OtherFocusReason);
+}
+
 void TChildWin::RegisterTab()
 {
     if (Host())
@@ -65,6 +99,13 @@ void TChildWin::UnregisterTab()
 {
     if (Host())
         Host()->RemoveChildTab(this);
+}
+
+void TChildWin::LeaveFrame()
+{
+    if (QMdiArea* area = mdiArea(); area && area->subWindowList().contains(this))
+        area->removeSubWindow(this);
+    UnregisterTab();
 }
 
 void TChildWin::NameTab(const QString& defaultName)
@@ -101,20 +142,10 @@ QLineEdit* TChildWin::MakeKeyBox(QWidget* parent)
 }
 
 QString TChildWin::AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
-                               const std::vector<TFileFilter>& filters)
+                               const std::vector<TFileFilter>& filters,
+                               std::function<QString(const QString&)> writtenPath)
 {
-    QFileDialog dlg(this);
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix(suffix);
-    SetFileFilters(dlg, filters);
-    dlg.setDirectory(folder);
-    if (!name.isEmpty())
-        dlg.selectFile(name);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return {};
-    return dlg.selectedFiles().first();
+    return AskFile(this, {true, folder, name, suffix, filters, std::move(writtenPath)});
 }
 
 QStatusBar* TChildWin::MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3])

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QString>
 
+class QPrintDialog;
 class QPrinter;
+class QWidget;
 
 // Picture box on the page, in printer pixels: a half-inch margin on every side, the
 // picture as wide as the page allows or, when that is too high, as high as it allows.
@@ -29,3 +31,9 @@ bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, Q
 // whole BMP file ("image/bmp"). False, with the clipboard untouched, when the picture is
 // null or there is not enough memory to convert it.
 bool StoreBitmapOnClipboard(const QImage& bmp);
+
+// The toolkit's print dialog, with no file-system completer on any of its boxes: its
+// output-file completer reads what lies in a typed folder on this thread, and in /proc/
+// that blocks for good. The box stays for typing and its browse button for choosing.
+// Owned by parent.
+QPrintDialog* MakePrintDialog(QPrinter& printer, QWidget* parent);

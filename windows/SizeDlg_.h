@@ -1,6 +1,6 @@
 #pragma once
 // Line width dialog: bars 1 to 10 pixels thick; widths 11 to 15 by the spin button.
-#include "app/ValueDlg.h"
+#include "windows/ValueDlg.h"
 
 class TSizeDialog : public TValueDialog {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "app/SaveWin_.h"
+#include "windows/SaveWin_.h"
 
 #include "platform/folder_widgets.h"
 #include "platform/msgbox.h"

@@ -45,6 +45,12 @@ public:
     QPushButton* OkBitBut = nullptr;
     QPushButton* CancelBitBut = nullptr;
 
+    // The controls' block; the dialog may be wider for its title, with the block centred.
+    static constexpr int kBodyWidth = 241;
+    static constexpr int kBodyHeight = 330;
+    // Left edge of the block in the dialog.
+    int Left = 0;
+
 protected:
     TValueDialog(QWidget* parent, const char* formName, const char* caption, const char* info, int boxHeight,
                  int32_t maxValue);

@@ -1,4 +1,4 @@
-#include "app/TypeArrowDlg_.h"
+#include "windows/TypeArrowDlg_.h"
 
 #include <QCheckBox>
 
@@ -15,7 +15,7 @@ TTypeArrowDialog::TTypeArrowDialog(QWidget* parent)
     QPalette pal = CboxSetDefault->palette();
     pal.setColor(QPalette::WindowText, QtColor(0x808000));  // teal
     CboxSetDefault->setPalette(pal);
-    CboxSetDefault->setGeometry(16, 244, 209, 22);
+    CboxSetDefault->setGeometry(Left + 16, 244, 209, 22);
     CboxSetDefault->setChecked(false);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // Arrow type dialog: six arrows with plain or notched heads at one or both ends; the check
 // box makes the choice the default for new lines with arrows (it can be hidden).
-#include "app/ValueDlg.h"
+#include "windows/ValueDlg.h"
 
 class QCheckBox;
 

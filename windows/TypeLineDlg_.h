@@ -1,6 +1,6 @@
 #pragma once
 // Line style dialog: solid, dash, dash-dot, dash-dot-dot and dot samples.
-#include "app/ValueDlg.h"
+#include "windows/ValueDlg.h"
 
 class TTypeLineDialog : public TValueDialog {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "app/ValueDlg.h"
+#include "windows/ValueDlg.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "platform/fonts.h"
+#include "platform/msgbox.h"
 
 QFont PixelFont(const char* name, int pixels, bool bold, bool italic)
 {
@@ -54,37 +55,42 @@ void SetLabelColor(QLabel* l, TColor c)
 
 TValueDialog::TValueDialog(QWidget* parent, const char* formName, const char* caption, const char* info,
                            int boxHeight, int32_t maxValue)
-    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), max_(maxValue)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      max_(maxValue)
 {
     setObjectName(formName);
     setWindowTitle(QString::fromLatin1(caption));
-    setFixedSize(241, 330);
+    // Fixed before the first show, and wide enough for the whole title; the controls stand
+    // in the middle of a dialog that the title makes wider.
+    FixDialogSize(this, QSize(kBodyWidth, kBodyHeight));
+    Left = (width() - kBodyWidth) / 2;
     Bevel1 = new QFrame(this);
     Bevel1->setFrameShape(QFrame::Box);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 225, 265);
+    Bevel1->setGeometry(Left + 8, 8, 225, 265);
     PaintBox = new TPaintBox(this);
-    PaintBox->setGeometry(16, 16, 209, boxHeight);
+    PaintBox->setGeometry(Left + 16, 16, 209, boxHeight);
     image_ = NewBitmap(209, boxHeight);
     InfoLabel = new QLabel(QString::fromLatin1(info), this);
     InfoLabel->setFont(PixelFont("Times New Roman", 16, true));
     SetLabelColor(InfoLabel, 0x000080);  // maroon
-    InfoLabel->setGeometry(16, 16 + boxHeight + 8, 150, 22);
+    InfoLabel->setGeometry(Left + 16, 16 + boxHeight + 8, 150, 22);
     SzeLabel = new QLabel(this);
     SzeLabel->setFont(PixelFont("Times New Roman", 16, true));
     SetLabelColor(SzeLabel, clNavy);
-    SzeLabel->setGeometry(168, 16 + boxHeight + 8, 28, 22);
+    SzeLabel->setGeometry(Left + 168, 16 + boxHeight + 8, 28, 22);
     SpinUp = new QToolButton(this);
     SpinUp->setArrowType(Qt::UpArrow);
-    SpinUp->setGeometry(200, 16 + boxHeight + 6, 18, 13);
+    SpinUp->setGeometry(Left + 200, 16 + boxHeight + 6, 18, 13);
     SpinDown = new QToolButton(this);
     SpinDown->setArrowType(Qt::DownArrow);
-    SpinDown->setGeometry(200, 16 + boxHeight + 19, 18, 13);
+    SpinDown->setGeometry(Left + 200, 16 + boxHeight + 19, 18, 13);
     OkBitBut = new QPushButton(tr("OK"), this);
-    OkBitBut->setGeometry(40, 290, 75, 28);
+    OkBitBut->setGeometry(Left + 40, 290, 75, 28);
     OkBitBut->setDefault(true);
     CancelBitBut = new QPushButton(tr("Cancel"), this);
-    CancelBitBut->setGeometry(126, 290, 75, 28);
+    CancelBitBut->setGeometry(Left + 126, 290, 75, 28);
     connect(SpinUp, &QToolButton::clicked, this, [this] { UpDownSpinClick(true); });
     connect(SpinDown, &QToolButton::clicked, this, [this] { UpDownSpinClick(false); });
     connect(OkBitBut, &QPushButton::clicked, this, &QDialog::accept);

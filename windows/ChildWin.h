@@ -28,6 +28,8 @@ inline constexpr int crHandO = 6;  // "HANDO": the pan tool
 inline constexpr int crHandC = 7;  // "HANDC": while panning
 // The loaded cursor of that number; the arrow for any number not loaded.
 QCursor ScreenCursor(int number);
+// The frame loads the program's cursors into the table at start.
+void LoadScreenCursor(int number, const QCursor& cursor);
 
 // The frame's settings a child reads.
 struct TChildSettings {
@@ -88,6 +90,9 @@ public:
     // The child's own menus, shown in the frame's menu bar while it is active.
     virtual QList<QMenu*> ChildMenus() { return {}; }
 
+    // Gives the keyboard to the window's key box, so that its keys and shortcuts work at once.
+    void TakeKeys();
+
     // Close query: may ask to save; false keeps the window open (and stops a shutdown).
     virtual bool FormCloseQuery() { return true; }
     // Runs once the close is accepted, before the window is destroyed.
@@ -130,6 +135,11 @@ protected:
     // Tab of this window in the frame's tab bar.
     void RegisterTab();
     void UnregisterTab();
+    // Takes the window out of the frame's area (once: a close has already done it) and
+    // drops its tab. Each kind calls it first in its destructor, while it is still whole:
+    // the area then activates the next window and the frame takes our menus off its bar
+    // now, not mid-destruction.
+    void LeaveFrame();
     // The activated window's tab is selected and shows " name " for FileName's name part,
     // or defaultName when that is shorter than 4 characters.
     void NameTab(const QString& defaultName);
@@ -141,9 +151,11 @@ protected:
     // not taken by it.
     QLineEdit* MakeKeyBox(QWidget* parent);
     // The save dialog (asks before overwriting, needs an existing folder) in folder, with
-    // name proposed; the chosen path, or empty when cancelled.
+    // name proposed; the chosen path, or empty when cancelled. writtenPath: the path really
+    // written for a chosen one, when that differs (the question then names that file).
     QString AskSaveFile(const QString& folder, const QString& name, const QString& suffix,
-                        const std::vector<TFileFilter>& filters);
+                        const std::vector<TFileFilter>& filters,
+                        std::function<QString(const QString&)> writtenPath = {});
     // A status bar of three panels on parent: the first two of fixed widths, the last
     // taking the rest.
     QStatusBar* MakeStatusBar(QWidget* parent, const int (&widths)[3], QLabel* (&panels)[3]);

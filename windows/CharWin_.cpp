@@ -1,4 +1,6 @@
-#include "app/CharWin_.h"
+#include "windows/CharWin_.h"
+
+#include "platform/msgbox.h"
 
 #include <QPointer>
 
@@ -14,8 +16,7 @@
 
 #include <array>
 
-#include "app/ValueDlg.h"
-#include "schematic/SchGestures.h"
+#include "windows/ValueDlg.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
 
@@ -63,7 +64,7 @@ std::string CharBytesFromText(const QString& text, bool symbol)
     return out;
 }
 
-TCharWin::TCharWin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+TCharWin::TCharWin(QWidget* parent) : QDialog(parent, FixedDialogFlags())
 {
     setObjectName("CharWin");
     setWindowTitle(QStringLiteral("Input Text String"));

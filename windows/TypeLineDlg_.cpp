@@ -1,4 +1,4 @@
-#include "app/TypeLineDlg_.h"
+#include "windows/TypeLineDlg_.h"
 
 #include <QLabel>
 
@@ -14,7 +14,7 @@ TTypeLineDialog::TTypeLineDialog(QWidget* parent)
     pal.setColor(QPalette::WindowText, QtColor(0x808000));  // teal
     LabelWarn->setPalette(pal);
     LabelWarn->setWordWrap(true);
-    LabelWarn->setGeometry(16, 236, 209, 34);
+    LabelWarn->setGeometry(Left + 16, 236, 209, 34);
     // The label breaks its line at the carriage return.
     LabelWarn->setText(QString::fromLatin1("Note: Line Types only work when\r           Line Size equals 1.")
                            .replace(QLatin1Char('\r'), QLatin1Char('\n')));

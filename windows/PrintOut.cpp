@@ -1,17 +1,16 @@
-#include "app/PrintOut.h"
+#include "windows/PrintOut.h"
 
-#include "app/Main_.h"
 #include "platform/fonts.h"
 #include "platform/image_write.h"
 #include "platform/msgbox.h"
 
-#include <QAction>
 #include <QClipboard>
+#include <QCompleter>
+#include <QFileSystemModel>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMimeData>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -123,45 +122,14 @@ bool StoreBitmapOnClipboard(const QImage& bmp)
     }
 }
 
-// ---------------------------------------------------------------- frame
-
-QPrinter& TMainWin::ThePrinter()
+QPrintDialog* MakePrintDialog(QPrinter& printer, QWidget* parent)
 {
-    if (!Printer)
-        Printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    return *Printer;
-}
-
-void TMainWin::PrintBmp(const QImage& bmp, const QString& title)
-{
-    QString error;
-    if (!PrintBitmap(ThePrinter(), bmp, title, error))
-        MessageDlg(QStringLiteral("Unable to print \"") + PrintJobTitle(title) + QStringLiteral("\".\r\r") + error,
-                   TMsgDlgType::mtError, mbOK, this);
-}
-
-void TMainWin::StoreBMPClip(const QImage& bmp)
-{
-    if (!StoreBitmapOnClipboard(bmp))
-        MessageDlg(QStringLiteral("Unable to put the picture on the clipboard:\rnot enough memory for a bitmap of ") +
-                       QString::number(bmp.width()) + QStringLiteral(" by ") + QString::number(bmp.height()) +
-                       QStringLiteral(" pixels."),
-                   TMsgDlgType::mtError, mbOK, this);
-}
-
-void TMainWin::mnPrintSetupClick()
-{
-    QPageSetupDialog dlg(&ThePrinter(), this);
-    dlg.exec();
-}
-
-void TMainWin::mnPrintClick()
-{
-    QPointer<TMainWin> self(this);
-    QPrintDialog dlg(&ThePrinter(), this);
-    if (dlg.exec() != QDialog::Accepted || !self)
-        return;
-    TChildWin* c = ActiveChild();
-    if (c && c->Kind() == TChildWin::TKind::Sch)
-        c->CopyBMP(1);
+    auto* dlg = new QPrintDialog(&printer, parent);
+    for (QLineEdit* box : dlg->findChildren<QLineEdit*>()) {
+        QCompleter* c = box->completer();
+        if (!c || !qobject_cast<QFileSystemModel*>(c->model()))
+            continue;
+        box->setCompleter(nullptr);   // deletes it when the box owns it
+    }
+    return dlg;
 }

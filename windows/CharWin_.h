@@ -70,7 +70,7 @@ private:
     bool symbolShown_ = false;  // the mapping the edit line's text is in
 };
 
-struct TCharDlgValues;
+#include "windows/CharDlgValues.h"
 // Shows the dialog preset with `v` (the angle choice disabled when !angleEnabled, as for
 // component texts, which have no angle) and reads it back on OK; false when cancelled
 // (then `v` is unchanged).
