@@ -71,7 +71,7 @@ int main(int argc, char** argv)
         std::string bytes, error;
         if (!sys::ReadRegularFile(in, bytes, error))
             return Fail(std::string("cannot read ") + in + ": " + error);
-        const TLoadReport rep = DoLoad(TLines::FromBytes(std::move(bytes)), 0, model);
+        const TLoadReport rep = DoLoadTaking(TLines::FromBytes(std::move(bytes)), 0, model);
         if (!rep.Ok)
             return Fail(Lines(rep.Message));
         if (!rep.Message.empty())
