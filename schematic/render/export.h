@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Largest world X and Y the drawing uses, both at least 0.
 struct TExportExtent {
@@ -39,6 +40,8 @@ QImage ComposeExportBitmap(const TSchModel& model, const TRenderView& windowView
 // The export picture handed out row by row: composed band by band into one reused buffer,
 // each band by the whole composition clipped to its rows, so every pixel is the one the
 // whole bitmap would hold while memory stays at one band whatever the picture's height.
+// Bands are about bandBytes; no band edge cuts through a record the toolkit's painter draws,
+// so a band grows to hold such a record whole (at worst to the whole picture).
 // A source that is too large to export has Width() and Height() 0.
 class TExportBands final : public TRowSource {
 public:
@@ -48,7 +51,10 @@ public:
     TExportBands(const TSchModel& model, const TRenderView& windowView, int64_t bandBytes = kBandBytes);
     int Width() const override { return width_; }
     int Height() const override { return height_; }
+    // Rows of the band buffer: the tallest band.
     int BandRows() const { return bandRows_; }
+    // First row of each band, in order, starting with 0.
+    const std::vector<int>& BandTops() const { return tops_; }
     bool Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn) override;
     std::string Error() const override { return error_; }
 
@@ -58,6 +64,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     int bandRows_ = 0;
+    std::vector<int> tops_;
     QImage band_;
     std::string error_;
 };

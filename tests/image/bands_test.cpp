@@ -6,6 +6,7 @@
 #include "schematic/core/lines.h"
 #include "schematic/core/sch_text.h"
 #include "schematic/render/export.h"
+#include "schematic/render/render.h"
 #include "tests/support/test_util.h"
 
 #include <QImage>
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <vector>
 #include <sys/resource.h>
 
 namespace {
@@ -94,6 +97,11 @@ TSchModel CrossingModel(bool painterDrawn = false)
     c.Shapes.push_back({1, -10, -10, 30, 25, 0, 0});
     c.Shapes.push_back({4, 0, 0, 20, 20, 1, 0});
     c.Texts.push_back({"U7", 13, -37, 0x30, 0});
+    if (painterDrawn) {
+        c.Shapes.push_back({1, -30, 40, 50, -20, 0x40, 0});     // wide, at half the scale
+        c.Shapes.push_back({4, 10, 10, 60, 60, 0x2000, 0});     // dashed circle
+        c.Shapes.push_back({11, -40, 30, 40, 34, 0x2301, 0});   // dashed heads
+    }
     m.CompList.push_back(std::move(c));
     // A selected shape is drawn again in the selection colour.
     shape(2, 22, 24, 66, 58, 0);
@@ -118,25 +126,52 @@ TEST(ExportBands, EveryBandHeightGivesTheWholeBitmap)
     TSchModel fixture;
     ASSERT_TRUE(DoLoad(TLines::FromText(testutil::ReadFile(testutil::DataPath("render_all.sch"))), 0, fixture).Ok);
     const TSchModel crossing = CrossingModel();
+    const TSchModel painter = CrossingModel(true);
     struct Case {
         const char* name;
         const TSchModel* model;
         int scale;
     };
-    const Case cases[] = {{"fixture", &fixture, 2}, {"fixture", &fixture, 8},
-                          {"crossing", &crossing, 2}, {"crossing", &crossing, 4}, {"crossing", &crossing, 8}};
+    const Case cases[] = {{"fixture", &fixture, 2},   {"fixture", &fixture, 8},   {"crossing", &crossing, 2},
+                          {"crossing", &crossing, 4}, {"crossing", &crossing, 8}, {"painter", &painter, 2},
+                          {"painter", &painter, 4},   {"painter", &painter, 8}};
     for (const Case& c : cases) {
         const TRenderView view = ViewAt(c.scale);
         const QImage whole = ComposeExportBitmap(*c.model, view);
         ASSERT_FALSE(whole.isNull());
-        for (int rows : {1, 3, 7, 10, 33, 80}) {
+        for (int rows : {1, 3, 7, 10, 33, 80, 211}) {
             SCOPED_TRACE(std::string(c.name) + " scale " + std::to_string(c.scale) + " rows " + std::to_string(rows));
             TExportBands bands(*c.model, view, int64_t{rows} * 4 * whole.width());
-            ASSERT_EQ(bands.BandRows(), rows);
             EXPECT_EQ(FirstDifference(whole, Gather(bands)), "");
             EXPECT_EQ(FirstDifference(whole, Gather(bands, true)), "");
         }
     }
+}
+
+TEST(ExportBands, PainterDrawnRecordsAreNeverCutAndTheRestKeepsTheBudget)
+{
+    // One tall wide circle among thin lines: the band that holds it grows, the others do not.
+    TSchModel m;
+    for (int y = 0; y < 400; y += 13)
+        m.ShapeList.push_back({1, 0, y, 99, y + 5, 0, 0});
+    m.ShapeList.push_back({4, 50, 200, 0, 4 * 60, 0x30, 0});   // radius 60, pen 3
+    const TRenderView view = ViewAt(2);
+    const QImage whole = ComposeExportBitmap(m, view);
+    const int budget = 40;
+    TExportBands bands(m, view, int64_t{budget} * 4 * whole.width());
+    const std::vector<int>& tops = bands.BandTops();
+    ASSERT_FALSE(tops.empty());
+    EXPECT_EQ(tops.front(), 0);
+    // The circle covers rows 280..520 at scale 2: no cut inside, one band holds it all.
+    for (int t : tops)
+        EXPECT_FALSE(t > 280 - 20 && t <= 521 + 20) << "cut at " << t;
+    EXPECT_GE(bands.BandRows(), 240);
+    EXPECT_LT(bands.BandRows(), whole.height());
+    int atBudget = 0;
+    for (size_t i = 0; i + 1 < tops.size(); ++i)
+        atBudget += tops[i + 1] - tops[i] == budget;
+    EXPECT_GE(atBudget, static_cast<int>(tops.size()) - 4);
+    EXPECT_EQ(FirstDifference(whole, Gather(bands)), "");
 }
 
 TEST(ExportBands, ExtremeExtentsAreRefusedOrKeptSmall)
@@ -151,6 +186,13 @@ TEST(ExportBands, ExtremeExtentsAreRefusedOrKeptSmall)
         {{1, -5000, -5000, 3, 2, 0, 0}, true},      // the picture starts at world 0, 0
         {{12, 0, 0, 4000, -3000, 0, 0}, true},      // a sine reaching far below its points
         {{1, 0, 0, 60000, 1, 0, 0}, true},          // a very wide, very low picture
+        // Drawn by the painter: the bands may grow, the pixels may not change.
+        {{1, -5000, -7000, 300, 900, 0x50, 0}, true},    // a wide line from far above and left
+        {{1, 20, 3, 20, 99999, 0x2040, 0}, true},        // wide dashed, far below the picture's end
+        {{12, 0, 300, 500, 100, 0x30, 0}, true},         // a wide sine reaching far below its points
+        {{4, 200, 200, 0, 4 * 900, 0x2000, 0}, true},    // a dashed circle larger than the picture
+        {{5, 0, 900, 700, 100, 0x5000, 0}, true},        // a dotted arc taller than a band
+        {{3, -900, 10, 800, 1200, 0x3020, 0}, true},     // a wide dash-dot ellipse off the left edge
     };
     for (const Case& c : cases) {
         TSchModel m;
@@ -165,9 +207,16 @@ TEST(ExportBands, ExtremeExtentsAreRefusedOrKeptSmall)
             continue;
         }
         // The band buffer stays within its budget however tall or wide the picture.
-        EXPECT_LE(int64_t{bands.BandRows()} * 4 * bands.Width(), std::max<int64_t>(TExportBands::kBandBytes, 4 * bands.Width()));
-        if (int64_t{bands.Width()} * bands.Height() <= 40'000'000)
-            EXPECT_EQ(FirstDifference(ComposeExportBitmap(m, view), Gather(bands)), "");
+        const bool painter = c.shape.Style >= 0x20;
+        if (!painter)
+            EXPECT_LE(int64_t{bands.BandRows()} * 4 * bands.Width(), std::max<int64_t>(TExportBands::kBandBytes, 4 * bands.Width()));
+        if (int64_t{bands.Width()} * bands.Height() <= 40'000'000) {
+            const QImage whole = ComposeExportBitmap(m, view);
+            EXPECT_EQ(FirstDifference(whole, Gather(bands)), "");
+            // Bands a few rows tall, so that cuts fall near the shape.
+            TExportBands small(m, view, int64_t{13} * 4 * bands.Width());
+            EXPECT_EQ(FirstDifference(whole, Gather(small)), "");
+        }
     }
 }
 
@@ -217,6 +266,81 @@ TEST(BandCanvas, DrawingOnABandEqualsTheSameRowsOfTheWhole)
             EXPECT_EQ(FirstDifference(whole.copy(0, top, 80, inside), band.copy(0, 0, 80, inside)), "")
                 << "band at " << top;
         }
+    }
+}
+
+TEST(BandCanvas, PainterDrawnShapesWhollyInsideABandEqualTheWhole)
+{
+    // Each drawing lies in rows [Top, Bottom]; any band holding those rows whole must show
+    // the same pixels as the whole image, at every offset of the band.
+    struct Case {
+        const char* name;
+        int top, bottom;
+        std::function<void(TCanvas&)> draw;
+    };
+    auto pen = [](TCanvas& c, int width, TPenStyle style, TPenMode mode = TPenMode::Copy) {
+        c.SetPenWidth(width);
+        c.SetPenStyle(style);
+        c.SetPenMode(mode);
+        c.SetPenColor(0x00A0FF);
+    };
+    const Case cases[] = {
+        {"wide line", 90, 170, [&](TCanvas& c) { pen(c, 5, TPenStyle::Solid); c.MoveTo(7, 95); c.LineTo(150, 163); }},
+        {"wide dashed line", 90, 170, [&](TCanvas& c) { pen(c, 3, TPenStyle::Dash); c.MoveTo(150, 96); c.LineTo(9, 164); }},
+        {"wide xor box", 90, 170, [&](TCanvas& c) { pen(c, 7, TPenStyle::Solid, TPenMode::Xor); c.Rectangle(20, 97, 130, 164); }},
+        {"wide filled ellipse", 90, 170, [&](TCanvas& c) {
+             pen(c, 4, TPenStyle::Solid); c.SetBrushColor(0x404040); c.Ellipse(11, 96, 141, 165); }},
+        {"dashed ellipse", 90, 170, [&](TCanvas& c) {
+             pen(c, 1, TPenStyle::Dash); c.SetBrushStyle(TBrushStyle::Clear); c.Ellipse(13, 93, 133, 168); }},
+        {"dotted opaque ellipse", 90, 170, [&](TCanvas& c) {
+             pen(c, 1, TPenStyle::Dot); c.SetBrushColor(0xFFFF00); c.Ellipse(13, 93, 134, 167); }},
+        {"dash-dot xor ellipse", 90, 170, [&](TCanvas& c) {
+             pen(c, 1, TPenStyle::DashDot, TPenMode::Xor); c.SetBrushStyle(TBrushStyle::Clear); c.Ellipse(3, 91, 155, 169); }},
+        {"dashed arc", 90, 170, [&](TCanvas& c) {
+             pen(c, 1, TPenStyle::Dash); c.SetBrushStyle(TBrushStyle::Clear); c.Arc(10, 92, 150, 168, 150, 100, 10, 160); }},
+        {"dotted arc", 90, 170, [&](TCanvas& c) {
+             pen(c, 1, TPenStyle::Dot); c.SetBrushStyle(TBrushStyle::Clear); c.Arc(10, 92, 150, 168, 10, 92, 150, 168); }},
+        {"wide arc", 90, 170, [&](TCanvas& c) {
+             pen(c, 6, TPenStyle::Solid); c.SetBrushStyle(TBrushStyle::Clear); c.Arc(12, 96, 146, 164, 146, 96, 12, 164); }},
+        {"dashed polygon", 90, 170, [&](TCanvas& c) {
+             pen(c, 1, TPenStyle::DashDotDot); c.SetBrushColor(0x00FF00);
+             const TPoint tri[3] = {{80, 92}, {150, 168}, {5, 150}}; c.Polygon(tri, 3); }},
+        {"wide xor polygon", 90, 170, [&](TCanvas& c) {
+             pen(c, 4, TPenStyle::Solid, TPenMode::Xor); c.SetBrushStyle(TBrushStyle::Clear);
+             const TPoint tri[3] = {{80, 96}, {148, 164}, {9, 150}}; c.Polygon(tri, 3); }},
+    };
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    // Rotated texts about their corner: a generous row range.
+    for (int angle : {90, 270, 45, 180, 135}) {
+        all.push_back({"text", 12, 248, [angle](TCanvas& c) {
+                           c.SetBrushStyle(TBrushStyle::Clear);
+                           c.Font().Size = 18;
+                           c.Font().Color = 0x0000C0;
+                           AngleTextOut(c, angle, 80, 130, "Rotated 7");
+                       }});
+    }
+    for (const Case& c : all) {
+        QImage whole = NewBitmap(160, 260);
+        {
+            TImageCanvas canvas(whole);
+            c.draw(canvas);
+        }
+        for (int slack : {0, 1, 5, 17}) {
+            const int rows = c.bottom - c.top + 1 + slack;
+            for (int origin = std::max(c.top - slack, 0); origin <= c.top && origin + rows <= 260; ++origin) {
+                SCOPED_TRACE(std::string(c.name) + " origin " + std::to_string(origin) + " rows " + std::to_string(rows));
+                QImage band = NewBitmap(160, rows);
+                {
+                    TImageCanvas canvas(band, origin);
+                    c.draw(canvas);
+                }
+                ASSERT_EQ(FirstDifference(whole.copy(0, origin, 160, rows), band), "");
+            }
+        }
+        // Nothing of the drawing lies outside its rows.
+        EXPECT_EQ(FirstDifference(whole.copy(0, 0, 160, c.top), NewBitmap(160, c.top)), "") << c.name;
+        EXPECT_EQ(FirstDifference(whole.copy(0, c.bottom + 1, 160, 259 - c.bottom), NewBitmap(160, 259 - c.bottom)), "")
+            << c.name;
     }
 }
 
