@@ -87,11 +87,7 @@ bool ExportSizeFits(const TExportSize& size)
            size.Height <= std::numeric_limits<int32_t>::max() && size.Width * size.Height <= kMaxExportPixels;
 }
 
-namespace {
-
-// Band tops for a picture of height rows, bands of about target rows, with no edge inside a
-// span: a cut at row c (between c - 1 and c) is allowed unless some span has Top < c <= Bottom.
-std::vector<int> PlanBands(int height, int target, std::vector<TRowSpan> spans)
+std::vector<int> PlanBandTops(int height, int target, std::vector<TRowSpan> spans)
 {
     // The spans merged into the runs of rows where no cut may fall: (Top, Bottom].
     std::sort(spans.begin(), spans.end(), [](const TRowSpan& a, const TRowSpan& b) { return a.Top < b.Top; });
@@ -99,7 +95,7 @@ std::vector<int> PlanBands(int height, int target, std::vector<TRowSpan> spans)
     for (const TRowSpan& s : spans) {
         if (s.Bottom <= s.Top)
             continue;   // one row: every cut lies outside it
-        if (!closed.empty() && s.Top < closed.back().Bottom)
+        if (!closed.empty() && s.Top <= closed.back().Bottom)   // touching runs too: their join is no cut
             closed.back().Bottom = std::max(closed.back().Bottom, s.Bottom);
         else
             closed.push_back(s);
@@ -126,8 +122,6 @@ std::vector<int> PlanBands(int height, int target, std::vector<TRowSpan> spans)
     return tops;
 }
 
-} // namespace
-
 TExportBands::TExportBands(const TSchModel& model, const TRenderView& windowView, int64_t bandBytes)
     : model_(model), view_(ExportView(windowView))
 {
@@ -140,7 +134,7 @@ TExportBands::TExportBands(const TSchModel& model, const TRenderView& windowView
     const int target = static_cast<int>(std::clamp<int64_t>(rows, 1, height_));
     std::vector<TRowSpan> spans;
     PainterRowSpans(model, view_, width_, height_, spans);
-    tops_ = PlanBands(height_, target, std::move(spans));
+    tops_ = PlanBandTops(height_, target, std::move(spans));
     bandRows_ = 0;
     for (size_t i = 0; i < tops_.size(); ++i) {
         const int end = i + 1 < tops_.size() ? tops_[i + 1] : height_;

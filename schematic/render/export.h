@@ -69,6 +69,11 @@ private:
     std::string error_;
 };
 
+// Band tops for a picture of height rows in bands of about target rows (at least 1), with
+// no edge inside a span: a cut at row c (between rows c - 1 and c) is allowed unless some
+// span has Top < c <= Bottom. A band ends where a span starts, or else grows past its end.
+std::vector<int> PlanBandTops(int height, int target, std::vector<TRowSpan> spans);
+
 // Whether an export of this size can be made (the size check before any output).
 bool ExportSizeFits(const TExportSize& size);
 

@@ -174,6 +174,34 @@ TEST(ExportBands, PainterDrawnRecordsAreNeverCutAndTheRestKeepsTheBudget)
     EXPECT_EQ(FirstDifference(whole, Gather(bands)), "");
 }
 
+TEST(ExportBands, BandPlanCutsOutsideEverySpan)
+{
+    struct Case {
+        const char* name;
+        int height, target;
+        std::vector<TRowSpan> spans;
+        std::vector<int> tops;
+    };
+    const Case cases[] = {
+        {"no spans", 25, 10, {}, {0, 10, 20}},
+        {"one row is no obstacle", 25, 10, {{9, 9}, {10, 10}}, {0, 10, 20}},
+        {"ends where a span starts", 25, 10, {{7, 12}}, {0, 7, 17}},
+        {"grows past a span from the top", 40, 10, {{0, 23}}, {0, 24, 34}},
+        {"touching spans are one", 40, 10, {{5, 12}, {12, 30}}, {0, 5, 31}},
+        {"overlapping, unsorted", 40, 10, {{14, 33}, {3, 16}}, {0, 3, 34}},
+        {"a span over everything", 50, 10, {{-100, 1000}}, {0}},
+        {"spans past the ends", 30, 10, {{-5, 4}, {28, 90}}, {0, 10, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<int> tops = PlanBandTops(c.height, c.target, c.spans);
+        EXPECT_EQ(tops, c.tops);
+        for (size_t i = 1; i < tops.size(); ++i)   // the first top is the picture's edge, no cut
+            for (const TRowSpan& s : c.spans)
+                EXPECT_FALSE(s.Top < tops[i] && tops[i] <= s.Bottom) << tops[i];
+    }
+}
+
 TEST(ExportBands, ExtremeExtentsAreRefusedOrKeptSmall)
 {
     struct Case {
