@@ -297,10 +297,11 @@ struct TImageCanvas::Impl {
     // Any other change of the painter's state (text, image copies) calls this.
     void Touched() { appliedValid = false; }
 
-    void PolygonThin(const TPen& pen, const TBrush& brush, const TPoint* pts, int count);
+    void PolygonThin(const TPen& pen, const TBrush& brush, const TPoint* pts, int count, int64_t originY);
 };
 
-TImageCanvas::TImageCanvas(QImage& image) : image_(image), d_(std::make_unique<Impl>())
+TImageCanvas::TImageCanvas(QImage& image, int32_t originY)
+    : image_(image), originY_(std::max<int32_t>(originY, 0)), d_(std::make_unique<Impl>())
 {
     if (image_.format() != QImage::Format_RGB32)
         image_ = image_.convertToFormat(QImage::Format_RGB32);
@@ -322,16 +323,18 @@ TImageCanvas::~TImageCanvas()
 
 TColor TImageCanvas::Pixel(int32_t x, int32_t y) const
 {
-    if (x < 0 || y < 0 || x >= d_->w || y >= d_->h)
+    const int64_t dy = int64_t{y} - originY_;
+    if (x < 0 || dy < 0 || x >= d_->w || dy >= d_->h)
         return 0;
-    return RgbToColor(d_->Row(y)[x]);
+    return RgbToColor(d_->Row(static_cast<int>(dy))[x]);
 }
 
 void TImageCanvas::SetPixel(int32_t x, int32_t y, TColor c)
 {
-    if (x < 0 || y < 0 || x >= d_->w || y >= d_->h)
+    const int64_t dy = int64_t{y} - originY_;
+    if (x < 0 || dy < 0 || x >= d_->w || dy >= d_->h)
         return;
-    d_->Row(y)[x] = ColorToRgb(c);
+    d_->Row(static_cast<int>(dy))[x] = ColorToRgb(c);
 }
 
 void TImageCanvas::LineTo(int32_t x, int32_t y)
@@ -339,7 +342,8 @@ void TImageCanvas::LineTo(int32_t x, int32_t y)
     const TPoint from = pos_;
     pos_ = {x, y};
     const int w = EffectiveWidth(pen_.Width);
-    const int64_t x0 = from.X, y0 = from.Y, x1 = x, y1 = y;
+    // Pixel rows of the image: the picture's rows less the origin.
+    const int64_t x0 = from.X, y0 = int64_t{from.Y} - originY_, x1 = x, y1 = int64_t{y} - originY_;
     const int64_t adx = x1 >= x0 ? x1 - x0 : x0 - x1;
     const int64_t ady = y1 >= y0 ? y1 - y0 : y0 - y1;
     const int64_t steps = std::max(adx, ady);
@@ -386,6 +390,11 @@ void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     int64_t l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
     if (r - l < 1 || b - t < 1)
         return;
+    // The outline goes through LineTo in the picture's rows; the inside and the painter work
+    // in the image's rows.
+    const int32_t logicalT = static_cast<int32_t>(t), logicalB = static_cast<int32_t>(b - 1);
+    t -= originY_;
+    b -= originY_;
     const int w = EffectiveWidth(pen_.Width);
     if (w > 1) {
         // Cut to the view widened by the pen so the edges we invent lie outside it.
@@ -413,8 +422,8 @@ void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
         }
     }
     // The corners are within 32 bits since the box came in as 32-bit values.
-    const auto L = static_cast<int32_t>(l), T = static_cast<int32_t>(t);
-    const auto R = static_cast<int32_t>(r - 1), B = static_cast<int32_t>(b - 1);
+    const auto L = static_cast<int32_t>(l), T = logicalT;
+    const auto R = static_cast<int32_t>(r - 1), B = logicalB;
     if (R == L || B == T) {
         // A one-pixel-wide box is a single line including both ends.
         MoveTo(L, T);
@@ -439,7 +448,7 @@ void TImageCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 namespace {
 // The normalised box of an ellipse or arc; false when it is empty or lies well outside the
 // image (a margin keeps wide pens at the edge).
-bool CurveBox(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int w, int h, int64_t& l, int64_t& t,
+bool CurveBox(int64_t x1, int64_t y1, int64_t x2, int64_t y2, int w, int h, int64_t& l, int64_t& t,
               int64_t& r, int64_t& b)
 {
     l = std::min(x1, x2);
@@ -474,7 +483,7 @@ void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     if (!d_->painter.isActive())
         return;   // an empty image
     int64_t l, t, r, b;
-    if (!CurveBox(x1, y1, x2, y2, d_->w, d_->h, l, t, r, b))
+    if (!CurveBox(x1, int64_t{y1} - originY_, x2, int64_t{y2} - originY_, d_->w, d_->h, l, t, r, b))
         return;
     const int w = EffectiveWidth(pen_.Width);
     if (w <= 1 && pen_.Style == TPenStyle::Solid) {
@@ -506,21 +515,21 @@ void TImageCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
     p.drawEllipse(box);
 }
 
-void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3,
-                       int32_t x4, int32_t y4)
+void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3in,
+                       int32_t x4, int32_t y4in)
 {
     if (!d_->painter.isActive())
         return;   // an empty image
     int64_t l, t, r, b;
-    if (!CurveBox(x1, y1, x2, y2, d_->w, d_->h, l, t, r, b))
+    if (!CurveBox(x1, int64_t{y1} - originY_, x2, int64_t{y2} - originY_, d_->w, d_->h, l, t, r, b))
         return;
+    const int64_t y3 = int64_t{y3in} - originY_, y4 = int64_t{y4in} - originY_;
     const int w = EffectiveWidth(pen_.Width);
     if (w <= 1 && pen_.Style == TPenStyle::Solid) {
         // Pixels of the ellipse outline whose direction from the centre lies on the sweep;
         // doubled coordinates keep the half-pixel centre exact.
         const int64_t sx = l + r - 1, sy = t + b - 1;
-        const raster::ArcSweep sweep(2 * int64_t{x3} - sx, sy - 2 * int64_t{y3}, 2 * int64_t{x4} - sx,
-                                     sy - 2 * int64_t{y4});
+        const raster::ArcSweep sweep(2 * int64_t{x3} - sx, sy - 2 * y3, 2 * int64_t{x4} - sx, sy - 2 * y4);
         // Rows the sweep reaches: its end points on the ellipse and the top or bottom between.
         int64_t yLo = t, yHi = b;
         const double a = static_cast<double>(r - 1 - l) / 2.0, bs = static_cast<double>(b - 1 - t) / 2.0;
@@ -529,7 +538,8 @@ void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
                 const double k = 1.0 / std::sqrt((dx / a) * (dx / a) + (dy / bs) * (dy / bs));
                 return std::isfinite(k) ? k * dy : 0.0;   // y up, from the centre
             };
-            const double ys = yOn(2.0 * x3 - sx, sy - 2.0 * y3), ye = yOn(2.0 * x4 - sx, sy - 2.0 * y4);
+            const double ys = yOn(2.0 * x3 - sx, static_cast<double>(sy - 2 * y3)),
+                         ye = yOn(2.0 * x4 - sx, static_cast<double>(sy - 2 * y4));
             double hi = std::max(ys, ye), lo = std::min(ys, ye);
             if (sweep.Holds(0, 1))
                 hi = bs;
@@ -566,8 +576,8 @@ void TImageCanvas::Arc(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x
         const double dx = px - cx, dy = cy - py;
         return std::atan2(dy * a, dx * bb) * 180.0 / M_PI;
     };
-    const double start = param(x3, y3);
-    double sweep = param(x4, y4) - start;
+    const double start = param(x3, static_cast<double>(y3));
+    double sweep = param(x4, static_cast<double>(y4)) - start;
     while (sweep <= 0.0)
         sweep += 360.0;
     while (sweep > 360.0)
@@ -592,13 +602,13 @@ void TImageCanvas::Polygon(const TPoint* pts, int count)
         return;
     const int w = EffectiveWidth(pen_.Width);
     if (w <= 1 && pen_.Style == TPenStyle::Solid) {
-        d_->PolygonThin(pen_, brush_, pts, count);
+        d_->PolygonThin(pen_, brush_, pts, count, originY_);
         return;
     }
     QPolygonF poly;
     poly.reserve(count);
     for (int i = 0; i < count; ++i)
-        poly.append(QPointF(pts[i].X + 0.5, pts[i].Y + 0.5));
+        poly.append(QPointF(pts[i].X + 0.5, static_cast<double>(int64_t{pts[i].Y} - originY_) + 0.5));
     QPainter& p = d_->Begin(image_);
     if (w <= 1 && pen_.Style != TPenStyle::Solid && brush_.Style == TBrushStyle::Solid) {
         d_->ApplyPen(pen_, true, brush_, true, brush_.Color);
@@ -610,15 +620,23 @@ void TImageCanvas::Polygon(const TPoint* pts, int count)
     p.drawPolygon(poly, Qt::OddEvenFill);
 }
 
-void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const TPoint* pts, int count)
+void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const TPoint* pts, int count,
+                                     int64_t originY)
 {
-    int64_t minX = pts[0].X, maxX = pts[0].X, minY = pts[0].Y, maxY = pts[0].Y;
+    // Corners in the image's rows.
+    polyX.resize(static_cast<size_t>(count));
+    polyY.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        polyX[static_cast<size_t>(i)] = pts[i].X;
+        polyY[static_cast<size_t>(i)] = int64_t{pts[i].Y} - originY;
+    }
+    int64_t minX = polyX[0], maxX = polyX[0], minY = polyY[0], maxY = polyY[0];
     bool any = false;
     for (int i = 1; i < count; ++i) {
-        minX = std::min<int64_t>(minX, pts[i].X);
-        maxX = std::max<int64_t>(maxX, pts[i].X);
-        minY = std::min<int64_t>(minY, pts[i].Y);
-        maxY = std::max<int64_t>(maxY, pts[i].Y);
+        minX = std::min(minX, polyX[static_cast<size_t>(i)]);
+        maxX = std::max(maxX, polyX[static_cast<size_t>(i)]);
+        minY = std::min(minY, polyY[static_cast<size_t>(i)]);
+        maxY = std::max(maxY, polyY[static_cast<size_t>(i)]);
         any = any || pts[i] != pts[0];
     }
     const int64_t bx0 = std::max<int64_t>(minX, 0), by0 = std::max<int64_t>(minY, 0);
@@ -628,7 +646,7 @@ void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const
     const uint32_t fg = ColorToRgb(pen.Color);
     const uint32_t bg = ColorToRgb(brush.Color);
     if (!any) {   // all corners on one point: that pixel
-        Plot(Row(static_cast<int>(pts[0].Y)) + pts[0].X, pen.Mode, fg);
+        Plot(Row(static_cast<int>(polyY[0])) + polyX[0], pen.Mode, fg);
         return;
     }
     // In copy mode the outline simply covers the inside drawn first. Other modes must touch
@@ -638,9 +656,8 @@ void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const
     const int64_t bw = bx1 - bx0 + 1;
     auto outline = [&](auto&& fn) {
         for (int i = 0; i < count; ++i) {
-            const TPoint& p0 = pts[i];
-            const TPoint& p1 = pts[i + 1 == count ? 0 : i + 1];
-            raster::WalkLine(p0.X, p0.Y, p1.X, p1.Y, w, h, fn);
+            const size_t a = static_cast<size_t>(i), b = static_cast<size_t>(i + 1 == count ? 0 : i + 1);
+            raster::WalkLine(polyX[a], polyY[a], polyX[b], polyY[b], w, h, fn);
         }
     };
     auto maskAt = [&](int64_t px, int64_t py) -> uint8_t& {
@@ -651,12 +668,6 @@ void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const
         outline([&](int64_t px, int64_t py, int64_t) { maskAt(px, py) = 1; });
     }
     if (brush.Style == TBrushStyle::Solid) {
-        polyX.resize(static_cast<size_t>(count));
-        polyY.resize(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            polyX[static_cast<size_t>(i)] = pts[i].X;
-            polyY[static_cast<size_t>(i)] = pts[i].Y;
-        }
         for (int64_t y = by0; y <= by1; ++y) {
             uint32_t* row = Row(static_cast<int>(y));
             raster::PolygonRowSpans(polyX.data(), polyY.data(), count, y, crossings, spans);
@@ -681,13 +692,14 @@ void TImageCanvas::Impl::PolygonThin(const TPen& pen, const TBrush& brush, const
 
 void TImageCanvas::FillRect(const TRect& r)
 {
-    const int l = std::max(r.Left, 0), t = std::max(r.Top, 0);
-    const int rr = std::min(r.Right, d_->w), b = std::min(r.Bottom, d_->h);
+    const int l = std::max(r.Left, 0), rr = std::min(r.Right, d_->w);
+    const int64_t t = std::max<int64_t>(int64_t{r.Top} - originY_, 0);
+    const int64_t b = std::min<int64_t>(int64_t{r.Bottom} - originY_, d_->h);
     if (l >= rr || t >= b)
         return;
     const uint32_t c = ColorToRgb(brush_.Color);
-    for (int y = t; y < b; ++y)
-        std::fill(d_->Row(y) + l, d_->Row(y) + rr, c);
+    for (int64_t y = t; y < b; ++y)
+        std::fill(d_->Row(static_cast<int>(y)) + l, d_->Row(static_cast<int>(y)) + rr, c);
 }
 
 void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
@@ -698,7 +710,8 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
         return;
     const auto& fe = Fonts().Get(font_);
     const bool rotated = (font_.Escapement % 3600) != 0;
-    if (!rotated && !font_.Underline && TextFromGlyphs(x, y, text, fe.glyphs.get(), fe.metrics))
+    const int64_t dy = int64_t{y} - originY_;
+    if (!rotated && !font_.Underline && TextFromGlyphs(x, dy, text, fe.glyphs.get(), fe.metrics))
         return;
     const QString s = FontText(font_, text);
     QPainter& p = d_->Begin(image_);
@@ -724,9 +737,9 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
             run.setPositions(positions);
         }
     }
-    QPointF origin(x, y);
+    QPointF origin(x, static_cast<double>(dy));
     if (rotated) {
-        p.translate(x, y);
+        p.translate(x, static_cast<double>(dy));
         p.rotate(-font_.Escapement / 10.0);
         origin = QPointF(0, 0);
     }
@@ -746,7 +759,7 @@ void TImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text)
         p.resetTransform();
 }
 
-bool TImageCanvas::TextFromGlyphs(int32_t x, int32_t y, std::string_view text, TGlyphSet* set,
+bool TImageCanvas::TextFromGlyphs(int64_t x, int64_t y, std::string_view text, TGlyphSet* set,
                                   const QFontMetrics& metrics)
 {
     if (set == nullptr)
@@ -757,21 +770,21 @@ bool TImageCanvas::TextFromGlyphs(int32_t x, int32_t y, std::string_view text, T
     if (brush_.Style == TBrushStyle::Solid) {
         const int64_t width = metrics.horizontalAdvance(FontText(font_, text));
         const int64_t l = std::max<int64_t>(x, 0), t = std::max<int64_t>(y, 0);
-        const int64_t r = std::min<int64_t>(int64_t{x} + width, d_->w);
-        const int64_t b = std::min<int64_t>(int64_t{y} + metrics.ascent() + metrics.descent(), d_->h);
+        const int64_t r = std::min<int64_t>(x + width, d_->w);
+        const int64_t b = std::min<int64_t>(y + metrics.ascent() + metrics.descent(), d_->h);
         const uint32_t bg = ColorToRgb(brush_.Color);
         for (int64_t yy = t; yy < b; ++yy)
             if (l < r)
                 std::fill(d_->Row(static_cast<int>(yy)) + l, d_->Row(static_cast<int>(yy)) + r, bg);
     }
     const uint32_t fg = ColorToRgb(font_.Color);
-    const int64_t base = int64_t{y} + metrics.ascent();
+    const int64_t base = y + metrics.ascent();
     double pen = 0;
     for (char c : text) {
         const TGlyph& g = set->Get(static_cast<unsigned char>(c));
         // Glyphs sit where the painter puts them: the pen position taken to 1/64 pixels the
         // way its fixed point does (halves up), then floored to the pixel.
-        const int64_t gx = int64_t{x} + (static_cast<int64_t>(std::floor(pen * 64.0 + 0.5)) >> 6);
+        const int64_t gx = x + (static_cast<int64_t>(std::floor(pen * 64.0 + 0.5)) >> 6);
         pen += g.advance;
         for (const TGlyphRun& r : g.runs) {
             const int64_t yy = base + r.dy;
@@ -787,8 +800,9 @@ bool TImageCanvas::TextFromGlyphs(int32_t x, int32_t y, std::string_view text, T
     return true;
 }
 
-void TImageCanvas::Draw(int32_t x, int32_t y, const QImage& src)
+void TImageCanvas::Draw(int32_t x, int32_t yin, const QImage& src)
 {
+    const int64_t y = int64_t{yin} - originY_;
     if (src.isNull())
         return;
     const QImage* s = &src;
@@ -799,7 +813,7 @@ void TImageCanvas::Draw(int32_t x, int32_t y, const QImage& src)
     }
     const int64_t l = std::max<int64_t>(x, 0), t = std::max<int64_t>(y, 0);
     const int64_t r = std::min<int64_t>(static_cast<int64_t>(x) + s->width(), d_->w);
-    const int64_t b = std::min<int64_t>(static_cast<int64_t>(y) + s->height(), d_->h);
+    const int64_t b = std::min<int64_t>(y + s->height(), d_->h);
     if (l >= r || t >= b)
         return;
     const bool opaque = s->format() == QImage::Format_RGB32;
@@ -821,7 +835,7 @@ void TImageCanvas::CopyRect(const TRect& dst, const QImage& src, const TRect& sr
         return;   // an empty image
     if (src.isNull())
         return;
-    const QRect d(dst.Left, dst.Top, dst.Right - dst.Left, dst.Bottom - dst.Top);
+    const QRect d(dst.Left, dst.Top - originY_, dst.Right - dst.Left, dst.Bottom - dst.Top);
     const QRect sr(srcRect.Left, srcRect.Top, srcRect.Right - srcRect.Left, srcRect.Bottom - srcRect.Top);
     if (d.isEmpty() || sr.isEmpty())
         return;

@@ -151,16 +151,22 @@ protected:
 // Draws into an image the caller owns; the image must outlive the canvas (it is converted to
 // Format_RGB32 if it is not). A painter stays active on the image for the canvas's life, so
 // no other QPainter may paint on it meanwhile; reading and copying it are fine.
+//
+// With originY > 0 the image holds the rows [originY, originY + height) of a taller
+// picture: callers draw in the picture's coordinates, and everything above or below the
+// image is clipped. Height() is then the picture's height down to the image's last row, so
+// a renderer that culls by the canvas size skips what lies below.
 class TImageCanvas final : public TCanvas {
 public:
-    explicit TImageCanvas(QImage& image);
+    explicit TImageCanvas(QImage& image, int32_t originY = 0);
     ~TImageCanvas() override;
     TImageCanvas(const TImageCanvas&) = delete;
     TImageCanvas& operator=(const TImageCanvas&) = delete;
 
     int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    int Height() const override { return originY_ + image_.height(); }
     QImage& Image() { return image_; }
+    int32_t OriginY() const { return originY_; }
 
     // Direct pixel access ($BBGGRR); outside the image Pixel gives 0 and SetPixel does nothing.
     TColor Pixel(int32_t x, int32_t y) const;
@@ -179,9 +185,10 @@ public:
 
 private:
     struct Impl;
-    bool TextFromGlyphs(int32_t x, int32_t y, std::string_view text, class TGlyphSet* set,
+    bool TextFromGlyphs(int64_t x, int64_t y, std::string_view text, class TGlyphSet* set,
                         const class QFontMetrics& metrics);
     QImage& image_;
+    int32_t originY_ = 0;
     std::unique_ptr<Impl> d_;
 };
 

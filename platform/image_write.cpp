@@ -1,5 +1,7 @@
 #include "platform/image_write.h"
 
+#include "platform/sys/files.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -10,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <memory>
 
 #include <gif_lib.h>
 #include <jpeglib.h>
@@ -76,11 +79,51 @@ public:
         palette.push_back(c);
         return vals_[slot];
     }
+    // Index of c, -1 when it is not in the set.
+    int Lookup(uint32_t c) const
+    {
+        const uint32_t key = c | 0x01000000u;
+        uint32_t slot = (c * 2654435761u) >> 22;
+        while (keys_[slot] != 0) {
+            if (keys_[slot] == key)
+                return vals_[slot];
+            slot = (slot + 1) & 1023u;
+        }
+        return -1;
+    }
+    // Fills the set from a palette of at most 256 distinct colours.
+    void Load(const std::vector<uint32_t>& palette)
+    {
+        std::vector<uint32_t> scratch;
+        for (uint32_t c : palette)
+            Find(c, scratch, 256);
+    }
 
 private:
     uint32_t keys_[1024];
     uint8_t vals_[1024];
 };
+
+// The first x from `from` on whose pixel is not v; drawings are mostly long runs of one
+// colour, so eight pixels are compared at a time.
+int RunEnd(const uint32_t* row, int from, int w, uint32_t v)
+{
+    const uint64_t two = uint64_t{v} | (uint64_t{v} << 32);
+    int x = from;
+    while (x + 8 <= w) {
+        uint64_t a, b, c, d;
+        std::memcpy(&a, row + x, 8);
+        std::memcpy(&b, row + x + 2, 8);
+        std::memcpy(&c, row + x + 4, 8);
+        std::memcpy(&d, row + x + 6, 8);
+        if (((a ^ two) | (b ^ two) | (c ^ two) | (d ^ two)) != 0)
+            break;
+        x += 8;
+    }
+    while (x < w && row[x] == v)
+        ++x;
+    return x;
+}
 
 constexpr uint32_t kStandard16[16] = {
     0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
@@ -236,65 +279,275 @@ TIndexedImage ReducePalette(const QImage& image, int maxColors)
     return out;
 }
 
+// ---------------------------------------------------------------- rows and sinks
+
+TImageRows::TImageRows(const QImage& image)
+    : image_(image.format() == QImage::Format_Indexed8 ? image : AsRgb32(image))
+{
+    if (image_.format() == QImage::Format_Indexed8) {
+        const QList<QRgb> t = image_.colorTable();
+        table_.assign(256, 0xFF000000u);
+        for (qsizetype i = 0; i < t.size() && i < 256; ++i)
+            table_[static_cast<size_t>(i)] = t[i] | 0xFF000000u;
+    }
+}
+
+bool TImageRows::Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn)
+{
+    const int h = image_.height();
+    const int w = image_.width();
+    std::vector<uint32_t> row(table_.empty() ? 0 : static_cast<size_t>(w));
+    for (int i = 0; i < h; ++i) {
+        const int y = bottomUp ? h - 1 - i : i;
+        const uint32_t* pixels = nullptr;
+        if (table_.empty()) {
+            pixels = Row(image_, y);
+        } else {
+            const uchar* idx = image_.constScanLine(y);
+            for (int x = 0; x < w; ++x)
+                row[static_cast<size_t>(x)] = table_[idx[x]];
+            pixels = row.data();
+        }
+        if (!fn(y, pixels))
+            return false;
+    }
+    return true;
+}
+
+bool TStringSink::Put(const char* data, size_t n)
+{
+    try {
+        out_.append(data, n);
+        return true;
+    } catch (const std::bad_alloc&) {
+        failed_ = true;
+        return false;
+    }
+}
+
+namespace {
+
+// A file written through the atomic writer in large pieces.
+class TFileSink final : public TByteSink {
+public:
+    bool Open(const std::string& path) { return file_.Open(path); }
+    bool Put(const char* data, size_t n) override
+    {
+        if (buf_.size() + n > kChunk && !Flush())
+            return false;
+        if (n >= kChunk)
+            return file_.Write(data, n);
+        buf_.append(data, n);
+        return true;
+    }
+    bool Commit() { return Flush() && file_.Commit(); }
+    std::string Error() const override { return file_.Error(); }
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
+    bool Flush()
+    {
+        if (buf_.empty())
+            return true;
+        const bool ok = file_.Write(buf_.data(), buf_.size());
+        buf_.clear();
+        return ok;
+    }
+    sys::TAtomicWriter file_;
+    std::string buf_;
+};
+
+// Colour to palette index for one picture: the exact palette when it has few enough
+// colours, else the fixed palette of ReducePalette with the nearest colour.
+class TPaletteMap {
+public:
+    TPaletteMap(TRowSource& src, int maxColors)
+    {
+        exact_ = CensusPalette(src, maxColors, Palette);
+        if (exact_) {
+            set_.Load(Palette);
+            return;
+        }
+        if (maxColors >= 256) {
+            cube_ = &Cube();
+            Palette = cube_->Colors;
+        } else if (maxColors >= 16) {
+            Palette.assign(std::begin(kStandard16), std::end(kStandard16));
+        } else {
+            Palette = {0x000000, 0xFFFFFF};
+        }
+        cacheKey_.assign(4096, 0);
+        cacheVal_.assign(4096, 0);
+    }
+    void MapRow(const uint32_t* src, uint8_t* dst, int w)
+    {
+        if (exact_) {
+            for (int x = 0; x < w;) {
+                const uint32_t raw = src[x];
+                const int i = set_.Lookup(raw & 0xFFFFFFu);
+                const int end = RunEnd(src, x + 1, w, raw);
+                std::memset(dst + x, i < 0 ? 0 : i, static_cast<size_t>(end - x));
+                x = end;
+            }
+            return;
+        }
+        if (cube_) {
+            for (int x = 0; x < w; ++x)
+                dst[x] = cube_->Index(src[x] & 0xFFFFFFu);
+            return;
+        }
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = src[x] & 0xFFFFFFu;
+            const uint32_t slot = (c * 2654435761u) >> 20;
+            if (cacheKey_[slot] != (c | 0x01000000u)) {
+                cacheKey_[slot] = c | 0x01000000u;
+                cacheVal_[slot] = static_cast<uint8_t>(Nearest(c, Palette));
+            }
+            dst[x] = cacheVal_[slot];
+        }
+    }
+    bool Exact() const { return exact_; }
+    std::vector<uint32_t> Palette;
+
+private:
+    bool exact_ = false;
+    TColorSet set_;
+    const TCubePalette* cube_ = nullptr;
+    std::vector<uint32_t> cacheKey_;
+    std::vector<uint8_t> cacheVal_;
+};
+
+// The source's reason when it stopped on its own, else the sink's.
+std::string StopReason(const TRowSource& src, const TByteSink& sink, const char* fallback)
+{
+    std::string why = src.Error();
+    if (why.empty())
+        why = sink.Error();
+    return why.empty() ? std::string(fallback) : why;
+}
+
+bool SizeError(const TRowSource& src, std::string& error)
+{
+    if (src.Width() <= 0 || src.Height() <= 0) {
+        error = "The picture is empty";
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palette)
+{
+    palette.clear();
+    TColorSet set;
+    bool fits = true;
+    const int w = src.Width();
+    const bool done = src.Rows(false, [&](int, const uint32_t* row) {
+        for (int x = 0; x < w;) {
+            const uint32_t raw = row[x];
+            if (set.Find(raw & 0xFFFFFFu, palette, maxColors) < 0) {
+                fits = false;
+                return false;
+            }
+            x = RunEnd(row, x + 1, w, raw);
+        }
+        return true;
+    });
+    return fits && done;
+}
+
+QImage IndexedImageOf(TRowSource& src)
+{
+    try {
+        if (src.Width() <= 0 || src.Height() <= 0)
+            return {};
+        TPaletteMap map(src, 256);
+        if (!map.Exact() && !src.Error().empty())
+            return {};
+        QImage img(src.Width(), src.Height(), QImage::Format_Indexed8);
+        if (img.isNull())
+            return {};
+        QList<QRgb> table;
+        for (uint32_t c : map.Palette)
+            table.push_back(0xFF000000u | c);
+        img.setColorTable(table);
+        const int w = src.Width();
+        if (!src.Rows(false, [&](int y, const uint32_t* row) {
+                map.MapRow(row, img.scanLine(y), w);
+                return true;
+            }))
+            return {};
+        return img;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
 // ---------------------------------------------------------------- BMP
 
-static bool EncodeBmpBody(const QImage& image, int bits, std::string& out, std::string& error)
+bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
 {
-    out.clear();
-    if (SizeError(image, error))
+    if (SizeError(src, error))
         return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 15 && bits != 16 && bits != 24 && bits != 32) {
         error = "Unsupported bit depth";
         return false;
     }
-    const QImage img = AsRgb32(image);
-    const int64_t w = img.width();
-    const int64_t h = img.height();
+    const int64_t w = src.Width();
+    const int64_t h = src.Height();
     const int storeBits = bits == 15 ? 16 : bits;
     const int64_t stride = (w * storeBits + 31) / 32 * 4;
     const int64_t pixelBytes = stride * h;
-
-    TIndexedImage indexed;
-    if (bits <= 8)
-        indexed = ReducePalette(img, 1 << bits);
-    const int64_t colours = bits <= 8 ? static_cast<int64_t>(indexed.Palette.size()) : 0;
-    const int64_t masks = bits == 16 ? 12 : 0;
-    const int64_t offBits = 14 + 40 + masks + colours * 4;
-    const int64_t fileSize = offBits + pixelBytes;
-    if (fileSize > 0xFFFFFFFFll) {
+    if (14 + 40 + 12 + 256 * 4 + pixelBytes > 0xFFFFFFFFll) {
         error = "The picture is too large for a BMP file";
         return false;
     }
-    out.reserve(static_cast<size_t>(fileSize));
-    out += "BM";
-    Put32(out, static_cast<uint32_t>(fileSize));
-    Put32(out, 0);
-    Put32(out, static_cast<uint32_t>(offBits));
-    Put32(out, 40);
-    Put32(out, static_cast<uint32_t>(w));
-    Put32(out, static_cast<uint32_t>(h));
-    Put16(out, 1);
-    Put16(out, static_cast<uint32_t>(storeBits));
-    Put32(out, bits == 16 ? 3 : 0);   // BI_BITFIELDS for 5-6-5, else BI_RGB
-    Put32(out, static_cast<uint32_t>(pixelBytes));
-    Put32(out, 3780);   // 96 dpi in pixels per metre
-    Put32(out, 3780);
-    Put32(out, static_cast<uint32_t>(colours));
-    Put32(out, 0);
+
+    std::unique_ptr<TPaletteMap> map;
+    if (bits <= 8)
+        map = std::make_unique<TPaletteMap>(src, 1 << bits);
+    const int64_t colours = map ? static_cast<int64_t>(map->Palette.size()) : 0;
+    const int64_t masks = bits == 16 ? 12 : 0;
+    const int64_t offBits = 14 + 40 + masks + colours * 4;
+    const int64_t fileSize = offBits + pixelBytes;
+    std::string head;
+    head += "BM";
+    Put32(head, static_cast<uint32_t>(fileSize));
+    Put32(head, 0);
+    Put32(head, static_cast<uint32_t>(offBits));
+    Put32(head, 40);
+    Put32(head, static_cast<uint32_t>(w));
+    Put32(head, static_cast<uint32_t>(h));
+    Put16(head, 1);
+    Put16(head, static_cast<uint32_t>(storeBits));
+    Put32(head, bits == 16 ? 3 : 0);   // BI_BITFIELDS for 5-6-5, else BI_RGB
+    Put32(head, static_cast<uint32_t>(pixelBytes));
+    Put32(head, 3780);   // 96 dpi in pixels per metre
+    Put32(head, 3780);
+    Put32(head, static_cast<uint32_t>(colours));
+    Put32(head, 0);
     if (bits == 16) {
-        Put32(out, 0xF800);
-        Put32(out, 0x07E0);
-        Put32(out, 0x001F);
+        Put32(head, 0xF800);
+        Put32(head, 0x07E0);
+        Put32(head, 0x001F);
     }
     for (int64_t i = 0; i < colours; ++i)
-        Put32(out, indexed.Palette[static_cast<size_t>(i)]);   // B, G, R, 0
+        Put32(head, map->Palette[static_cast<size_t>(i)]);   // B, G, R, 0
+    if (!sink.Put(head.data(), head.size())) {
+        error = StopReason(src, sink, "The picture could not be written");
+        return false;
+    }
 
-    const size_t rowStart = out.size();
-    out.resize(static_cast<size_t>(fileSize), '\0');
-    for (int64_t y = 0; y < h; ++y) {
-        auto* dst = reinterpret_cast<uint8_t*>(out.data() + rowStart + static_cast<size_t>((h - 1 - y) * stride));
-        const uint32_t* src = Row(img, static_cast<int>(y));
-        const uint8_t* idx = bits <= 8 ? indexed.Pixels.data() + static_cast<size_t>(y * w) : nullptr;
+    // Rows bottom-up, as the file stores them.
+    std::vector<uint8_t> out(static_cast<size_t>(stride));
+    std::vector<uint8_t> idx(bits <= 8 ? static_cast<size_t>(w) : 0);
+    const bool ok = src.Rows(true, [&](int, const uint32_t* row) {
+        uint8_t* dst = out.data();
+        if (bits <= 8) {
+            map->MapRow(row, idx.data(), static_cast<int>(w));
+            std::fill(out.begin(), out.end(), 0);
+        }
         switch (bits) {
         case 1:
             for (int64_t x = 0; x < w; ++x)
@@ -305,12 +558,12 @@ static bool EncodeBmpBody(const QImage& image, int bits, std::string& out, std::
                 dst[x >> 1] |= static_cast<uint8_t>((idx[x] & 15) << ((x & 1) ? 0 : 4));
             break;
         case 8:
-            std::memcpy(dst, idx, static_cast<size_t>(w));
+            std::memcpy(dst, idx.data(), static_cast<size_t>(w));
             break;
         case 15:
         case 16:
             for (int64_t x = 0; x < w; ++x) {
-                const uint32_t c = src[x];
+                const uint32_t c = row[x];
                 const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
                 const uint32_t v = bits == 15 ? ((r >> 3) << 10 | (g >> 3) << 5 | b >> 3)
                                               : ((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
@@ -320,7 +573,7 @@ static bool EncodeBmpBody(const QImage& image, int bits, std::string& out, std::
             break;
         case 24:
             for (int64_t x = 0; x < w; ++x) {
-                const uint32_t c = src[x];
+                const uint32_t c = row[x];
                 dst[3 * x] = static_cast<uint8_t>(c & 0xFF);
                 dst[3 * x + 1] = static_cast<uint8_t>((c >> 8) & 0xFF);
                 dst[3 * x + 2] = static_cast<uint8_t>((c >> 16) & 0xFF);
@@ -328,11 +581,16 @@ static bool EncodeBmpBody(const QImage& image, int bits, std::string& out, std::
             break;
         case 32:
             for (int64_t x = 0; x < w; ++x) {
-                const uint32_t c = src[x] & 0xFFFFFFu;
+                const uint32_t c = row[x] & 0xFFFFFFu;
                 std::memcpy(dst + 4 * x, &c, 4);   // B, G, R, 0 on a little-endian machine
             }
             break;
         }
+        return sink.Put(reinterpret_cast<const char*>(dst), out.size());
+    });
+    if (!ok) {
+        error = StopReason(src, sink, "The picture could not be written");
+        return false;
     }
     return true;
 }
@@ -356,116 +614,131 @@ extern "C" void JpegErrorExit(j_common_ptr c)
 
 extern "C" void JpegNoOutput(j_common_ptr) {}
 
-// The encoded bytes in one malloc block that we own, whatever happens inside libjpeg (its
-// own memory destination may free a block it has not yet handed back when it fails).
-struct TJpegSink {
+// Encoded bytes pass through a fixed buffer to the sink.
+struct TJpegDest {
     jpeg_destination_mgr Mgr;
-    unsigned char* Data = nullptr;
-    size_t Capacity = 0;
+    TByteSink* Sink = nullptr;
+    bool SinkFailed = false;
+    JOCTET Buffer[1 << 16];
 };
 
-extern "C" void JpegSinkInit(j_compress_ptr c)
+extern "C" void JpegDestInit(j_compress_ptr c)
 {
-    auto* s = reinterpret_cast<TJpegSink*>(c->dest);
-    s->Mgr.next_output_byte = s->Data;
-    s->Mgr.free_in_buffer = s->Capacity;
+    auto* d = reinterpret_cast<TJpegDest*>(c->dest);
+    d->Mgr.next_output_byte = d->Buffer;
+    d->Mgr.free_in_buffer = sizeof d->Buffer;
 }
 
-extern "C" boolean JpegSinkGrow(j_compress_ptr c)
+extern "C" boolean JpegDestEmpty(j_compress_ptr c)
 {
-    auto* s = reinterpret_cast<TJpegSink*>(c->dest);
-    const size_t bigger = s->Capacity * 2;
-    auto* p = static_cast<unsigned char*>(std::realloc(s->Data, bigger));
-    if (!p)
-        ERREXIT1(c, JERR_OUT_OF_MEMORY, 10);
-    s->Mgr.next_output_byte = p + s->Capacity;
-    s->Mgr.free_in_buffer = bigger - s->Capacity;
-    s->Data = p;
-    s->Capacity = bigger;
+    auto* d = reinterpret_cast<TJpegDest*>(c->dest);
+    if (!d->Sink->Put(reinterpret_cast<const char*>(d->Buffer), sizeof d->Buffer)) {
+        d->SinkFailed = true;
+        ERREXIT(c, JERR_FILE_WRITE);
+    }
+    d->Mgr.next_output_byte = d->Buffer;
+    d->Mgr.free_in_buffer = sizeof d->Buffer;
     return TRUE;
 }
 
-extern "C" void JpegSinkTerm(j_compress_ptr) {}
-
-// Only plain C objects live in this frame: a libjpeg error jumps back to the setjmp
-// without skipping any destructor. The sink's block is the caller's to free.
-bool JpegEncodeRows(const uint8_t* bits, int64_t bytesPerLine, int width, int height,
-                    int quality, TJpegSink* sink, char* message)
+extern "C" void JpegDestTerm(j_compress_ptr c)
 {
-    jpeg_compress_struct cinfo;
-    TJpegError jerr;
-    std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = jpeg_std_error(&jerr.Mgr);
-    jerr.Mgr.error_exit = JpegErrorExit;
-    jerr.Mgr.output_message = JpegNoOutput;
-    jerr.Message[0] = '\0';
-    if (setjmp(jerr.Jump)) {
-        std::snprintf(message, JMSG_LENGTH_MAX, "%s", jerr.Message);
-        jpeg_destroy_compress(&cinfo);
+    auto* d = reinterpret_cast<TJpegDest*>(c->dest);
+    const size_t n = sizeof d->Buffer - d->Mgr.free_in_buffer;
+    if (n > 0 && !d->Sink->Put(reinterpret_cast<const char*>(d->Buffer), n)) {
+        d->SinkFailed = true;
+        ERREXIT(c, JERR_FILE_WRITE);
+    }
+}
+
+// The encoder's state; each libjpeg call runs in a frame of its own that holds only plain
+// C objects, so an error's jump back skips no destructor.
+struct TJpegJob {
+    jpeg_compress_struct Info;
+    TJpegError Err;
+    TJpegDest Dest;
+};
+
+bool JpegStart(TJpegJob* j, int width, int height, int quality)
+{
+    if (setjmp(j->Err.Jump))
+        return false;
+    jpeg_create_compress(&j->Info);
+    j->Dest.Mgr.init_destination = JpegDestInit;
+    j->Dest.Mgr.empty_output_buffer = JpegDestEmpty;
+    j->Dest.Mgr.term_destination = JpegDestTerm;
+    j->Info.dest = &j->Dest.Mgr;
+    j->Info.image_width = static_cast<JDIMENSION>(width);
+    j->Info.image_height = static_cast<JDIMENSION>(height);
+    j->Info.input_components = 4;
+    j->Info.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&j->Info);
+    jpeg_set_quality(&j->Info, quality, TRUE);
+    j->Info.dct_method = JDCT_ISLOW;
+    jpeg_start_compress(&j->Info, TRUE);
+    return true;
+}
+
+bool JpegRow(TJpegJob* j, const uint32_t* row)
+{
+    if (setjmp(j->Err.Jump))
+        return false;
+    JSAMPROW r = reinterpret_cast<JSAMPROW>(const_cast<uint32_t*>(row));
+    if (jpeg_write_scanlines(&j->Info, &r, 1) != 1) {
+        std::snprintf(j->Err.Message, JMSG_LENGTH_MAX, "The encoder took no line");
         return false;
     }
-    jpeg_create_compress(&cinfo);
-    sink->Mgr.init_destination = JpegSinkInit;
-    sink->Mgr.empty_output_buffer = JpegSinkGrow;
-    sink->Mgr.term_destination = JpegSinkTerm;
-    cinfo.dest = &sink->Mgr;
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_EXT_BGRX;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(bits + static_cast<int64_t>(cinfo.next_scanline) * bytesPerLine);
-        if (jpeg_write_scanlines(&cinfo, &row, 1) != 1) {
-            std::snprintf(message, JMSG_LENGTH_MAX, "The encoder took no line");
-            jpeg_destroy_compress(&cinfo);
-            return false;
-        }
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+bool JpegFinish(TJpegJob* j)
+{
+    if (setjmp(j->Err.Jump))
+        return false;
+    jpeg_finish_compress(&j->Info);
     return true;
 }
 
 } // namespace
 
-bool EncodeJpeg(const QImage& image, int quality, std::string& out, std::string& error)
+bool WriteJpeg(TRowSource& src, int quality, TByteSink& sink, std::string& error)
 {
-    out.clear();
-    if (SizeError(image, error))
+    if (SizeError(src, error))
         return false;
-    if (image.width() > kJpegMaxSide || image.height() > kJpegMaxSide) {
+    if (src.Width() > kJpegMaxSide || src.Height() > kJpegMaxSide) {
         error = "The picture is too large for a JPEG file (at most 65500 pixels a side)";
         return false;
     }
-    return Guarded(error, [&] {
-        const QImage img = AsRgb32(image);
-        TJpegSink sink;
-        sink.Capacity = 64 * 1024;
-        sink.Data = static_cast<unsigned char*>(std::malloc(sink.Capacity));
-        if (!sink.Data)
-            throw std::bad_alloc();
-        char message[JMSG_LENGTH_MAX] = {};
-        const bool ok = JpegEncodeRows(img.constBits(), img.bytesPerLine(), img.width(), img.height(),
-                                       std::clamp(quality, 1, 100), &sink, message);
-        const size_t size = sink.Capacity - sink.Mgr.free_in_buffer;
-        try {
-            if (ok)
-                out.assign(reinterpret_cast<const char*>(sink.Data), size);
-        } catch (...) {
-            std::free(sink.Data);
-            throw;
-        }
-        std::free(sink.Data);
-        if (!ok) {
-            error = std::string("JPEG encoder: ") + message;
+    auto job = std::make_unique<TJpegJob>();
+    std::memset(&job->Info, 0, sizeof job->Info);
+    job->Info.err = jpeg_std_error(&job->Err.Mgr);
+    job->Err.Mgr.error_exit = JpegErrorExit;
+    job->Err.Mgr.output_message = JpegNoOutput;
+    job->Err.Message[0] = '\0';
+    job->Dest.Sink = &sink;
+    bool ok = JpegStart(job.get(), src.Width(), src.Height(), std::clamp(quality, 1, 100));
+    bool rowsFailed = false;
+    if (ok) {
+        ok = src.Rows(false, [&](int, const uint32_t* row) {
+            if (JpegRow(job.get(), row))
+                return true;
+            rowsFailed = true;
             return false;
-        }
-        return true;
-    });
+        });
+        if (ok)
+            ok = JpegFinish(job.get());
+    }
+    jpeg_destroy_compress(&job->Info);
+    if (!ok) {
+        if (job->Dest.SinkFailed)
+            error = StopReason(src, sink, "The picture could not be written");
+        else if (!rowsFailed && !src.Error().empty())
+            error = src.Error();
+        else
+            error = std::string("JPEG encoder: ") + job->Err.Message;
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- PNG
@@ -473,7 +746,7 @@ bool EncodeJpeg(const QImage& image, int quality, std::string& out, std::string&
 namespace {
 
 struct TPngSink {
-    std::string* Out = nullptr;
+    TByteSink* Sink = nullptr;
     bool Failed = false;
     char Message[200] = {};
 };
@@ -481,13 +754,10 @@ struct TPngSink {
 extern "C" void PngWriteData(png_structp png, png_bytep data, size_t n)
 {
     auto* sink = static_cast<TPngSink*>(png_get_io_ptr(png));
-    try {
-        sink->Out->append(reinterpret_cast<const char*>(data), n);
-    } catch (...) {
+    if (!sink->Sink->Put(reinterpret_cast<const char*>(data), n)) {
         sink->Failed = true;
+        png_error(png, "The picture could not be written");
     }
-    if (sink->Failed)
-        png_error(png, "Out of memory");
 }
 
 extern "C" void PngFlush(png_structp) {}
@@ -501,25 +771,12 @@ extern "C" void PngError(png_structp png, png_const_charp msg)
 
 extern "C" void PngWarning(png_structp, png_const_charp) {}
 
-// As for JPEG: only plain C objects between the setjmp and libpng.
-bool PngEncodeRows(TPngSink* sink, const uint8_t* bits, int64_t bytesPerLine, int width, int height,
-                   const uint32_t* palette, int colours)
+// As for JPEG: each libpng call in a frame of plain C objects.
+bool PngStart(png_structp png, png_infop info, TPngSink* sink, int width, int height, const uint32_t* palette,
+              int colours)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, sink, PngError, PngWarning);
-    if (!png) {
-        std::snprintf(sink->Message, sizeof sink->Message, "Out of memory");
+    if (setjmp(png_jmpbuf(png)))
         return false;
-    }
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        std::snprintf(sink->Message, sizeof sink->Message, "Out of memory");
-        return false;
-    }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
     png_set_write_fn(png, sink, PngWriteData, PngFlush);
     // Speed first: fast deflate and one cheap filter.
     png_set_compression_level(png, 1);
@@ -547,33 +804,82 @@ bool PngEncodeRows(TPngSink* sink, const uint8_t* bits, int64_t bytesPerLine, in
         png_set_filler(png, 0, PNG_FILLER_AFTER);   // rows are B, G, R, X
         png_set_bgr(png);
     }
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, bits + static_cast<int64_t>(y) * bytesPerLine);
+    return true;
+}
+
+bool PngRow(png_structp png, const uint8_t* row)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_write_row(png, row);
+    return true;
+}
+
+bool PngFinish(png_structp png, png_infop info)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
     return true;
 }
 
 } // namespace
 
-static bool EncodePngBody(const QImage& image, std::string& out, std::string& error)
+bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
 {
-    out.clear();
-    if (SizeError(image, error))
+    if (SizeError(src, error))
         return false;
-    const QImage img = AsRgb32(image);
+    std::vector<uint32_t> palette;
+    const bool indexed = CensusPalette(src, 256, palette);
+    if (!indexed && !src.Error().empty()) {
+        error = src.Error();
+        return false;
+    }
     TPngSink sink;
-    sink.Out = &out;
-    TIndexedImage indexed;
-    bool ok;
-    if (ExactPalette(img, 256, indexed))
-        ok = PngEncodeRows(&sink, indexed.Pixels.data(), img.width(), img.width(), img.height(),
-                           indexed.Palette.data(), static_cast<int>(indexed.Palette.size()));
-    else
-        ok = PngEncodeRows(&sink, img.constBits(), img.bytesPerLine(), img.width(), img.height(), nullptr, 0);
+    sink.Sink = &out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(&png, nullptr);
+        error = "PNG encoder: Out of memory";
+        return false;
+    }
+    const int w = src.Width();
+    bool ok = PngStart(png, info, &sink, w, src.Height(), indexed ? palette.data() : nullptr,
+                       static_cast<int>(palette.size()));
+    bool rowsFailed = false;
+    if (ok) {
+        std::vector<uint8_t> idx(indexed ? static_cast<size_t>(w) : 0);
+        TColorSet set;
+        set.Load(palette);
+        ok = src.Rows(false, [&](int, const uint32_t* row) {
+            const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row);
+            if (indexed) {
+                for (int x = 0; x < w;) {
+                    const uint32_t raw = row[x];
+                    const int i = set.Lookup(raw & 0xFFFFFFu);
+                    const int end = RunEnd(row, x + 1, w, raw);
+                    std::memset(idx.data() + x, i < 0 ? 0 : i, static_cast<size_t>(end - x));
+                    x = end;
+                }
+                bytes = idx.data();
+            }
+            if (PngRow(png, bytes))
+                return true;
+            rowsFailed = true;
+            return false;
+        });
+        if (ok)
+            ok = PngFinish(png, info);
+    }
+    png_destroy_write_struct(&png, &info);
     if (!ok) {
-        out.clear();
-        error = std::string("PNG encoder: ") + sink.Message;
+        if (sink.Failed)
+            error = StopReason(src, out, "The picture could not be written");
+        else if (!rowsFailed && !src.Error().empty())
+            error = src.Error();
+        else
+            error = std::string("PNG encoder: ") + sink.Message;
         return false;
     }
     return true;
@@ -585,61 +891,74 @@ namespace {
 
 extern "C" int GifWriteData(GifFileType* gif, const GifByteType* data, int n)
 {
-    auto* out = static_cast<std::string*>(gif->UserData);
-    try {
-        out->append(reinterpret_cast<const char*>(data), static_cast<size_t>(n));
-    } catch (...) {
-        return 0;
-    }
-    return n;
+    auto* out = static_cast<TByteSink*>(gif->UserData);
+    return out->Put(reinterpret_cast<const char*>(data), static_cast<size_t>(n)) ? n : 0;
 }
 
 } // namespace
 
-static bool EncodeGifBody(const QImage& image, std::string& out, std::string& error)
+bool WriteGif(TRowSource& src, TByteSink& out, std::string& error)
 {
-    out.clear();
-    if (SizeError(image, error))
+    if (SizeError(src, error))
         return false;
-    if (image.width() > kGifMaxSide || image.height() > kGifMaxSide) {
+    if (src.Width() > kGifMaxSide || src.Height() > kGifMaxSide) {
         error = "The picture is too large for a GIF file (at most 65535 pixels a side)";
         return false;
     }
-    TIndexedImage indexed = ReducePalette(image, 256);
+    TPaletteMap map(src, 256);
+    if (!map.Exact() && !src.Error().empty()) {
+        error = src.Error();
+        return false;
+    }
     int bitsPerPixel = 1;
-    while ((1 << bitsPerPixel) < static_cast<int>(indexed.Palette.size()))
+    while ((1 << bitsPerPixel) < static_cast<int>(map.Palette.size()))
         ++bitsPerPixel;
     std::vector<GifColorType> colours(static_cast<size_t>(1) << bitsPerPixel, GifColorType{0, 0, 0});
-    for (size_t i = 0; i < indexed.Palette.size(); ++i)
-        colours[i] = GifColorType{static_cast<GifByteType>((indexed.Palette[i] >> 16) & 0xFF),
-                                  static_cast<GifByteType>((indexed.Palette[i] >> 8) & 0xFF),
-                                  static_cast<GifByteType>(indexed.Palette[i] & 0xFF)};
+    for (size_t i = 0; i < map.Palette.size(); ++i)
+        colours[i] = GifColorType{static_cast<GifByteType>((map.Palette[i] >> 16) & 0xFF),
+                                  static_cast<GifByteType>((map.Palette[i] >> 8) & 0xFF),
+                                  static_cast<GifByteType>(map.Palette[i] & 0xFF)};
     int code = 0;
     GifFileType* gif = EGifOpen(&out, GifWriteData, &code);
     if (!gif) {
         error = std::string("GIF encoder: ") + GifErrorString(code);
         return false;
     }
-    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
-    bool ok = map != nullptr;
+    const int w = src.Width();
+    ColorMapObject* cmap = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+    bool ok = cmap != nullptr;
     if (ok)
-        ok = EGifPutScreenDesc(gif, indexed.Width, indexed.Height, bitsPerPixel, 0, map) == GIF_OK &&
-             EGifPutImageDesc(gif, 0, 0, indexed.Width, indexed.Height, false, nullptr) == GIF_OK;
-    for (int y = 0; ok && y < indexed.Height; ++y)
-        ok = EGifPutLine(gif, indexed.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(indexed.Width),
-                         indexed.Width) == GIF_OK;
-    if (!ok)
+        ok = EGifPutScreenDesc(gif, w, src.Height(), bitsPerPixel, 0, cmap) == GIF_OK &&
+             EGifPutImageDesc(gif, 0, 0, w, src.Height(), false, nullptr) == GIF_OK;
+    bool rowsFailed = false;
+    if (ok) {
+        std::vector<GifPixelType> idx(static_cast<size_t>(w));
+        ok = src.Rows(false, [&](int, const uint32_t* row) {
+            map.MapRow(row, idx.data(), w);
+            if (EGifPutLine(gif, idx.data(), w) == GIF_OK)
+                return true;
+            rowsFailed = true;
+            return false;
+        });
+    }
+    if (!ok && gif->Error != 0)
         code = gif->Error;
     int closeCode = 0;
     if (EGifCloseFile(gif, &closeCode) != GIF_OK && ok) {
         ok = false;
         code = closeCode;
     }
-    GifFreeMapObject(map);
+    GifFreeMapObject(cmap);
     if (!ok) {
-        out.clear();
-        const char* why = map ? GifErrorString(code) : "Out of memory";
-        error = std::string("GIF encoder: ") + (why ? why : "failed");
+        const std::string sinkWhy = out.Error();
+        if (!rowsFailed && !src.Error().empty())
+            error = src.Error();
+        else if (!sinkWhy.empty())
+            error = sinkWhy;
+        else {
+            const char* why = cmap ? GifErrorString(code) : "Out of memory";
+            error = std::string("GIF encoder: ") + (why ? why : "failed");
+        }
         return false;
     }
     return true;
@@ -686,26 +1005,78 @@ bool WriteWholeFile(const QString& path, const std::string& bytes, QString& erro
 
 // ---------------------------------------------------------------- the encoders
 
-bool EncodeBmp(const QImage& image, int bits, std::string& out, std::string& error)
+namespace {
+
+// Runs a whole-image encoder into out: bytes reserved once, nothing kept on failure.
+template <class Fn>
+bool IntoString(const QImage& image, std::string& out, std::string& error, size_t reserve, Fn&& fn)
 {
-    const bool ok = Guarded(error, [&] { return EncodeBmpBody(image, bits, out, error); });
+    out.clear();
+    const bool ok = Guarded(error, [&] {
+        if (SizeError(image, error))
+            return false;
+        TImageRows src(image);
+        if (reserve > 0)
+            out.reserve(reserve);
+        TStringSink sink(out);
+        return fn(src, sink);
+    });
     if (!ok)
         out.clear();
     return ok;
+}
+
+} // namespace
+
+bool EncodeBmp(const QImage& image, int bits, std::string& out, std::string& error)
+{
+    const int storeBits = bits == 15 ? 16 : bits;
+    const size_t reserve = image.isNull() ? 0
+                                          : static_cast<size_t>((int64_t{image.width()} * storeBits + 31) / 32 * 4 *
+                                                                    image.height() + 1100);
+    return IntoString(image, out, error, reserve,
+                      [&](TRowSource& src, TByteSink& sink) { return WriteBmp(src, bits, sink, error); });
+}
+
+bool EncodeJpeg(const QImage& image, int quality, std::string& out, std::string& error)
+{
+    return IntoString(image, out, error, 0,
+                      [&](TRowSource& src, TByteSink& sink) { return WriteJpeg(src, quality, sink, error); });
 }
 
 bool EncodePng(const QImage& image, std::string& out, std::string& error)
 {
-    const bool ok = Guarded(error, [&] { return EncodePngBody(image, out, error); });
-    if (!ok)
-        out.clear();
-    return ok;
+    return IntoString(image, out, error, 0,
+                      [&](TRowSource& src, TByteSink& sink) { return WritePng(src, sink, error); });
 }
 
 bool EncodeGif(const QImage& image, std::string& out, std::string& error)
 {
-    const bool ok = Guarded(error, [&] { return EncodeGifBody(image, out, error); });
-    if (!ok)
-        out.clear();
-    return ok;
+    return IntoString(image, out, error, 0,
+                      [&](TRowSource& src, TByteSink& sink) { return WriteGif(src, sink, error); });
+}
+
+bool SaveImageFile(TRowSource& src, TImageFormat format, int bits, int quality, const std::string& path,
+                   std::string& error)
+{
+    return Guarded(error, [&] {
+        TFileSink file;
+        if (!file.Open(path)) {
+            error = file.Error();
+            return false;
+        }
+        bool ok = false;
+        switch (format) {
+        case TImageFormat::Bmp: ok = WriteBmp(src, bits, file, error); break;
+        case TImageFormat::Jpeg: ok = WriteJpeg(src, quality, file, error); break;
+        case TImageFormat::Gif: ok = WriteGif(src, file, error); break;
+        case TImageFormat::Png: ok = WritePng(src, file, error); break;
+        case TImageFormat::None: error = "Unknown image format"; break;
+        }
+        if (ok && !file.Commit()) {
+            error = file.Error();
+            ok = false;
+        }
+        return ok;
+    });
 }

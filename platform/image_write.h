@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,61 @@ bool ExactPalette(const QImage& image, int maxColors, TIndexedImage& out);
 // sixteen standard colours; a 6x6x6 colour cube plus 40 greys).
 TIndexedImage ReducePalette(const QImage& image, int maxColors = 256);
 
+// A picture handed out a row at a time, so a writer needs no whole bitmap: a QImage, or a
+// picture composed band by band. Rows are 0xFFRRGGBB pixels, Width() of them.
+class TRowSource {
+public:
+    virtual ~TRowSource() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    // Calls fn(y, row) for every row, the top row first or, with bottomUp, the bottom row
+    // first; a row is valid during its call only. Stops when fn returns false. False when
+    // fn stopped it or the source failed (Error() then says why).
+    virtual bool Rows(bool bottomUp, const std::function<bool(int y, const uint32_t* row)>& fn) = 0;
+    virtual std::string Error() const { return {}; }
+};
+
+// The rows of an image: an 8-bit indexed one is expanded a row at a time, other formats
+// are converted to RGB32 first.
+class TImageRows final : public TRowSource {
+public:
+    explicit TImageRows(const QImage& image);
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    bool Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn) override;
+
+private:
+    QImage image_;
+    std::vector<uint32_t> table_;   // the colour table of an indexed image
+};
+
+// Where encoded bytes go. Put returns false to stop the encoder; Error() says why.
+class TByteSink {
+public:
+    virtual ~TByteSink() = default;
+    virtual bool Put(const char* data, size_t n) = 0;
+    virtual std::string Error() const { return {}; }
+};
+
+class TStringSink final : public TByteSink {
+public:
+    explicit TStringSink(std::string& out) : out_(out) {}
+    bool Put(const char* data, size_t n) override;
+    std::string Error() const override { return failed_ ? "Not enough memory for the picture" : ""; }
+
+private:
+    std::string& out_;
+    bool failed_ = false;
+};
+
+// The exact colours of a picture, in order of first appearance from the top row, when it
+// has at most maxColors of them; false when it has more (or the source failed).
+bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palette);
+
+// The picture as an 8-bit indexed image: its exact colours when it has at most 256, else
+// the fixed palette of ReducePalette. Null when the source fails or memory runs out.
+QImage IndexedImageOf(TRowSource& src);
+
 // Largest side each format can hold.
 inline constexpr int64_t kJpegMaxSide = 65500;
 inline constexpr int64_t kGifMaxSide = 65535;
@@ -40,10 +97,23 @@ bool EncodeGif(const QImage& image, std::string& out, std::string& error);
 // PNG: a palette when the picture has at most 256 colours, else 8-bit RGB; no alpha.
 bool EncodePng(const QImage& image, std::string& out, std::string& error);
 
+// The same encoders over a row source, into a sink. Indexed outputs look at the colours
+// first, so their sources are walked twice.
+bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error);
+bool WriteJpeg(TRowSource& src, int quality, TByteSink& sink, std::string& error);
+bool WriteGif(TRowSource& src, TByteSink& sink, std::string& error);
+bool WritePng(TRowSource& src, TByteSink& sink, std::string& error);
+
 enum class TImageFormat { None, Bmp, Jpeg, Gif, Png };
 // The format an export name asks for by its upper-cased extension: ".BMP", ".JPG", ".GIF"
 // or ".PNG"; None for anything else.
 TImageFormat ImageFormatOfName(const QString& path);
+
+// Encodes src in format (BMP at bits, JPEG at quality) straight into the file at path,
+// which is replaced only once it is complete. error gets the reason of a failure: the
+// encoder's, or the system's for the file ("No space left on device").
+bool SaveImageFile(TRowSource& src, TImageFormat format, int bits, int quality, const std::string& path,
+                   std::string& error);
 
 // Writes bytes as the whole new content of path: an old file stays untouched when the
 // write fails. error gets the reason.

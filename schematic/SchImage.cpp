@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -48,6 +49,19 @@ void ClearSelection(TSchWin& w)
 
 } // namespace
 
+// The format's name in the status note.
+static QString ImageKindName(TImageFormat f)
+{
+    switch (f) {
+    case TImageFormat::Bmp: return QStringLiteral("BMP");
+    case TImageFormat::Jpeg: return QStringLiteral("JPEG");
+    case TImageFormat::Gif: return QStringLiteral("GIF");
+    case TImageFormat::Png: return QStringLiteral("PNG");
+    case TImageFormat::None: break;
+    }
+    return {};
+}
+
 void TSchWin::DetermineMaxXY(int64_t& MaxX, int64_t& MaxY) const
 {
     const TExportExtent e = ExportExtent(Model, Scale);
@@ -64,31 +78,59 @@ void TSchWin::CopyBMP(int action)
         return;
     }
     QPointer<TSchWin> self(this);
-    QImage bmp;
     {
         THourglass wait;
         ClearSelection(*this);
-        bmp = ComposeExportBitmap(Model, RenderView());
     }
-    if (bmp.isNull()) {
-        const TExportSize size = ExportPixelSize(ExportExtent(Model, Scale), Scale);
+    // The size is checked before anything is made or asked.
+    const TExportSize size = ExportPixelSize(ExportExtent(Model, Scale), Scale);
+    if (!ExportSizeFits(size)) {
         MessageDlg(QString::fromStdString(BitmapTooLargeText(size)), TMsgDlgType::mtError, mbOK, this);
         return;
     }
+    auto tooLarge = [&] {
+        if (self)
+            MessageDlg(QString::fromStdString(BitmapTooLargeText(size)), TMsgDlgType::mtError, mbOK, this);
+    };
     switch (action) {
-    case 0:
+    case 0: {
+        // The clipboard must get a whole picture: made at 8 bits straight from the bands.
+        QImage bmp;
+        {
+            THourglass wait;
+            TExportBands bands(Model, RenderView());
+            bmp = IndexedImageOf(bands);
+        }
+        if (bmp.isNull()) {
+            tooLarge();
+            return;
+        }
         if (Host())
             Host()->StoreBMPClip(bmp);
         else
             StoreBitmapOnClipboard(bmp);
         break;
-    case 1:
+    }
+    case 1: {
+        QImage bmp;
+        {
+            THourglass wait;
+            bmp = ComposeExportBitmap(Model, RenderView());
+        }
+        if (bmp.isNull()) {
+            tooLarge();
+            return;
+        }
         if (Host())
             Host()->PrintBmp(bmp, windowTitle());
         break;
-    case 2:
-        ConvertSaveAs(bmp);
+    }
+    case 2: {
+        // Composed only once the dialog is confirmed, band by band into the file.
+        TExportBands bands(Model, RenderView());
+        ConvertSaveAs(bands);
         break;
+    }
     default:
         break;
     }
@@ -117,7 +159,7 @@ void TSchWin::mnCopyMetaClick()
     QThread::yieldCurrentThread();
 }
 
-void TSchWin::ConvertSaveAs(const QImage& bitmap)
+void TSchWin::ConvertSaveAs(TRowSource& bitmap)
 {
     QPointer<TSchWin> self(this);
     // Not a child of this window: closing the window under the dialog must not free it twice.
@@ -139,37 +181,14 @@ void TSchWin::ConvertSaveAs(const QImage& bitmap)
     const int bits = dlg->Bits();
     const int quality = dlg->QualSBar->value();
     dlg.reset();
+    if (format == TImageFormat::None)
+        return;
 
-    std::string bytes, why;
+    std::string why;
     bool ok = false;
-    QString kind;
     {
         THourglass wait;
-        switch (format) {
-        case TImageFormat::None:
-            return;
-        case TImageFormat::Bmp:
-            kind = QStringLiteral("BMP");
-            ok = EncodeBmp(bitmap, bits, bytes, why);
-            break;
-        case TImageFormat::Jpeg:
-            kind = QStringLiteral("JPEG");
-            ok = EncodeJpeg(bitmap, quality, bytes, why);
-            break;
-        case TImageFormat::Gif:
-            kind = QStringLiteral("GIF");
-            ok = EncodeGif(bitmap, bytes, why);
-            break;
-        case TImageFormat::Png:
-            kind = QStringLiteral("PNG");
-            ok = EncodePng(bitmap, bytes, why);
-            break;
-        }
-        QString writeError;
-        if (ok && !WriteWholeFile(path, bytes, writeError)) {
-            ok = false;
-            why = writeError.toStdString();
-        }
+        ok = SaveImageFile(bitmap, format, bits, quality, QFile::encodeName(path).toStdString(), why);
     }
     if (!self)
         return;
@@ -179,5 +198,5 @@ void TSchWin::ConvertSaveAs(const QImage& bitmap)
                    TMsgDlgType::mtError, mbOK, this);
         return;
     }
-    SetStatus2(QStringLiteral(" Image saved to ") + kind + QStringLiteral(" of: ") + path);
+    SetStatus2(QStringLiteral(" Image saved to ") + ImageKindName(format) + QStringLiteral(" of: ") + path);
 }

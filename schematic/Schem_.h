@@ -24,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QScrollBar;
 class QStatusBar;
+class TRowSource;
 class TSchWin;
 class TSchWinGestures;
 class TSchWinHandles;
@@ -225,7 +226,8 @@ public:
     void DetermineMaxXY(int64_t& MaxX, int64_t& MaxY) const;
     // 0 clipboard, 1 printer, 2 image file.
     void CopyBMP(int action) override;
-    void ConvertSaveAs(const QImage& bitmap);
+    // Runs the export dialog, then writes the picture's rows in the chosen format.
+    void ConvertSaveAs(TRowSource& bitmap);
     void mnCopyBMPClick();
     void mnCopyMetaClick();
 

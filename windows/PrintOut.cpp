@@ -77,27 +77,44 @@ bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, Q
     return true;
 }
 
+namespace {
+// The BMP file of the clipboard, made straight into the bytes the clipboard keeps.
+class TByteArraySink final : public TByteSink {
+public:
+    explicit TByteArraySink(QByteArray& out) : out_(out) {}
+    bool Put(const char* data, size_t n) override
+    {
+        out_.append(data, static_cast<qsizetype>(n));
+        return true;
+    }
+
+private:
+    QByteArray& out_;
+};
+} // namespace
+
 bool StoreBitmapOnClipboard(const QImage& bmp)
 {
     if (bmp.isNull())
         return false;
     try {
-        const TIndexedImage ind = ReducePalette(bmp, 256);
-        QImage img8(ind.Width, ind.Height, QImage::Format_Indexed8);
-        if (img8.isNull())
-            return false;
-        QList<QRgb> table;
-        for (uint32_t c : ind.Palette)
-            table.push_back(0xFF000000u | c);
-        img8.setColorTable(table);
-        for (int y = 0; y < ind.Height; ++y)
-            std::copy_n(ind.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(ind.Width), ind.Width,
-                        img8.scanLine(y));
-        std::string file, error;
+        // An indexed picture goes as it is; any other is reduced to 8 bits first.
+        QImage img8 = bmp;
+        if (bmp.format() != QImage::Format_Indexed8) {
+            TImageRows rows(bmp);
+            img8 = IndexedImageOf(rows);
+            if (img8.isNull())
+                return false;
+        }
         auto data = std::make_unique<QMimeData>();
         data->setImageData(img8);
-        if (EncodeBmp(img8, 8, file, error))
-            data->setData(QStringLiteral("image/bmp"), QByteArray(file.data(), static_cast<qsizetype>(file.size())));
+        QByteArray file;
+        file.reserve(static_cast<qsizetype>((int64_t{img8.width()} + 3) / 4 * 4 * img8.height() + 1100));
+        TByteArraySink sink(file);
+        TImageRows rows(img8);
+        std::string error;
+        if (WriteBmp(rows, 8, sink, error))
+            data->setData(QStringLiteral("image/bmp"), file);
         QGuiApplication::clipboard()->setMimeData(data.release());   // the clipboard owns it now
         return true;
     } catch (const std::bad_alloc&) {

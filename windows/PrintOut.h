@@ -26,7 +26,8 @@ QString PrintJobTitle(const QString& caption);
 // reason when the printer could not start, finish or reported an error.
 bool PrintBitmap(QPrinter& printer, const QImage& bmp, const QString& caption, QString& error);
 
-// Puts the bitmap on the clipboard reduced to 8 bits per pixel: as an image and as a
+// Puts the bitmap on the clipboard at 8 bits per pixel (an 8-bit indexed bitmap as it is,
+// any other reduced to a palette first): as an image and as a
 // whole BMP file ("image/bmp"). False, with the clipboard untouched, when the picture is
 // null or there is not enough memory to convert it.
 bool StoreBitmapOnClipboard(const QImage& bmp);

@@ -245,81 +245,120 @@ void SweepWritePieces(const std::string& folder)
     }
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, int mode)
+TAtomicWriter::~TAtomicWriter() { Abort(); }
+
+void TAtomicWriter::Abort()
 {
-    error.clear();
-    if (path.empty() || path.find('\0') != std::string::npos) {
-        error = ErrorText(ENOENT);
-        return false;
-    }
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (named_)
+        ::unlink(piece_.c_str());
+    fd_ = -1;
+    named_ = false;
+}
+
+bool TAtomicWriter::Fail(int err)
+{
+    error_ = ErrorText(err);
+    Abort();
+    return false;
+}
+
+bool TAtomicWriter::Open(const std::string& path, int mode)
+{
+    Abort();
+    error_.clear();
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return Fail(ENOENT);
     // The file a link names is the one replaced, so the link stays.
-    std::string target = path;
+    target_ = path;
     struct stat lst {};
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
         char* real = ::realpath(path.c_str(), nullptr);
-        if (!real) {
-            error = ErrorText(errno);
-            return false;
-        }
-        target = real;
+        if (!real)
+            return Fail(errno);
+        target_ = real;
         std::free(real);
     }
     struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
+    const bool existed = ::stat(target_.c_str(), &old) == 0;
     if (existed && !S_ISREG(old.st_mode)) {
-        error = S_ISDIR(old.st_mode) ? ErrorText(EISDIR) : std::string("Not a regular file");
+        if (S_ISDIR(old.st_mode))
+            return Fail(EISDIR);
+        error_ = "Not a regular file";
         return false;
     }
-    const auto [folder, file] = SplitPath(target);
+    const auto [folder, file] = SplitPath(target_);
     SweepWritePieces(folder);
 
     static std::atomic<unsigned> counter{0};
-    const std::string piece =
-        folder + "/." + file + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + std::string(kPieceEnd);
+    piece_ = folder + "/." + file + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) +
+             std::string(kPieceEnd);
     const mode_t createMode = mode >= 0 ? static_cast<mode_t>(mode) : 0666;
     // An unnamed file first: a crash while writing leaves nothing behind.
-    bool named = false;
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
-    if (fd < 0) {
-        fd = ::open(piece.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
-        named = fd >= 0;
+    named_ = false;
+    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode);
+    if (fd_ < 0) {
+        fd_ = ::open(piece_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
+        named_ = fd_ >= 0;
     }
-    if (fd < 0) {
-        error = ErrorText(errno);
-        return false;
-    }
-    auto fail = [&](int err) {
-        error = ErrorText(err);
-        ::close(fd);
-        if (named)
-            ::unlink(piece.c_str());
-        return false;
-    };
+    if (fd_ < 0)
+        return Fail(errno);
     // Held until the piece has its final name, so a sweep never takes a live writer's piece.
-    ::flock(fd, LOCK_EX);
+    ::flock(fd_, LOCK_EX);
     if (mode >= 0 || existed) {
         const mode_t want = mode >= 0 ? static_cast<mode_t>(mode) : (old.st_mode & 07777);
-        if (::fchmod(fd, want) != 0)
-            return fail(errno);
+        if (::fchmod(fd_, want) != 0)
+            return Fail(errno);
     }
-    if (!WriteAllFd(fd, bytes.data(), bytes.size()))
-        return fail(errno);
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
-        return fail(errno);
-    if (!named) {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, piece.c_str(), AT_SYMLINK_FOLLOW) != 0)
-            return fail(errno);
-        named = true;
+    return true;
+}
+
+bool TAtomicWriter::Write(const char* data, std::size_t n)
+{
+    if (fd_ < 0) {
+        if (error_.empty())
+            error_ = ErrorText(EBADF);
+        return false;
     }
-    if (::rename(piece.c_str(), target.c_str()) != 0)
-        return fail(errno);
-    named = false;
+    if (!WriteAllFd(fd_, data, n))
+        return Fail(errno);
+    return true;
+}
+
+bool TAtomicWriter::Commit()
+{
+    if (fd_ < 0) {
+        if (error_.empty())
+            error_ = ErrorText(EBADF);
+        return false;
+    }
+    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS)
+        return Fail(errno);
+    if (!named_) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, piece_.c_str(), AT_SYMLINK_FOLLOW) != 0)
+            return Fail(errno);
+        named_ = true;
+    }
+    if (::rename(piece_.c_str(), target_.c_str()) != 0)
+        return Fail(errno);
+    named_ = false;
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
-        error = ErrorText(errno);
+        error_ = ErrorText(errno);
         return false;
     }
     return true;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, int mode)
+{
+    TAtomicWriter w;
+    const bool ok = w.Open(path, mode) && w.Write(bytes.data(), bytes.size()) && w.Commit();
+    error = ok ? std::string() : w.Error();
+    return ok;
 }
 
 namespace {

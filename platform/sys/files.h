@@ -60,6 +60,30 @@ std::string ErrorText(int err);
 // False, with error set, on any failure; the old file is then untouched.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string& error, int mode = -1);
 
+// WriteFileAtomic a piece at a time, for files too large to hold in memory: Open, Write as
+// often as needed, then Commit, which gives the file its name. Until then the old file is
+// untouched; a writer dropped without Commit leaves nothing behind. Error() is the system's
+// reason of the first failure ("No space left on device").
+class TAtomicWriter {
+public:
+    TAtomicWriter() = default;
+    ~TAtomicWriter();
+    TAtomicWriter(const TAtomicWriter&) = delete;
+    TAtomicWriter& operator=(const TAtomicWriter&) = delete;
+
+    bool Open(const std::string& path, int mode = -1);
+    bool Write(const char* data, std::size_t n);
+    bool Commit();
+    const std::string& Error() const { return error_; }
+
+private:
+    bool Fail(int err);
+    void Abort();
+    int fd_ = -1;
+    bool named_ = false;
+    std::string target_, piece_, error_;
+};
+
 // Removes the pieces that WriteFileAtomic leaves in folder when a process is killed in
 // the moment between naming its new file and putting it in place. Pieces of live writers
 // are left alone. WriteFileAtomic runs this before it writes.

@@ -81,11 +81,105 @@ TRenderView ExportView(const TRenderView& windowView)
     return v;
 }
 
+bool ExportSizeFits(const TExportSize& size)
+{
+    return size.Width > 0 && size.Height > 0 && size.Width <= std::numeric_limits<int32_t>::max() &&
+           size.Height <= std::numeric_limits<int32_t>::max() && size.Width * size.Height <= kMaxExportPixels;
+}
+
+std::vector<int> PlanBandTops(int height, int target, std::vector<TRowSpan> spans)
+{
+    // The spans merged into the runs of rows where no cut may fall: (Top, Bottom].
+    std::sort(spans.begin(), spans.end(), [](const TRowSpan& a, const TRowSpan& b) { return a.Top < b.Top; });
+    std::vector<TRowSpan> closed;
+    for (const TRowSpan& s : spans) {
+        if (s.Bottom <= s.Top)
+            continue;   // one row: every cut lies outside it
+        if (!closed.empty() && s.Top <= closed.back().Bottom)   // touching runs too: their join is no cut
+            closed.back().Bottom = std::max(closed.back().Bottom, s.Bottom);
+        else
+            closed.push_back(s);
+    }
+    std::vector<int> tops{0};
+    size_t k = 0;
+    int64_t top = 0;
+    while (top + target < height) {
+        int64_t cut = top + target;
+        while (k < closed.size() && closed[k].Bottom < cut)
+            ++k;
+        if (k < closed.size() && closed[k].Top < cut) {
+            // Inside a closed run: end the band where the run starts, or else after it.
+            if (closed[k].Top > top)
+                cut = closed[k].Top;
+            else
+                cut = closed[k].Bottom + 1;
+        }
+        if (cut >= height)
+            break;
+        tops.push_back(static_cast<int>(cut));
+        top = cut;
+    }
+    return tops;
+}
+
+TExportBands::TExportBands(const TSchModel& model, const TRenderView& windowView, int64_t bandBytes)
+    : model_(model), view_(ExportView(windowView))
+{
+    const TExportSize size = ExportPixelSize(ExportExtent(model, windowView.Scale), windowView.Scale);
+    if (!ExportSizeFits(size))
+        return;
+    width_ = static_cast<int>(size.Width);
+    height_ = static_cast<int>(size.Height);
+    const int64_t rows = std::max<int64_t>(bandBytes, 1) / (4 * int64_t{width_});
+    const int target = static_cast<int>(std::clamp<int64_t>(rows, 1, height_));
+    std::vector<TRowSpan> spans;
+    PainterRowSpans(model, view_, width_, height_, spans);
+    tops_ = PlanBandTops(height_, target, std::move(spans));
+    bandRows_ = 0;
+    for (size_t i = 0; i < tops_.size(); ++i) {
+        const int end = i + 1 < tops_.size() ? tops_[i + 1] : height_;
+        bandRows_ = std::max(bandRows_, end - tops_[i]);
+    }
+}
+
+bool TExportBands::Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn)
+{
+    error_.clear();
+    if (width_ <= 0 || height_ <= 0)
+        return true;
+    if (band_.isNull()) {
+        band_ = QImage(width_, bandRows_, QImage::Format_RGB32);
+        if (band_.isNull()) {
+            error_ = "Not enough memory for the picture";
+            return false;
+        }
+    }
+    const int bands = static_cast<int>(tops_.size());
+    for (int i = 0; i < bands; ++i) {
+        const int k = bottomUp ? bands - 1 - i : i;
+        const int top = tops_[static_cast<size_t>(k)];
+        const int rows = (k + 1 < bands ? tops_[static_cast<size_t>(k) + 1] : height_) - top;
+        // The canvas covers exactly the band's rows, as the whole bitmap's canvas covers all.
+        QImage band(band_.bits(), width_, rows, band_.bytesPerLine(), QImage::Format_RGB32);
+        band.fill(ColorToRgb(clWhite));
+        {
+            // The canvas ends its painter before the rows are read.
+            TImageCanvas canvas(band, top);
+            DrawCirc(canvas, model_, view_, nullptr);
+        }
+        for (int j = 0; j < rows; ++j) {
+            const int r = bottomUp ? rows - 1 - j : j;
+            if (!fn(top + r, reinterpret_cast<const uint32_t*>(band.constScanLine(r))))
+                return false;
+        }
+    }
+    return true;
+}
+
 QImage ComposeExportBitmap(const TSchModel& model, const TRenderView& windowView)
 {
     const TExportSize size = ExportPixelSize(ExportExtent(model, windowView.Scale), windowView.Scale);
-    if (size.Width <= 0 || size.Height <= 0 || size.Width > std::numeric_limits<int32_t>::max() ||
-        size.Height > std::numeric_limits<int32_t>::max() || size.Width * size.Height > kMaxExportPixels)
+    if (!ExportSizeFits(size))
         return {};
     QImage bmp = NewBitmap(static_cast<int>(size.Width), static_cast<int>(size.Height));
     if (bmp.isNull())

@@ -280,7 +280,12 @@ struct TShapeView {
 // covers arcs, arrow heads' bases and sine amplitudes, 5 units the arrow heads, 20 pixels any
 // pen, and a circle adds its radius). In 64 bits nothing overflows; a shape whose pixels do
 // not fit 32 bits draws nothing anyway, and a kind DrawShape does not know neither.
-inline bool ShapeSurelyOff(const TShapeRec& s, const TShapeView& v)
+// Where a shape's pixels can lie: the span of its two points on the screen and how far its
+// kind reaches beyond them in X and in Y.
+struct TShapeReach {
+    int64_t LoX, HiX, LoY, HiY, Reach, ReachY;
+};
+inline TShapeReach ShapeReachOf(const TShapeRec& s, const TShapeView& v)
 {
     const int64_t sx1 = (s.X1 + v.OffX) * v.Scale + v.OriginX, sy1 = (s.Y1 + v.OffY) * v.Scale + v.OriginY;
     const int64_t sx2 = (s.X2 + v.OffX) * v.Scale + v.OriginX, sy2 = (s.Y2 + v.OffY) * v.Scale + v.OriginY;
@@ -288,9 +293,25 @@ inline bool ShapeSurelyOff(const TShapeRec& s, const TShapeView& v)
     const int64_t loY = sy1 < sy2 ? sy1 : sy2, hiY = sy1 < sy2 ? sy2 : sy1;
     const int64_t rr = v.Scale * s.Y2;   // four times a circle's radius in pixels
     const int64_t radius = s.Kind == 4 ? (rr < 0 ? -rr : rr) / 4 + 1 : 0;
-    const int64_t reach = (hiX - loX) + (hiY - loY) + 5 * v.Scale + 20 + radius;
+    const int64_t fixed = 5 * v.Scale + 20 + radius;
+    const int64_t reach = (hiX - loX) + (hiY - loY) + fixed;
+    // Vertically only an arrow head's base (half the head's length to each side) takes the
+    // horizontal span; arcs and sine waves reach the vertical span beyond their points.
+    const int64_t reachY = (hiY - loY) + (s.Kind == 6 ? hiX - loX : 0) + fixed;
+    return {loX, hiX, loY, hiY, reach, reachY};
+}
+
+// Whether DrawShape draws nothing of s, judged from the record alone and without a branch on
+// its kind: one box holds every kind's reach (the span of the two points in each direction
+// covers arcs, arrow heads' bases and sine amplitudes, 5 units the arrow heads, 20 pixels any
+// pen, and a circle adds its radius). In 64 bits nothing overflows; a shape whose pixels do
+// not fit 32 bits draws nothing anyway, and a kind DrawShape does not know neither.
+inline bool ShapeSurelyOff(const TShapeRec& s, const TShapeView& v)
+{
+    const TShapeReach b = ShapeReachOf(s, v);
     // Without short cuts: which side a record lies on is random, so branches would mispredict.
-    return (hiX + reach < 0) | (loX - reach >= v.Width) | (hiY + reach < 0) | (loY - reach >= v.Height);
+    return (b.HiX + b.Reach < 0) | (b.LoX - b.Reach >= v.Width) | (b.HiY + b.Reach < 0) |
+           (b.LoY - b.Reach >= v.Height);
 }
 
 // The pen and brush DrawShape leaves behind for a shape it draws nothing of: the pen from the
@@ -784,4 +805,66 @@ TComposeResult DrawCirc(TCanvas& canvas, const TSchModel& model, const TRenderVi
 
     res.Boxes = HandleBoxesFor(hitShape, hitText, hitComp, view);
     return res;
+}
+
+namespace {
+// Whether the toolkit's painter draws some of the shape: wide pens, and dashed or dotted
+// curves and arrow heads; thin lines, boxes and solid curves are our own rows.
+bool PainterDrawsShape(const TShapeRec& s)
+{
+    if (PenWidthOf(s.Style) > 1)
+        return true;
+    if (PenStyleFor(s.Style) == TPenStyle::Solid)
+        return false;
+    return s.Kind == 3 || s.Kind == 4 || s.Kind == 5 || s.Kind == 6 || s.Kind == 11;
+}
+
+template <class List>
+void PainterShapeRows(const List& shapes, const TShapeView& v, std::vector<TRowSpan>& out)
+{
+    for (const TShapeRec& s : shapes) {
+        if (!PainterDrawsShape(s) || ShapeSurelyOff(s, v))
+            continue;
+        const TShapeReach b = ShapeReachOf(s, v);
+        out.push_back({b.LoY - b.ReachY, b.HiY + b.ReachY});
+    }
+}
+} // namespace
+
+void PainterRowSpans(const TSchModel& model, const TRenderView& view, int64_t width, int64_t height,
+                     std::vector<TRowSpan>& out)
+{
+    constexpr TRowSpan kEverywhere{std::numeric_limits<int64_t>::min() / 4, std::numeric_limits<int64_t>::max() / 4};
+    const TShapeParams sp = view.Shape();
+    const int64_t offX = -static_cast<int64_t>(view.OffsetX), offY = -static_cast<int64_t>(view.OffsetY);
+    PainterShapeRows(model.ShapeList, {offX, offY, sp.Scale, sp.OriginX, sp.OriginY, width, height}, out);
+    const int32_t half = view.Scale / 2;
+    for (const TCompRec& c : model.CompList) {
+        // Component texts are never rotated; their shapes are drawn at half the scale.
+        const int64_t ox = static_cast<int64_t>(c.X) + offX, oy = static_cast<int64_t>(c.Y) + offY;
+        PainterShapeRows(c.Shapes, {2 * ox, 2 * oy, half, 0, 0, width, height}, out);
+    }
+    for (const TTextRec& t : model.TextList) {
+        if (TextAngle(t.Font) % 360 == 0)
+            continue;
+        // At a scale without a size rule a text takes the size the one before it left.
+        const int points = TextPointSize(t.Font, view.Scale, -1);
+        if (points < 0) {
+            out.push_back(kEverywhere);
+            continue;
+        }
+        if (FreeTextSurelyOff(t, view, points, width, height))
+            continue;
+        TPoint p;
+        if (!FreeTextPos(t, view.Scale, view.OffsetX, view.OffsetY, p))
+            continue;   // drawn nowhere
+        const TRect box = FreeTextPixelBox(t, view);
+        if (box == TRect{}) {
+            out.push_back(kEverywhere);
+            continue;
+        }
+        // Glyphs may stand out of their cell by up to a pixel size.
+        const int64_t margin = FontPixelSize(points) + 2;
+        out.push_back({int64_t{box.Top} - margin, int64_t{box.Bottom} + margin});
+    }
 }

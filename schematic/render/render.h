@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 // Radius of the arc construction: the width of the primary screen in pixels (1920 when no
@@ -122,6 +123,17 @@ struct TComposeResult {
     THandleBoxes Boxes;
 };
 // " Shape Count:  " followed by the count, for status panel 1.
+// Pixel rows [Top, Bottom] that a record drawn by the toolkit's painter may touch (wide
+// pens, dashed or dotted curves and arrow heads, rotated texts) for the view on a canvas of
+// width x height, each record in its reach once. The painter's pixels depend on where a
+// shape is clipped, so a picture made in bands cuts no band through these rows.
+struct TRowSpan {
+    int64_t Top = 0;
+    int64_t Bottom = 0;
+};
+void PainterRowSpans(const TSchModel& model, const TRenderView& view, int64_t width, int64_t height,
+                     std::vector<TRowSpan>& out);
+
 std::string ShapeCountText(int count);
 
 // Composes the whole picture: the grid tile repeated from (0, 0) when `background` is not

@@ -1,11 +1,13 @@
 // The picture tool: reads a file with the schematic reader and saves what a new window shows.
 #include "schematic/core/lines.h"
 #include "schematic/core/sch_text.h"
+#include "schematic/render/export.h"
 #include "schematic/render/render.h"
 #include "schematic/render/view_scale.h"
 #include "tests/support/test_util.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -65,4 +67,34 @@ TEST(Sch2Png, RefusesBadInput)
     EXPECT_EQ(RunTool({QString::fromStdString(testutil::DataPath("render_all.sch")), dir + "/x.png", "3"}, &err), 1);
     EXPECT_TRUE(err.contains("SCALE")) << err.toStdString();
     EXPECT_EQ(RunTool({}), 1);
+}
+
+TEST(Sch2Png, WholeDrawingThroughTheExportPath)
+{
+    if (!QFileInfo::exists(Tool()))
+        GTEST_SKIP() << "sch2png is built with the benchmarks";
+    const std::string in = testutil::DataPath("render_all.sch");
+    TSchModel m;
+    ASSERT_TRUE(DoLoad(TLines::FromText(testutil::ReadFile(in)), 0, m).Ok);
+    TRenderView v;
+    v.Scale = 2;
+    v.ArcRadius = PrimaryScreenWidth();
+    const QImage want = ComposeExportBitmap(m, v);
+    ASSERT_FALSE(want.isNull());
+    // Lossless formats give the export's pixels; JPEG only its size.
+    for (const char* ext : {"png", "gif", "bmp", "jpg"}) {
+        SCOPED_TRACE(ext);
+        const QString out = QDir::tempPath() + "/sch2png_whole." + ext;
+        QFile::remove(out);
+        ASSERT_EQ(RunTool({"--whole", QString::fromStdString(in), out, "2"}), 0);
+        const QImage got(out);
+        ASSERT_EQ(got.size(), want.size());
+        if (QString(ext) != "jpg")
+            EXPECT_EQ(got.convertToFormat(QImage::Format_RGB32), want);
+        QFile::remove(out);
+    }
+    QString err;
+    EXPECT_EQ(RunTool({"--whole", QString::fromStdString(in), QDir::tempPath() + "/x.tif"}, &err), 1);
+    EXPECT_TRUE(err.contains("OUT must end in")) << err.toStdString();
+    EXPECT_EQ(RunTool({"--whole", QString::fromStdString(in), "clipboard", "2"}), 0);
 }
