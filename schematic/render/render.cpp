@@ -479,10 +479,15 @@ int64_t PointSizeForStep(int64_t n, int32_t scale, int current)
 }
 } // namespace
 
-int TextPointSize(int32_t fontWord, int32_t scale, int current)
+namespace {
+// TextPointSize where the loops over many texts can inline it.
+inline int PointsOf(int32_t fontWord, int32_t scale, int current)
 {
     return static_cast<int>(PointSizeForStep(font::SizeStep(fontWord), scale, current));
 }
+} // namespace
+
+int TextPointSize(int32_t fontWord, int32_t scale, int current) { return PointsOf(fontWord, scale, current); }
 
 int32_t TextAngle(int32_t fontWord)
 {
@@ -589,7 +594,7 @@ inline bool FreeTextSurelyOff(const TTextRec& t, const TRenderView& v, int point
     const int64_t y = (static_cast<int64_t>(t.Y) - 10 * static_cast<int64_t>(v.OffsetY)) * v.Scale / 10;
     if (!Fits(x) || !Fits(y))
         return false;
-    return t.Text.empty() || TextSurelyOff(x, y, TextPointSize(t.Font, v.Scale, points), t.Text.size(), width, height);
+    return t.Text.empty() || TextSurelyOff(x, y, PointsOf(t.Font, v.Scale, points), t.Text.size(), width, height);
 }
 
 // The font and brush DrawFreeText leaves behind for a text it draws nothing of.
@@ -610,7 +615,7 @@ inline bool CompTextSurelyOff(const TTextRec& t, int64_t cx, int64_t cy, int32_t
     const int64_t x = (static_cast<int64_t>(t.X) + 20 * cx) * halfScale / 10;
     const int64_t y = (static_cast<int64_t>(t.Y) + 20 * cy) * halfScale / 10;
     return !Fits(x) || !Fits(y) || t.Text.empty() ||
-           TextSurelyOff(x, y, TextPointSize(t.Font, halfScale, points), t.Text.size(), width, height);
+           TextSurelyOff(x, y, PointsOf(t.Font, halfScale, points), t.Text.size(), width, height);
 }
 
 // Whether DrawComp would draw nothing of c: every shape and text surely off. It starts its
