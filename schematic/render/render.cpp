@@ -328,18 +328,39 @@ void ShapeStateOnly(TCanvas& canvas, const TShapeRec& s, const TShapeParams& p, 
         canvas.SetBrushColor(p.FillColor);
 }
 
+// Where the selected records of a list lie: from the first to just past the last; the pass
+// that draws only selected records walks that run alone.
+template <class It>
+struct TSelRun {
+    It First{}, End{};
+    bool Any = false;
+    void Note(It it)
+    {
+        if (!Any) {
+            First = it;
+            Any = true;
+        }
+        End = std::next(it);
+    }
+};
+
 // Draws a run of shapes, passing over those surely off the canvas without a call; only the
 // state the last one would have left is set, as every drawn shape sets its own first.
-template <class List>
-void DrawShapes(TCanvas& canvas, const List& shapes, int64_t offX, int64_t offY, const TShapeParams& p,
-                bool selectedOnly)
+template <class It>
+void DrawShapes(TCanvas& canvas, It first, It end, int64_t offX, int64_t offY, const TShapeParams& p,
+                bool selectedOnly, TSelRun<It>* sel = nullptr)
 {
     const TShapeView v{offX, offY, p.Scale, p.OriginX, p.OriginY, canvas.Width(), canvas.Height()};
     const bool quick = g_quickReject;
     const TShapeRec* skipped = nullptr;
-    for (const TShapeRec& s : shapes) {
-        if (selectedOnly && s.Selected <= 0)
+    for (It it = first; it != end; ++it) {
+        const TShapeRec& s = *it;
+        if (s.Selected > 0) {
+            if (sel != nullptr)
+                sel->Note(it);
+        } else if (selectedOnly) {
             continue;
+        }
         if (quick && ShapeSurelyOff(s, v)) {
             skipped = &s;
             continue;
@@ -349,6 +370,13 @@ void DrawShapes(TCanvas& canvas, const List& shapes, int64_t offX, int64_t offY,
     }
     if (skipped != nullptr)
         ShapeStateOnly(canvas, *skipped, p, v);
+}
+
+template <class List>
+void DrawShapes(TCanvas& canvas, const List& shapes, int64_t offX, int64_t offY, const TShapeParams& p,
+                bool selectedOnly)
+{
+    DrawShapes(canvas, shapes.begin(), shapes.end(), offX, offY, p, selectedOnly);
 }
 
 } // namespace
@@ -472,10 +500,15 @@ int64_t PointSizeForStep(int64_t n, int32_t scale, int current)
 }
 } // namespace
 
-int TextPointSize(int32_t fontWord, int32_t scale, int current)
+namespace {
+// TextPointSize where the loops over many texts can inline it.
+inline int PointsOf(int32_t fontWord, int32_t scale, int current)
 {
     return static_cast<int>(PointSizeForStep(font::SizeStep(fontWord), scale, current));
 }
+} // namespace
+
+int TextPointSize(int32_t fontWord, int32_t scale, int current) { return PointsOf(fontWord, scale, current); }
 
 int32_t TextAngle(int32_t fontWord)
 {
@@ -582,7 +615,7 @@ inline bool FreeTextSurelyOff(const TTextRec& t, const TRenderView& v, int point
     const int64_t y = (static_cast<int64_t>(t.Y) - 10 * static_cast<int64_t>(v.OffsetY)) * v.Scale / 10;
     if (!Fits(x) || !Fits(y))
         return false;
-    return t.Text.empty() || TextSurelyOff(x, y, TextPointSize(t.Font, v.Scale, points), t.Text.size(), width, height);
+    return t.Text.empty() || TextSurelyOff(x, y, PointsOf(t.Font, v.Scale, points), t.Text.size(), width, height);
 }
 
 // The font and brush DrawFreeText leaves behind for a text it draws nothing of.
@@ -603,7 +636,22 @@ inline bool CompTextSurelyOff(const TTextRec& t, int64_t cx, int64_t cy, int32_t
     const int64_t x = (static_cast<int64_t>(t.X) + 20 * cx) * halfScale / 10;
     const int64_t y = (static_cast<int64_t>(t.Y) + 20 * cy) * halfScale / 10;
     return !Fits(x) || !Fits(y) || t.Text.empty() ||
-           TextSurelyOff(x, y, TextPointSize(t.Font, halfScale, points), t.Text.size(), width, height);
+           TextSurelyOff(x, y, PointsOf(t.Font, halfScale, points), t.Text.size(), width, height);
+}
+
+// Whether DrawComp would draw nothing of c: every shape and text surely off. It starts its
+// texts at 12 points, and a skipped text leaves the size as it was.
+bool CompSurelyOff(const TCompRec& c, int64_t ox, int64_t oy, int32_t halfScale, const TShapeParams& p,
+                   int64_t width, int64_t height)
+{
+    const TShapeView v{2 * ox, 2 * oy, p.Scale, p.OriginX, p.OriginY, width, height};
+    for (const TShapeRec& s : c.Shapes)
+        if (!ShapeSurelyOff(s, v))
+            return false;
+    for (const TTextRec& t : c.Texts)
+        if (!CompTextSurelyOff(t, ox, oy, halfScale, 12, width, height))
+            return false;
+    return true;
 }
 } // namespace
 
@@ -756,7 +804,8 @@ TComposeResult DrawCirc(TCanvas& canvas, const TSchModel& model, const TRenderVi
 
     const TShapeParams sp = view.Shape();
     const int64_t offX = -static_cast<int64_t>(view.OffsetX), offY = -static_cast<int64_t>(view.OffsetY);
-    DrawShapes(canvas, model.ShapeList, offX, offY, sp, false);
+    TSelRun<TShapeList::const_iterator> selShapes;
+    DrawShapes(canvas, model.ShapeList.begin(), model.ShapeList.end(), offX, offY, sp, false, &selShapes);
     res.ShapeCount += static_cast<int>(model.ShapeList.size());
 
     const int32_t half = view.Scale / 2;
@@ -764,10 +813,55 @@ TComposeResult DrawCirc(TCanvas& canvas, const TSchModel& model, const TRenderVi
     canvas.Font().Color = view.TextColor;
     canvas.Font().Bold = canvas.Font().Italic = canvas.Font().Underline = false;
     canvas.SetBrushStyle(TBrushStyle::Clear);
-    for (const TCompRec& c : model.CompList) {
-        DrawComp(canvas, &c, static_cast<int64_t>(c.X) + offX, static_cast<int64_t>(c.Y) + offY, true, half,
-                 view.FillColor, view.ArcRadius);
-        ++res.ShapeCount;
+    TSelRun<TCompList::const_iterator> selComps;
+    {
+        // A component drawing nothing is passed over; of a run of them only the state is owed,
+        // and each piece of it comes from the last one that sets it: the pen from the last with
+        // shapes, the font's name from the last with texts, the rest from the last of all (the
+        // brush colour is the fill colour throughout). Those are composed, in order, before the
+        // next component drawn and at the end; none of them draws a pixel.
+        const TShapeParams cp{half, view.FillColor, view.ArcRadius};
+        const int64_t width = canvas.Width(), height = canvas.Height();
+        struct TOwed {
+            const TCompRec* Comp = nullptr;
+            std::size_t Seq = 0;
+        };
+        TOwed owed[3];   // the last passed over with shapes, with texts, and of all
+        auto drawComp = [&](const TCompRec& c) {
+            DrawComp(canvas, &c, static_cast<int64_t>(c.X) + offX, static_cast<int64_t>(c.Y) + offY, true, half,
+                     view.FillColor, view.ArcRadius);
+        };
+        auto settle = [&] {
+            if (owed[2].Comp == nullptr)
+                return;
+            // Oldest first; one owed twice is composed once.
+            std::sort(owed, owed + 3, [](const TOwed& x, const TOwed& y) { return x.Seq < y.Seq; });
+            for (int i = 0; i < 3; ++i)
+                if (owed[i].Comp != nullptr && (i == 0 || owed[i].Comp != owed[i - 1].Comp))
+                    drawComp(*owed[i].Comp);
+            owed[0] = owed[1] = owed[2] = TOwed{};
+        };
+        const bool quick = g_quickReject;
+        std::size_t seq = 0;
+        for (auto it = model.CompList.begin(); it != model.CompList.end(); ++it, ++seq) {
+            const TCompRec& c = *it;
+            if (c.Selected > 0)
+                selComps.Note(it);
+            ++res.ShapeCount;
+            if (quick && CompSurelyOff(c, static_cast<int64_t>(c.X) + offX, static_cast<int64_t>(c.Y) + offY, half, cp,
+                                       width, height)) {
+                const TOwed o{&c, seq};
+                if (!c.Shapes.empty())
+                    owed[0] = o;
+                if (!c.Texts.empty())
+                    owed[1] = o;
+                owed[2] = o;
+                continue;
+            }
+            settle();
+            drawComp(c);
+        }
+        settle();
     }
 
     canvas.Font().Bold = canvas.Font().Italic = canvas.Font().Underline = false;
@@ -790,17 +884,31 @@ TComposeResult DrawCirc(TCanvas& canvas, const TSchModel& model, const TRenderVi
     canvas.SetPenWidth(1);
     canvas.SetPenColor(view.SelColor);
     canvas.SetBrushColor(view.FillColor);
-    DrawShapes(canvas, model.ShapeList, offX, offY, sp, true);
+    if (!g_quickReject)
+        selShapes = {model.ShapeList.begin(), model.ShapeList.end(), true};
+    if (selShapes.Any)
+        DrawShapes(canvas, selShapes.First, selShapes.End, offX, offY, sp, true);
 
     canvas.SetPenWidth(1);
     canvas.SetPenColor(view.SelColor);
     canvas.Font().Color = view.SelColor;
     canvas.Font().Bold = canvas.Font().Italic = canvas.Font().Underline = false;
-    for (const TCompRec& c : model.CompList) {
+    // Every component clears the brush before the selected ones draw: outside the selected
+    // run that leaves nothing but a clear brush.
+    if (!model.CompList.empty())
         canvas.SetBrushStyle(TBrushStyle::Clear);
-        if (c.Selected > 0)
-            DrawComp(canvas, &c, static_cast<int64_t>(c.X) + offX, static_cast<int64_t>(c.Y) + offY, true, half,
-                     view.FillColor, view.ArcRadius);
+    if (!g_quickReject)
+        selComps = {model.CompList.begin(), model.CompList.end(), true};
+    if (selComps.Any) {
+        for (auto it = selComps.First; it != selComps.End; ++it) {
+            const TCompRec& c = *it;
+            canvas.SetBrushStyle(TBrushStyle::Clear);
+            if (c.Selected > 0)
+                DrawComp(canvas, &c, static_cast<int64_t>(c.X) + offX, static_cast<int64_t>(c.Y) + offY, true, half,
+                         view.FillColor, view.ArcRadius);
+        }
+        if (selComps.End != model.CompList.end())
+            canvas.SetBrushStyle(TBrushStyle::Clear);
     }
 
     res.Boxes = HandleBoxesFor(hitShape, hitText, hitComp, view);

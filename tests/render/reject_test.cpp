@@ -200,3 +200,71 @@ TEST(QuickReject, FixtureAtEveryScaleAndAcrossItsEdges)
             }
     }
 }
+
+TEST(QuickReject, SelectionAnywhereComposesTheSamePicture)
+{
+    // The pass over selected records walks only from the first selected to the last: none,
+    // one at either end or inside, and all of them, for shapes and components alike.
+    struct TCase {
+        const char* What;
+        int FirstSel, LastSel;   // indices selected, inclusive; -1 none
+    };
+    const TCase cases[] = {{"none", -1, -1}, {"first only", 0, 0}, {"last only", 39, 39},
+                           {"one inside", 17, 17}, {"a run inside", 5, 30}, {"all", 0, 39}};
+    for (const TCase& tc : cases) {
+        g_seed = 7;
+        TSchModel m = Scattered(360, 40, 20);
+        int i = 0;
+        for (TShapeRec& s : m.ShapeList) {
+            const int k = i++ / 9;   // nine shapes share each index
+            s.Selected = (k >= tc.FirstSel && k <= tc.LastSel && (k == tc.FirstSel || k == tc.LastSel || k % 3 == 0));
+        }
+        i = 0;
+        for (TCompRec& c : m.CompList) {
+            const int k = i++;
+            c.Selected = (k >= tc.FirstSel && k <= tc.LastSel && (k == tc.FirstSel || k == tc.LastSel || k % 3 == 0));
+        }
+        for (int32_t scale : {2, 8})
+            for (int32_t ox : {-30, 0, 20}) {
+                TRenderView v;
+                v.Scale = scale;
+                v.OffsetX = ox;
+                v.OffsetY = ox / 2;
+                ExpectSame(m, v, 96, 64, std::string(tc.What) + " scale " + std::to_string(scale));
+            }
+    }
+}
+
+TEST(QuickReject, ComponentsPassedOverLeaveTheStateTheyWouldHave)
+{
+    // Components wholly out of view are passed over and only their state settled; each piece
+    // of it must come from the right one. Letters: s shapes only (dashed, wide pen), t texts
+    // only (symbol font, large), e empty, b both with a plain pen and font, V one in view.
+    auto make = [](char kind, int i) {
+        TCompRec c;
+        c.X = kind == 'V' ? 5 : 400 + 37 * i;
+        c.Y = kind == 'V' ? 5 : -300 - 11 * i;
+        if (kind == 's' || kind == 'b' || kind == 'V') {
+            const int32_t style = kind == 's' ? 0x2000 + 16 * (3 + i % 5) + (i % 2) : 0;
+            c.Shapes.push_back(testutil::Shape(1 + i % 6, -4, -4, 6, 8, style));
+            c.Shapes.push_back(testutil::Shape(6, 2, 2, 10, 14, style | 1));
+        }
+        if (kind == 't' || kind == 'b' || kind == 'V')
+            c.Texts.push_back({"R" + std::to_string(i), 20, -40, kind == 't' ? 0x71 + 16 * (i % 4) : 0x30, 0});
+        return c;
+    };
+    const char* runs[] = {"s", "t", "e", "ste", "tse", "se", "te", "bse", "sbt", "Vste", "steV", "sVt", "eVe",
+                          "tVse", "ssttee"};
+    for (const char* run : runs) {
+        TSchModel m;
+        m.ShapeList.push_back(testutil::Shape(2, 1, 1, 8, 6, 0x31));
+        int i = 0;
+        for (const char* k = run; *k != 0; ++k)
+            m.CompList.push_back(make(*k, i++));
+        for (int32_t scale : {1, 2, 4, 8}) {
+            TRenderView v;
+            v.Scale = scale;
+            ExpectSame(m, v, 80, 60, std::string("components ") + run + " scale " + std::to_string(scale));
+        }
+    }
+}
