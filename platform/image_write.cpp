@@ -64,16 +64,12 @@ public:
     // Index of c, adding it when there is room; -1 when the set is full.
     int Find(uint32_t c, std::vector<uint32_t>& palette, int maxColors)
     {
-        const uint32_t key = c | 0x01000000u;
-        uint32_t slot = (c * 2654435761u) >> 22;
-        while (keys_[slot] != 0) {
-            if (keys_[slot] == key)
-                return vals_[slot];
-            slot = (slot + 1) & 1023u;
-        }
+        const uint32_t slot = Slot(c);
+        if (keys_[slot] != 0)
+            return vals_[slot];
         if (static_cast<int>(palette.size()) >= maxColors)
             return -1;
-        keys_[slot] = key;
+        keys_[slot] = c | 0x01000000u;
         vals_[slot] = static_cast<uint8_t>(palette.size());
         palette.push_back(c);
         return vals_[slot];
@@ -81,14 +77,17 @@ public:
     // Index of c, -1 when it is not in the set.
     int Lookup(uint32_t c) const
     {
+        const uint32_t slot = Slot(c);
+        return keys_[slot] != 0 ? vals_[slot] : -1;
+    }
+    // Where c is, or the empty slot where it would go (never full: 256 entries at most).
+    uint32_t Slot(uint32_t c) const
+    {
         const uint32_t key = c | 0x01000000u;
         uint32_t slot = (c * 2654435761u) >> 22;
-        while (keys_[slot] != 0) {
-            if (keys_[slot] == key)
-                return vals_[slot];
+        while (keys_[slot] != 0 && keys_[slot] != key)
             slot = (slot + 1) & 1023u;
-        }
-        return -1;
+        return slot;
     }
     // Fills the set from a palette of at most 256 distinct colours.
     void Load(const std::vector<uint32_t>& palette)

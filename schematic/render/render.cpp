@@ -660,12 +660,8 @@ void DrawFreeText(TCanvas& canvas, const TTextRec& t, const TRenderView& view)
     TPoint p;
     if (!FreeTextPos(t, view.Scale, view.OffsetX, view.OffsetY, p))
         return;
-    TFontSpec& f = canvas.Font();
-    SetTextFontName(f, t.Font);
-    f.Bold = f.Italic = f.Underline = false;
-    f.Size = TextPointSize(t.Font, view.Scale, f.Size);
-    f.Color = t.Selected != 0 ? view.SelColor : view.TextColor;
-    canvas.SetBrushStyle(TBrushStyle::Clear);
+    FreeTextStateOnly(canvas, t, view);
+    const TFontSpec& f = canvas.Font();
     if (t.Text.empty() || TextMisses(canvas, p.X, p.Y, f, t.Text.size()))
         return;
     AngleTextOut(canvas, TextAngle(t.Font), p.X, p.Y, t.Text);
