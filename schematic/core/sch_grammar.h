@@ -219,7 +219,7 @@ inline bool LineIs(const S& src, std::size_t k, std::string_view word)
 
 // Line k of the cursor converted as a number.
 template <class S>
-inline TNumConv NumberAt(const S& src, std::size_t k)
+[[gnu::always_inline]] inline TNumConv NumberAt(const S& src, std::size_t k)
 {
     if constexpr (requires { src.Number(k); })
         return src.Number(k);
@@ -277,7 +277,7 @@ inline int32_t Num(std::string_view line) { return ConvertNumber(line).Value; }
 
 // Line k of the cursor into a field, counting a failure as Num does.
 template <class S>
-inline int32_t NumAt(const S& src, std::size_t k, int& errors)
+[[gnu::always_inline]] inline int32_t NumAt(const S& src, std::size_t k, int& errors)
 {
     const TNumConv r = NumberAt(src, k);
     errors += !r.Ok;
