@@ -140,33 +140,39 @@ TLines& TLines::operator=(TLines&& o) noexcept
 bool TLines::TakeCrLf(const char* p, std::size_t n)
 {
     // One pass: the text is checked (every CR followed by LF, every LF after a CR, CR LF at
-    // the end) while its lines are counted and marked.
+    // the end, no NUL) while its lines are counted and marked.
     if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n')
         return false;
     marks_.push_back(0);
     std::size_t line = 0;
     uint64_t carry = 0;  // a CR in the last byte of the block before
     for (std::size_t base = 0; base < n; base += 64) {
-        uint64_t cr, lf;
+        uint64_t cr, lf, nul;
         if (n - base >= 64) {
 #if defined(__SSE2__)
             const __m128i vcr = _mm_set1_epi8('\r');
             const __m128i vlf = _mm_set1_epi8('\n');
+            const __m128i vnul = _mm_setzero_si128();
+            __m128i z = _mm_setzero_si128();
             cr = lf = 0;
             for (int k = 0; k < 4; ++k) {
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base + 16 * k));
                 cr |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vcr)))) << (16 * k);
                 lf |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vlf)))) << (16 * k);
+                z = _mm_or_si128(z, _mm_cmpeq_epi8(v, vnul));
             }
+            nul = static_cast<uint64_t>(_mm_movemask_epi8(z));
 #else
             cr = ByteMask64(p + base, '\r');
             lf = ByteMask64(p + base, '\n');
+            nul = ByteMask64(p + base, '\0');
 #endif
         } else {
             cr = ByteMaskTail(p + base, n - base, '\r');
             lf = ByteMaskTail(p + base, n - base, '\n');
+            nul = ByteMaskTail(p + base, n - base, '\0');
         }
-        if (((cr << 1) | carry) != lf) {
+        if (((cr << 1) | carry) != lf || nul != 0) {
             marks_.clear();
             return false;
         }
@@ -227,11 +233,11 @@ TLines TLines::FromText(std::string_view text)
 
 TLines TLines::FromBytes(std::string&& bytes)
 {
-    const std::size_t n = UsableLength(bytes.data(), bytes.size());
+    // The check finds a NUL as well, so text of ours is read once; anything else (a NUL, a
+    // text too large, other line ends) is cut and split as FromText does.
     TLines t;
-    if (!t.TakeCrLf(bytes.data(), n))
-        return FromText(std::string_view(bytes.data(), n));
-    bytes.resize(n);
+    if (bytes.size() > kMaxInput || !t.TakeCrLf(bytes.data(), bytes.size()))
+        return FromText(bytes);
     t.buf_ = std::move(bytes);
     return t;
 }

@@ -133,7 +133,7 @@ private:
     // Capacity for bytes of text; a new block is given huge pages where it can.
     void Room(std::size_t bytes);
     // Counts and marks the lines of text that already ends every line with CR LF; false
-    // (nothing counted) for any other text.
+    // (nothing counted) for any other text, or one holding a NUL.
     bool TakeCrLf(const char* p, std::size_t n);
     // Counts and marks the lines of buf_ from offset from, where line count_ begins.
     void MarkFrom(std::size_t from);

@@ -92,15 +92,13 @@ public:
         }
         return true;
     }
-    // Line k as a number, as ConvertNumber gives it.
-    TNumConv Number(std::size_t k) const
+    // Line k as a number, as ConvertNumber gives it. The writers' form, "-" and one to seven
+    // digits, is converted inline as the line is found; anything else goes the long way.
+    [[gnu::always_inline]] TNumConv Number(std::size_t k) const
     {
         Know(k);
         const char* p = st_[k];
-        // The writers' form, "-" and one to nine digits, converted as the line is found.
         const char* q = p + (*p == '-');
-        const char* const digits = q;
-        uint32_t v = 0;
         if (end_ - q >= 8) {
             // Eight bytes at once: the digits before the first other byte (a borrow from a byte
             // below '0' only reaches the bytes after it), then their value by pairs.
@@ -109,35 +107,20 @@ public:
             const uint64_t t = w - 0x3030303030303030ull;
             const uint64_t other = (t | (t + 0x7676767676767676ull)) & 0x8080808080808080ull;
             const unsigned len = other ? static_cast<unsigned>(__builtin_ctzll(other)) / 8 : 8;
-            if (len >= 1 && len < 8 && q[len] == '\r') {
+            if (len >= 1 && len < 8 && q[len] == '\r') [[likely]] {
                 uint64_t d = t << (8 * (8 - len));   // the digits in the top bytes, zeros below
                 d = ((d & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
                 d = ((d & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
                 d = ((d & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
-                v = static_cast<uint32_t>(d);
-                q += len;
+                const uint32_t v = static_cast<uint32_t>(d);
                 if (known_ == k + 1 && k + 1 < kRoom) {
-                    st_[k + 1] = q + 2;
+                    st_[k + 1] = q + len + 2;
                     ++known_;
                 }
                 return {*p == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v), true};
             }
         }
-        while (q - digits < 9) {
-            const uint32_t d = static_cast<uint32_t>(static_cast<unsigned char>(*q)) - '0';
-            if (d > 9)
-                break;
-            v = v * 10 + d;
-            ++q;
-        }
-        if (*q == '\r' && q != digits) {
-            if (known_ == k + 1 && k + 1 < kRoom) {
-                st_[k + 1] = q + 2;
-                ++known_;
-            }
-            return {*p == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v), true};
-        }
-        return ConvertAnyNumber(Line(k));
+        return NumberSlow(k);
     }
     void Advance(std::size_t k)
     {
@@ -159,6 +142,30 @@ public:
     std::size_t Pos() const { return i_; }
 
 private:
+    // Number's other cases: near the end of the text, eight or nine digits, or not the
+    // writers' form at all.
+    [[gnu::noinline]] TNumConv NumberSlow(std::size_t k) const
+    {
+        const char* p = st_[k];
+        const char* q = p + (*p == '-');
+        const char* const digits = q;
+        uint32_t v = 0;
+        while (q - digits < 9) {
+            const uint32_t d = static_cast<uint32_t>(static_cast<unsigned char>(*q)) - '0';
+            if (d > 9)
+                break;
+            v = v * 10 + d;
+            ++q;
+        }
+        if (*q == '\r' && q != digits) {
+            if (known_ == k + 1 && k + 1 < kRoom) {
+                st_[k + 1] = q + 2;
+                ++known_;
+            }
+            return {*p == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v), true};
+        }
+        return ConvertAnyNumber(Line(k));
+    }
     // Start of the count-th line after the one at p (count >= 1): past count LFs, 16 bytes
     // at a time, as lines are short.
     const char* SkipLines(const char* p, std::size_t count) const
@@ -212,7 +219,7 @@ inline bool LineIs(const S& src, std::size_t k, std::string_view word)
 
 // Line k of the cursor converted as a number.
 template <class S>
-inline TNumConv NumberAt(const S& src, std::size_t k)
+[[gnu::always_inline]] inline TNumConv NumberAt(const S& src, std::size_t k)
 {
     if constexpr (requires { src.Number(k); })
         return src.Number(k);
@@ -270,7 +277,7 @@ inline int32_t Num(std::string_view line) { return ConvertNumber(line).Value; }
 
 // Line k of the cursor into a field, counting a failure as Num does.
 template <class S>
-inline int32_t NumAt(const S& src, std::size_t k, int& errors)
+[[gnu::always_inline]] inline int32_t NumAt(const S& src, std::size_t k, int& errors)
 {
     const TNumConv r = NumberAt(src, k);
     errors += !r.Ok;

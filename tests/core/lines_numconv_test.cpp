@@ -136,6 +136,9 @@ TEST(Lines, BytesInOurOwnLineEndsAreKeptWithoutACopy)
         {"a\r\r\n", false},
         {"\n\r\n", false},
         {std::string("a\r\nb\0c\r\n", 9), false},
+        // a NUL ends the text, also deep inside a long one and right after a line end
+        {crlf.substr(0, 100) + std::string(1, '\0') + crlf.substr(100), false},
+        {crlf + std::string(1, '\0') + "x\r\n", false},
     };
     for (const Case& c : cases) {
         std::string bytes = c.in;
