@@ -43,6 +43,30 @@ std::string Text(const TSchModel& m)
 }
 
 // Never returns: saves a and b in turn and appends one state after each save.
+// Runs body (which never returns) in a child that writes one byte to its fd once it has
+// begun, then kills the child at a random moment within maxMicros and reaps it.
+template <class Body>
+void KillMidWay(Body&& body, std::mt19937& rng, unsigned maxMicros)
+{
+    int pipeFd[2];
+    ASSERT_EQ(::pipe(pipeFd), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFd[0]);
+        body(pipeFd[1]);
+    }
+    ::close(pipeFd[1]);
+    char c;
+    ASSERT_EQ(::read(pipeFd[0], &c, 1), 1) << "the child did not start";
+    ::close(pipeFd[0]);
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % maxMicros));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by itself: " << WEXITSTATUS(status);
+}
+
 [[noreturn]] void SaveUntilKilled(const std::string& target, const std::string& a, const std::string& b,
                                   const std::string& folder, const std::vector<TLines>& states, int ready)
 {
@@ -106,23 +130,9 @@ TEST(CrashSafety, KilledMidSaveLeavesOldOrNewAndATornAutosaveIsSeen)
     for (int round = 0; round < rounds; ++round) {
         const std::string autoDir = dir + "/auto" + std::to_string(round);
         ASSERT_EQ(::mkdir(autoDir.c_str(), 0700), 0);
-        int pipeFd[2];
-        ASSERT_EQ(::pipe(pipeFd), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(pipeFd[0]);
-            SaveUntilKilled(target, a, b, autoDir, states, pipeFd[1]);
-        }
-        ::close(pipeFd[1]);
-        char c;
-        ASSERT_EQ(::read(pipeFd[0], &c, 1), 1) << "the child did not start saving";
-        ::close(pipeFd[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 40000));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended by itself: " << WEXITSTATUS(status);
+        KillMidWay([&](int ready) { SaveUntilKilled(target, a, b, autoDir, states, ready); }, rng, 40000);
+        if (::testing::Test::HasFatalFailure())
+            return;
 
         // The drawing: whole, old or new.
         std::string now;
@@ -219,23 +229,9 @@ TEST(CrashSafety, KillsDuringLargeAppendsNeverShowACutStateAsWhole)
     for (int round = 0; round < rounds; ++round) {
         const std::string autoDir = dir + "/a" + std::to_string(round);
         ASSERT_EQ(::mkdir(autoDir.c_str(), 0700), 0);
-        int pipeFd[2];
-        ASSERT_EQ(::pipe(pipeFd), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(pipeFd[0]);
-            AppendUntilKilled(autoDir, states, pipeFd[1]);
-        }
-        ::close(pipeFd[1]);
-        char c;
-        ASSERT_EQ(::read(pipeFd[0], &c, 1), 1);
-        ::close(pipeFd[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 25000));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status));
+        KillMidWay([&](int ready) { AppendUntilKilled(autoDir, states, ready); }, rng, 25000);
+        if (::testing::Test::HasFatalFailure())
+            return;
 
         const std::vector<std::string> files = AutoSaveFiles(autoDir);
         if (files.empty())
