@@ -117,8 +117,11 @@ int main(int argc, char** argv)
         view.ArcRadius = PrimaryScreenWidth();
         res = DrawCirc(canvas, model, view, &grid);
     }
-    if (!picture.save(QString::fromLocal8Bit(out), "PNG"))
-        return Fail(std::string("cannot write ") + out);
+    // Through the program's own PNG writer, as the image export writes.
+    std::string why;
+    TImageRows rows(picture);
+    if (!SaveImageFile(rows, TImageFormat::Png, 24, 100, out, why))
+        return Fail(std::string("cannot write ") + out + ": " + why);
     std::printf("%s\n", ShapeCountText(res.ShapeCount).c_str());
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/fonts.h"
 #include "platform/glyph_runs.h"
 #include "platform/raster.h"
+#include "platform/sys/memory.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -214,9 +215,38 @@ TSize TextExtentOf(const TFontSpec& f, std::string_view bytes)
     return {e.metrics.horizontalAdvance(FontText(f, bytes)), e.metrics.ascent() + e.metrics.descent()};
 }
 
+namespace {
+// The mapping's size is kept in its first bytes; the pixels start after them.
+constexpr size_t kMapHeader = 64;
+
+void ReleaseMapping(void* base)
+{
+    sys::UnmapLarge(base, *static_cast<const size_t*>(base));
+}
+} // namespace
+
+QImage NewImageRgb32(int width, int height)
+{
+    width = std::max(0, width);
+    height = std::max(0, height);
+    const uint64_t bytes = uint64_t{static_cast<uint32_t>(width)} * 4u * static_cast<uint32_t>(height);
+    if (bytes >= sys::kHugePage && bytes <= (uint64_t{1} << 40)) {
+        const size_t span = static_cast<size_t>((bytes + kMapHeader + sys::kHugePage - 1) & ~(sys::kHugePage - 1));
+        if (void* base = sys::MapLarge(span)) {
+            *static_cast<size_t*>(base) = span;
+            QImage img(static_cast<uchar*>(base) + kMapHeader, width, height, qsizetype{width} * 4,
+                       QImage::Format_RGB32, ReleaseMapping, base);
+            if (!img.isNull())
+                return img;
+            sys::UnmapLarge(base, span);
+        }
+    }
+    return QImage(width, height, QImage::Format_RGB32);
+}
+
 QImage NewBitmap(int width, int height, TColor fill)
 {
-    QImage img(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
+    QImage img = NewImageRgb32(width, height);
     img.fill(ColorToRgb(fill));
     return img;
 }

@@ -2,6 +2,7 @@
 #include "platform/image_write_detail.h"
 
 #include "platform/sys/files.h"
+#include "platform/sys/memory.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -17,6 +18,7 @@
 
 #include <gif_lib.h>
 #include <png.h>
+#include <zlib.h>
 
 namespace {
 
@@ -355,13 +357,237 @@ private:
     std::string buf_;
 };
 
+// Every row of a picture as runs of one colour, from one walk of its source, with the
+// picture's colours in order of first appearance. A drawing is mostly long runs, so they
+// take far less room than its pixels, and an indexed writer, which must know the colours
+// before the first row, does not have to compose the picture a second time.
+class TRunRows final : public TRowSource {
+public:
+    struct TRun {
+        uint32_t Colour;   // 0xRRGGBB
+        uint32_t End;      // the run's pixels end before this x
+    };
+    // Walks src once. False, keeping nothing, when its runs would pass budget bytes or the
+    // source failed (src.Error() then says why).
+    bool Take(TRowSource& src, size_t budget)
+    {
+        Drop();
+        width_ = src.Width();
+        height_ = src.Height();
+        const size_t w = static_cast<size_t>(std::max(width_, 0));
+        // A row never has more runs than pixels, so a block is started whenever the current
+        // one has less room than a whole row: every row's runs lie in one block.
+        const size_t blockRuns = std::max(kBlockBytes / sizeof(TRun), w);
+        if (static_cast<uint64_t>(height_) * sizeof(TRowAt) > budget)
+            return false;
+        try {
+            rows_.reserve(static_cast<size_t>(height_));
+            size_t held = static_cast<size_t>(height_) * sizeof(TRowAt);
+            TColorSet set;
+            const int iw = width_;
+            TRun* at = nullptr;
+            size_t room = 0;
+            bool over = false;
+            const bool done = src.Rows(false, [&](int, const uint32_t* row) {
+                if (room < w) {
+                    held += blockRuns * sizeof(TRun);
+                    if (held > budget) {
+                        over = true;
+                        return false;
+                    }
+                    blocks_.emplace_back(blockRuns * sizeof(TRun));
+                    at = reinterpret_cast<TRun*>(blocks_.back().Data());
+                    room = blockRuns;
+                }
+                TRun* const first = at;
+                for (int x = 0; x < iw;) {
+                    const uint32_t raw = row[x];
+                    const int end = RunEnd(row, x + 1, iw, raw);
+                    *at++ = {raw & 0xFFFFFFu, static_cast<uint32_t>(end)};
+                    if (!many_ && set.Find(raw & 0xFFFFFFu, colours_, 256) < 0)
+                        many_ = true;
+                    x = end;
+                }
+                const size_t n = static_cast<size_t>(at - first);
+                room -= n;
+                rows_.push_back({first, static_cast<uint32_t>(n)});
+                return true;
+            });
+            if (done && !over)
+                return true;
+        } catch (const std::bad_alloc&) {
+        }
+        Drop();
+        return false;
+    }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    bool Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn) override
+    {
+        std::vector<uint32_t> row(static_cast<size_t>(width_));
+        for (int i = 0; i < height_; ++i) {
+            const int y = bottomUp ? height_ - 1 - i : i;
+            int n = 0;
+            const TRun* r = RowRuns(y, n);
+            uint32_t x = 0;
+            for (int k = 0; k < n; ++k) {
+                std::fill(row.begin() + x, row.begin() + r[k].End, 0xFF000000u | r[k].Colour);
+                x = r[k].End;
+            }
+            if (!fn(y, row.data()))
+                return false;
+        }
+        return true;
+    }
+    const TRun* RowRuns(int y, int& n) const
+    {
+        const TRowAt& r = rows_[static_cast<size_t>(y)];
+        n = static_cast<int>(r.Count);
+        return r.First;
+    }
+    // The colours, in order of first appearance, when there are at most maxColors (<= 256).
+    bool ExactPalette(int maxColors, std::vector<uint32_t>& palette) const
+    {
+        if (many_ || static_cast<int>(colours_.size()) > maxColors) {
+            palette.clear();
+            return false;
+        }
+        palette = colours_;
+        return true;
+    }
+
+private:
+    // Blocks of huge pages: taken page by page, fresh memory costs a fault per 4 KB.
+    static constexpr size_t kBlockBytes = sys::kHugePage;
+    struct TRowAt {
+        const TRun* First;
+        uint32_t Count;
+    };
+    void Drop()
+    {
+        blocks_.clear();
+        std::vector<TRowAt>().swap(rows_);
+        colours_.clear();
+        many_ = false;
+    }
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<sys::TLargeBlock> blocks_;
+    std::vector<TRowAt> rows_;
+    std::vector<uint32_t> colours_;
+    bool many_ = false;   // more than 256 colours
+};
+
+// Runs kept for one picture at most; past it, the picture is composed a second time.
+constexpr size_t kRunBudget = size_t{32} << 20;
+
+using TRun = TRunRows::TRun;
+
+// The byte holding eight pixels' worth of index i at depth bits a pixel.
+uint8_t Repeated(unsigned i, int depth)
+{
+    switch (depth) {
+    case 1:
+        return i ? 0xFF : 0x00;
+    case 2:
+        return static_cast<uint8_t>(i * 0x55u);
+    case 4:
+        return static_cast<uint8_t>(i * 0x11u);
+    default:
+        return static_cast<uint8_t>(i);
+    }
+}
+
+// One row of palette indexes at depth 1, 2, 4 or 8 bits a pixel, the leftmost pixel in the
+// high bits of its byte, from the row's runs: a run is its first and last byte under a
+// mask and whole bytes between.
+template <typename IndexOf>
+void PackRuns(const TRun* runs, int n, IndexOf&& indexOf, int depth, uint8_t* out, int w)
+{
+    if (depth == 8) {
+        uint32_t x = 0;
+        for (int k = 0; k < n; ++k) {
+            std::memset(out + x, indexOf(runs[k].Colour), runs[k].End - x);
+            x = runs[k].End;
+        }
+        return;
+    }
+    // Bits [a, b) of a byte, bit 0 being its highest.
+    auto mask = [](unsigned a, unsigned b) { return static_cast<uint8_t>((0xFFu >> a) & ~(0xFFu >> b)); };
+    std::memset(out, 0, static_cast<size_t>((int64_t{w} * depth + 7) / 8));
+    uint64_t from = 0;   // the run's first bit
+    for (int k = 0; k < n; ++k) {
+        const uint64_t to = uint64_t{runs[k].End} * static_cast<unsigned>(depth);
+        const unsigned i = indexOf(runs[k].Colour);
+        if (i != 0) {
+            const uint8_t p = Repeated(i, depth);
+            const uint64_t b0 = from >> 3, b1 = to >> 3;
+            const unsigned r0 = from & 7, r1 = to & 7;
+            if (b0 == b1) {
+                out[b0] |= p & mask(r0, r1);
+            } else {
+                out[b0] |= p & mask(r0, 8);
+                std::memset(out + b0 + 1, p, static_cast<size_t>(b1 - b0 - 1));
+                if (r1 != 0)
+                    out[b1] |= p & mask(0, r1);
+            }
+        }
+        from = to;
+    }
+}
+
 // Colour to palette index for one picture: the exact palette when it has few enough
 // colours, else the fixed palette of ReducePalette with the nearest colour.
 class TPaletteMap {
 public:
     TPaletteMap(TRowSource& src, int maxColors)
     {
-        exact_ = CensusPalette(src, maxColors, Palette);
+        Init(CensusPalette(src, maxColors, Palette), maxColors);
+    }
+    TPaletteMap(const TRunRows& runs, int maxColors)
+    {
+        Init(runs.ExactPalette(maxColors, Palette), maxColors);
+    }
+    uint8_t IndexOf(uint32_t c)
+    {
+        if (exact_) {
+            const int i = set_.Lookup(c);
+            return static_cast<uint8_t>(i < 0 ? 0 : i);
+        }
+        if (cube_)
+            return cube_->Index(c);
+        const uint32_t slot = (c * 2654435761u) >> 20;
+        if (cacheKey_[slot] != (c | 0x01000000u)) {
+            cacheKey_[slot] = c | 0x01000000u;
+            cacheVal_[slot] = static_cast<uint8_t>(Nearest(c, Palette));
+        }
+        return cacheVal_[slot];
+    }
+    void MapRow(const uint32_t* src, uint8_t* dst, int w)
+    {
+        if (exact_) {
+            for (int x = 0; x < w;) {
+                const uint32_t raw = src[x];
+                const int end = RunEnd(src, x + 1, w, raw);
+                std::memset(dst + x, IndexOf(raw & 0xFFFFFFu), static_cast<size_t>(end - x));
+                x = end;
+            }
+            return;
+        }
+        for (int x = 0; x < w; ++x)
+            dst[x] = IndexOf(src[x] & 0xFFFFFFu);
+    }
+    void MapRuns(const TRun* runs, int n, uint8_t* dst, int w)
+    {
+        PackRuns(runs, n, [this](uint32_t c) { return IndexOf(c); }, 8, dst, w);
+    }
+    bool Exact() const { return exact_; }
+    std::vector<uint32_t> Palette;
+
+private:
+    void Init(bool exact, int maxColors)
+    {
+        exact_ = exact;
         if (exact_) {
             set_.Load(Palette);
             return;
@@ -377,43 +603,42 @@ public:
         cacheKey_.assign(4096, 0);
         cacheVal_.assign(4096, 0);
     }
-    void MapRow(const uint32_t* src, uint8_t* dst, int w)
-    {
-        if (exact_) {
-            for (int x = 0; x < w;) {
-                const uint32_t raw = src[x];
-                const int i = set_.Lookup(raw & 0xFFFFFFu);
-                const int end = RunEnd(src, x + 1, w, raw);
-                std::memset(dst + x, i < 0 ? 0 : i, static_cast<size_t>(end - x));
-                x = end;
-            }
-            return;
-        }
-        if (cube_) {
-            for (int x = 0; x < w; ++x)
-                dst[x] = cube_->Index(src[x] & 0xFFFFFFu);
-            return;
-        }
-        for (int x = 0; x < w; ++x) {
-            const uint32_t c = src[x] & 0xFFFFFFu;
-            const uint32_t slot = (c * 2654435761u) >> 20;
-            if (cacheKey_[slot] != (c | 0x01000000u)) {
-                cacheKey_[slot] = c | 0x01000000u;
-                cacheVal_[slot] = static_cast<uint8_t>(Nearest(c, Palette));
-            }
-            dst[x] = cacheVal_[slot];
-        }
-    }
-    bool Exact() const { return exact_; }
-    std::vector<uint32_t> Palette;
-
-private:
     bool exact_ = false;
     TColorSet set_;
     const TCubePalette* cube_ = nullptr;
     std::vector<uint32_t> cacheKey_;
     std::vector<uint8_t> cacheVal_;
 };
+
+// The palette of a picture whose runs were taken, else of its source.
+std::unique_ptr<TPaletteMap> MapOf(const TRunRows* runs, TRowSource& src, int maxColors)
+{
+    return runs ? std::make_unique<TPaletteMap>(*runs, maxColors) : std::make_unique<TPaletteMap>(src, maxColors);
+}
+
+// Calls fn(y, indexes) for every row, the top row first or bottom-up: from the runs when
+// they were taken, else from the source's rows again.
+bool IndexRows(TRowSource& src, const TRunRows* runs, TPaletteMap& map, bool bottomUp,
+               const std::function<bool(int, uint8_t*)>& fn)
+{
+    const int w = src.Width();
+    std::vector<uint8_t> idx(static_cast<size_t>(w));
+    if (!runs)
+        return src.Rows(bottomUp, [&](int y, const uint32_t* row) {
+            map.MapRow(row, idx.data(), w);
+            return fn(y, idx.data());
+        });
+    const int h = runs->Height();
+    for (int i = 0; i < h; ++i) {
+        const int y = bottomUp ? h - 1 - i : i;
+        int n = 0;
+        const TRun* r = runs->RowRuns(y, n);
+        map.MapRuns(r, n, idx.data(), w);
+        if (!fn(y, idx.data()))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -466,19 +691,23 @@ QImage IndexedImageOf(TRowSource& src)
     try {
         if (src.Width() <= 0 || src.Height() <= 0)
             return {};
-        TPaletteMap map(src, 256);
-        if (!map.Exact() && !src.Error().empty())
+        TRunRows runs;
+        const bool taken = runs.Take(src, kRunBudget);
+        if (!taken && !src.Error().empty())
+            return {};
+        const std::unique_ptr<TPaletteMap> map = MapOf(taken ? &runs : nullptr, src, 256);
+        if (!taken && !map->Exact() && !src.Error().empty())
             return {};
         QImage img(src.Width(), src.Height(), QImage::Format_Indexed8);
         if (img.isNull())
             return {};
         QList<QRgb> table;
-        for (uint32_t c : map.Palette)
+        for (uint32_t c : map->Palette)
             table.push_back(0xFF000000u | c);
         img.setColorTable(table);
-        const int w = src.Width();
-        if (!src.Rows(false, [&](int y, const uint32_t* row) {
-                map.MapRow(row, img.scanLine(y), w);
+        const size_t w = static_cast<size_t>(src.Width());
+        if (!IndexRows(src, taken ? &runs : nullptr, *map, false, [&](int y, uint8_t* idx) {
+                std::memcpy(img.scanLine(y), idx, w);
                 return true;
             }))
             return {};
@@ -508,9 +737,19 @@ bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
         return false;
     }
 
+    // Indexed rows: the colours must be known before the first row, so the picture's runs
+    // are taken in one walk of the source when they fit, which saves walking it twice.
+    TRunRows runs;
+    bool taken = false;
     std::unique_ptr<TPaletteMap> map;
-    if (bits <= 8)
-        map = std::make_unique<TPaletteMap>(src, 1 << bits);
+    if (bits <= 8) {
+        taken = runs.Take(src, kRunBudget);
+        if (!taken && !src.Error().empty()) {
+            error = src.Error();
+            return false;
+        }
+        map = MapOf(taken ? &runs : nullptr, src, 1 << bits);
+    }
     const int64_t colours = map ? static_cast<int64_t>(map->Palette.size()) : 0;
     const int64_t masks = bits == 16 ? 12 : 0;
     const int64_t offBits = 14 + 40 + masks + colours * 4;
@@ -545,6 +784,20 @@ bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
 
     // Rows bottom-up, as the file stores them.
     std::vector<uint8_t> out(static_cast<size_t>(stride));
+    if (taken) {
+        // Straight from the runs, at the file's depth.
+        for (int64_t y = h - 1; y >= 0; --y) {
+            int n = 0;
+            const TRun* r = runs.RowRuns(static_cast<int>(y), n);
+            std::fill(out.begin(), out.end(), 0);
+            PackRuns(r, n, [&](uint32_t c) { return map->IndexOf(c); }, bits, out.data(), static_cast<int>(w));
+            if (!sink.Put(reinterpret_cast<const char*>(out.data()), out.size())) {
+                error = StopReason(src, sink, "The picture could not be written");
+                return false;
+            }
+        }
+        return true;
+    }
     std::vector<uint8_t> idx(bits <= 8 ? static_cast<size_t>(w) : 0);
     const bool ok = src.Rows(true, [&](int, const uint32_t* row) {
         uint8_t* dst = out.data();
@@ -630,17 +883,27 @@ extern "C" void PngError(png_structp png, png_const_charp msg)
 extern "C" void PngWarning(png_structp, png_const_charp) {}
 
 // As for JPEG: each libpng call in a frame of plain C objects.
+// Bits a pixel for a palette of this many colours.
+int PngDepth(int colours)
+{
+    return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
+}
+
+// packed: palette rows come at the file's depth already, not one byte a pixel.
 bool PngStart(png_structp png, png_infop info, TPngSink* sink, int width, int height, const uint32_t* palette,
-              int colours)
+              int colours, bool packed)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_set_write_fn(png, sink, PngWriteData, PngFlush);
-    // Speed first: fast deflate and one cheap filter.
+    // Speed first: a drawing is mostly rows like the one above and runs of one colour, so
+    // the "up" filter leaves long runs of zeros, which run-length deflate takes fastest
+    // (and smaller than general deflate at its fastest level here).
     png_set_compression_level(png, 1);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_compression_strategy(png, Z_RLE);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     if (palette) {
-        const int depth = colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
+        const int depth = PngDepth(colours);
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), depth,
                      PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
                      PNG_FILTER_TYPE_BASE);
@@ -652,7 +915,7 @@ bool PngStart(png_structp png, png_infop info, TPngSink* sink, int width, int he
         }
         png_set_PLTE(png, info, entries, colours);
         png_write_info(png, info);
-        if (depth < 8)
+        if (depth < 8 && !packed)
             png_set_packing(png);
     } else {
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
@@ -687,9 +950,17 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
 {
     if (SizeError(src, error))
         return false;
+    // A palette must come before the first row: the runs of one walk give both, else the
+    // source is walked once for its colours and again for its rows.
+    TRunRows runs;
+    const bool taken = runs.Take(src, kRunBudget);
+    if (!taken && !src.Error().empty()) {
+        error = src.Error();
+        return false;
+    }
     std::vector<uint32_t> palette;
-    const bool indexed = CensusPalette(src, 256, palette);
-    if (!indexed && !src.Error().empty()) {
+    const bool indexed = taken ? runs.ExactPalette(256, palette) : CensusPalette(src, 256, palette);
+    if (!taken && !indexed && !src.Error().empty()) {
         error = src.Error();
         return false;
     }
@@ -704,29 +975,55 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
     }
     const int w = src.Width();
     bool ok = PngStart(png, info, &sink, w, src.Height(), indexed ? palette.data() : nullptr,
-                       static_cast<int>(palette.size()));
+                       static_cast<int>(palette.size()), taken);
     bool rowsFailed = false;
     if (ok) {
-        std::vector<uint8_t> idx(indexed ? static_cast<size_t>(w) : 0);
         TColorSet set;
         set.Load(palette);
-        ok = src.Rows(false, [&](int, const uint32_t* row) {
-            const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row);
-            if (indexed) {
-                for (int x = 0; x < w;) {
-                    const uint32_t raw = row[x];
-                    const int i = set.Lookup(raw & 0xFFFFFFu);
-                    const int end = RunEnd(row, x + 1, w, raw);
-                    std::memset(idx.data() + x, i < 0 ? 0 : i, static_cast<size_t>(end - x));
-                    x = end;
+        auto indexOf = [&set](uint32_t c) {
+            const int i = set.Lookup(c);
+            return static_cast<uint8_t>(i < 0 ? 0 : i);
+        };
+        if (taken) {
+            const int depth = indexed ? PngDepth(static_cast<int>(palette.size())) : 0;
+            std::vector<uint8_t> packed(indexed ? static_cast<size_t>(w) : 0);
+            std::vector<uint32_t> pixels(indexed ? 0 : static_cast<size_t>(w));
+            for (int y = 0; ok && y < runs.Height(); ++y) {
+                int n = 0;
+                const TRun* r = runs.RowRuns(y, n);
+                const uint8_t* bytes = packed.data();
+                if (indexed) {
+                    PackRuns(r, n, indexOf, depth, packed.data(), w);
+                } else {
+                    uint32_t x = 0;
+                    for (int k = 0; k < n; ++k) {
+                        std::fill(pixels.begin() + x, pixels.begin() + r[k].End, 0xFF000000u | r[k].Colour);
+                        x = r[k].End;
+                    }
+                    bytes = reinterpret_cast<const uint8_t*>(pixels.data());
                 }
-                bytes = idx.data();
+                ok = PngRow(png, bytes);
+                rowsFailed = !ok;
             }
-            if (PngRow(png, bytes))
-                return true;
-            rowsFailed = true;
-            return false;
-        });
+        } else {
+            std::vector<uint8_t> idx(indexed ? static_cast<size_t>(w) : 0);
+            ok = src.Rows(false, [&](int, const uint32_t* row) {
+                const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row);
+                if (indexed) {
+                    for (int x = 0; x < w;) {
+                        const uint32_t raw = row[x];
+                        const int end = RunEnd(row, x + 1, w, raw);
+                        std::memset(idx.data() + x, indexOf(raw & 0xFFFFFFu), static_cast<size_t>(end - x));
+                        x = end;
+                    }
+                    bytes = idx.data();
+                }
+                if (PngRow(png, bytes))
+                    return true;
+                rowsFailed = true;
+                return false;
+            });
+        }
         if (ok)
             ok = PngFinish(png, info);
     }
@@ -763,8 +1060,15 @@ bool WriteGif(TRowSource& src, TByteSink& out, std::string& error)
         error = "The picture is too large for a GIF file (at most 65535 pixels a side)";
         return false;
     }
-    TPaletteMap map(src, 256);
-    if (!map.Exact() && !src.Error().empty()) {
+    TRunRows runs;
+    const bool taken = runs.Take(src, kRunBudget);
+    if (!taken && !src.Error().empty()) {
+        error = src.Error();
+        return false;
+    }
+    const std::unique_ptr<TPaletteMap> mapOwner = MapOf(taken ? &runs : nullptr, src, 256);
+    TPaletteMap& map = *mapOwner;
+    if (!taken && !map.Exact() && !src.Error().empty()) {
         error = src.Error();
         return false;
     }
@@ -790,10 +1094,8 @@ bool WriteGif(TRowSource& src, TByteSink& out, std::string& error)
              EGifPutImageDesc(gif, 0, 0, w, src.Height(), false, nullptr) == GIF_OK;
     bool rowsFailed = false;
     if (ok) {
-        std::vector<GifPixelType> idx(static_cast<size_t>(w));
-        ok = src.Rows(false, [&](int, const uint32_t* row) {
-            map.MapRow(row, idx.data(), w);
-            if (EGifPutLine(gif, idx.data(), w) == GIF_OK)
+        ok = IndexRows(src, taken ? &runs : nullptr, map, false, [&](int, uint8_t* idx) {
+            if (EGifPutLine(gif, idx, w) == GIF_OK)
                 return true;
             rowsFailed = true;
             return false;

@@ -1,6 +1,9 @@
 #include "platform/sys/memory.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -104,6 +107,50 @@ void UnmapLarge(void* p, std::size_t n)
     (void)p;
     (void)n;
 #endif
+}
+
+TLargeBlock::TLargeBlock(std::size_t n)
+{
+    if (n > ~std::size_t{0} - kHugePage)
+        throw std::bad_alloc();
+    size_ = (std::max<std::size_t>(n, 1) + kHugePage - 1) & ~(kHugePage - 1);
+    at_ = static_cast<char*>(MapLarge(size_));
+    mapped_ = at_ != nullptr;
+    if (!at_)
+        at_ = static_cast<char*>(::operator new(size_));
+}
+
+TLargeBlock::TLargeBlock(TLargeBlock&& other) noexcept
+    : at_(std::exchange(other.at_, nullptr)), size_(std::exchange(other.size_, 0)),
+      mapped_(std::exchange(other.mapped_, false))
+{
+}
+
+TLargeBlock& TLargeBlock::operator=(TLargeBlock&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        at_ = std::exchange(other.at_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        mapped_ = std::exchange(other.mapped_, false);
+    }
+    return *this;
+}
+
+TLargeBlock::~TLargeBlock()
+{
+    Release();
+}
+
+void TLargeBlock::Release() noexcept
+{
+    if (!at_)
+        return;
+    if (mapped_)
+        UnmapLarge(at_, size_);
+    else
+        ::operator delete(at_);
+    at_ = nullptr;
 }
 
 } // namespace sys

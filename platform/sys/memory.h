@@ -28,4 +28,24 @@ void DropPages(void* p, std::size_t n);
 
 inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
+// A fresh block of n bytes rounded up to whole huge pages, mapped with MapLarge where the
+// system allows, else from the heap; given back with the object. Throws std::bad_alloc.
+class TLargeBlock {
+public:
+    explicit TLargeBlock(std::size_t n);
+    TLargeBlock(TLargeBlock&& other) noexcept;
+    TLargeBlock& operator=(TLargeBlock&& other) noexcept;
+    TLargeBlock(const TLargeBlock&) = delete;
+    TLargeBlock& operator=(const TLargeBlock&) = delete;
+    ~TLargeBlock();
+    char* Data() const { return at_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    void Release() noexcept;
+    char* at_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
+};
+
 } // namespace sys

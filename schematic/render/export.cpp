@@ -148,7 +148,7 @@ bool TExportBands::Rows(bool bottomUp, const std::function<bool(int, const uint3
     if (width_ <= 0 || height_ <= 0)
         return true;
     if (band_.isNull()) {
-        band_ = QImage(width_, bandRows_, QImage::Format_RGB32);
+        band_ = NewImageRgb32(width_, bandRows_);
         if (band_.isNull()) {
             error_ = "Not enough memory for the picture";
             return false;
