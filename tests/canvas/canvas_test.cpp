@@ -385,3 +385,27 @@ TEST(Canvas, TextGlyphsMatchQtTextDrawing)
         EXPECT_EQ(mine, qt) << k.font << " " << k.bytes << " " << k.esc;
     }
 }
+
+// Bitmaps of 2 MB and more live in their own mapping: they must behave as any image, shared
+// until written and independent after.
+TEST(Canvas, LargeBitmapsAreOrdinaryImages)
+{
+    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(724, 724), QSize(725, 725), QSize(1600, 1000)}) {
+        SCOPED_TRACE(size.width());
+        QImage a = NewBitmap(size.width(), size.height(), clRed);
+        ASSERT_EQ(a.size(), size);
+        if (size.isEmpty())
+            continue;
+        EXPECT_EQ(a.format(), QImage::Format_RGB32);
+        EXPECT_EQ(a.bytesPerLine(), size.width() * 4);
+        QImage b = a;
+        b.setPixel(0, 0, 0xFF000000u);
+        EXPECT_EQ(a.pixel(0, 0), ColorToRgb(clRed) | 0xFF000000u);
+        EXPECT_EQ(b.pixel(0, 0), 0xFF000000u);
+        const QImage last = a.copy(size.width() - 1, size.height() - 1, 1, 1);
+        EXPECT_EQ(last.pixel(0, 0), ColorToRgb(clRed) | 0xFF000000u);
+        a = QImage();   // gives the mapping back while b lives on
+        if (size.width() > 1)
+            EXPECT_EQ(b.pixel(size.width() - 1, size.height() - 1), ColorToRgb(clRed) | 0xFF000000u);
+    }
+}

@@ -222,6 +222,80 @@ TEST(ImageFormats, PngAndGifAreLosslessForFewColours)
     EXPECT_LE(std::abs(qRed(back.pixel(39, 29)) - qRed(grad.pixel(39, 29))), 26);
 }
 
+// Runs of lengths 1 to 9 in turn, so run edges fall at every bit of a packed byte; each row
+// starts elsewhere in the colour cycle.
+QImage Runs(int w, int h, int colours)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        int run = 0, left = 1;
+        for (int x = 0; x < w; ++x) {
+            if (--left == 0) {
+                ++run;
+                left = 1 + (run + y) % 9;
+            }
+            const int i = (run + 3 * y) % colours;
+            img.setPixel(x, y, qRgb(i, 255 - i, (i * 37) & 0xFF));
+        }
+    }
+    return img;
+}
+
+TEST(ImageFormats, EveryPaletteDepthReadsBackPixelForPixel)
+{
+    struct Case {
+        int colours;
+        int pngDepth;
+    };
+    const Case cases[] = {{2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}};
+    for (const Case& c : cases)
+        for (int w : {1, 7, 8, 9, 33, 64}) {
+            SCOPED_TRACE(testing::Message() << c.colours << " colours, width " << w);
+            const QImage img = Runs(w, 5, c.colours);
+            std::string out, error;
+            ASSERT_TRUE(EncodePng(img, out, error)) << error;
+            EXPECT_EQ(static_cast<uint8_t>(out[25]), 3);   // palette
+            if (w >= c.colours)
+                EXPECT_EQ(static_cast<uint8_t>(out[24]), c.pngDepth);
+            ExpectSamePixels(img, Decode(out, "PNG"));
+            ASSERT_TRUE(EncodeGif(img, out, error)) << error;
+            ExpectSamePixels(img, Decode(out, "GIF"));
+            for (int bits : {1, 4, 8}) {
+                if ((1 << bits) < c.colours)
+                    continue;
+                ASSERT_TRUE(EncodeBmp(img, bits, out, error)) << error;
+                ExpectSamePixels(img, Decode(out, "BMP"));
+            }
+            TImageRows rows(img);
+            ExpectSamePixels(img, IndexedImageOf(rows).convertToFormat(QImage::Format_RGB32));
+        }
+}
+
+// Every pixel a run of its own: more runs than a writer keeps, so the picture is read twice.
+TEST(ImageFormats, APictureOfSinglePixelRunsIsWrittenWhole)
+{
+    QImage img(4099, 1100, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            row[x] = (x + y / 3) % 2 ? 0xFF123456u : 0xFFFEDCBAu;
+    }
+    std::string out, error;
+    ASSERT_TRUE(EncodePng(img, out, error)) << error;
+    EXPECT_EQ(static_cast<uint8_t>(out[24]), 1);
+    ExpectSamePixels(img, Decode(out, "PNG"));
+    ASSERT_TRUE(EncodeGif(img, out, error)) << error;
+    ExpectSamePixels(img, Decode(out, "GIF"));
+    for (int bits : {1, 8}) {
+        ASSERT_TRUE(EncodeBmp(img, bits, out, error)) << error;
+        ExpectSamePixels(img, Decode(out, "BMP"));
+    }
+    TImageRows rows(img);
+    const QImage indexed = IndexedImageOf(rows);
+    EXPECT_EQ(indexed.colorCount(), 2);
+    ExpectSamePixels(img, indexed.convertToFormat(QImage::Format_RGB32));
+}
+
 TEST(ImageFormats, JpegIsBaselineFullSizeAndHonoursQuality)
 {
     const QImage grad = Gradient(64, 48);
