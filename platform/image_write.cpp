@@ -20,17 +20,9 @@
 #include <png.h>
 #include <zlib.h>
 
-namespace {
+using namespace image_write_detail;
 
-QImage AsRgb32(const QImage& image)
-{
-    if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32)
-        return image;
-    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    if (rgb.isNull() && !image.isNull())
-        throw std::bad_alloc();
-    return rgb;
-}
+namespace {
 
 const uint32_t* Row(const QImage& img, int y)
 {
@@ -59,143 +51,6 @@ bool SizeError(const QImage& image, std::string& error)
     return false;
 }
 
-// A colour-to-index table for at most 256 colours (open addressing on 1024 slots).
-class TColorSet {
-public:
-    TColorSet() { std::memset(keys_, 0, sizeof keys_); }
-    // Index of c, adding it when there is room; -1 when the set is full.
-    int Find(uint32_t c, std::vector<uint32_t>& palette, int maxColors)
-    {
-        const uint32_t slot = Slot(c);
-        if (keys_[slot] != 0)
-            return vals_[slot];
-        if (static_cast<int>(palette.size()) >= maxColors)
-            return -1;
-        keys_[slot] = c | 0x01000000u;
-        vals_[slot] = static_cast<uint8_t>(palette.size());
-        palette.push_back(c);
-        return vals_[slot];
-    }
-    // Index of c, -1 when it is not in the set.
-    int Lookup(uint32_t c) const
-    {
-        const uint32_t slot = Slot(c);
-        return keys_[slot] != 0 ? vals_[slot] : -1;
-    }
-    // Where c is, or the empty slot where it would go (never full: 256 entries at most).
-    uint32_t Slot(uint32_t c) const
-    {
-        const uint32_t key = c | 0x01000000u;
-        uint32_t slot = (c * 2654435761u) >> 22;
-        while (keys_[slot] != 0 && keys_[slot] != key)
-            slot = (slot + 1) & 1023u;
-        return slot;
-    }
-    // Fills the set from a palette of at most 256 distinct colours.
-    void Load(const std::vector<uint32_t>& palette)
-    {
-        std::vector<uint32_t> scratch;
-        for (uint32_t c : palette)
-            Find(c, scratch, 256);
-    }
-
-private:
-    uint32_t keys_[1024];
-    uint8_t vals_[1024];
-};
-
-// The first x from `from` on whose pixel is not v; drawings are mostly long runs of one
-// colour, so eight pixels are compared at a time.
-int RunEnd(const uint32_t* row, int from, int w, uint32_t v)
-{
-    const uint64_t two = uint64_t{v} | (uint64_t{v} << 32);
-    int x = from;
-    while (x + 8 <= w) {
-        uint64_t a, b, c, d;
-        std::memcpy(&a, row + x, 8);
-        std::memcpy(&b, row + x + 2, 8);
-        std::memcpy(&c, row + x + 4, 8);
-        std::memcpy(&d, row + x + 6, 8);
-        if (((a ^ two) | (b ^ two) | (c ^ two) | (d ^ two)) != 0)
-            break;
-        x += 8;
-    }
-    while (x < w && row[x] == v)
-        ++x;
-    return x;
-}
-
-constexpr uint32_t kStandard16[16] = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-};
-
-int Nearest(uint32_t c, const std::vector<uint32_t>& palette)
-{
-    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-    int best = 0;
-    int bestD = INT32_MAX;
-    for (size_t i = 0; i < palette.size(); ++i) {
-        const uint32_t p = palette[i];
-        const int dr = r - static_cast<int>((p >> 16) & 0xFF);
-        const int dg = g - static_cast<int>((p >> 8) & 0xFF);
-        const int db = b - static_cast<int>(p & 0xFF);
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestD) {
-            bestD = d;
-            best = static_cast<int>(i);
-        }
-    }
-    return best;
-}
-
-// The 6x6x6 cube (index r*36 + g*6 + b) followed by the 40 greys between its grey steps.
-struct TCubePalette {
-    std::vector<uint32_t> Colors;
-    uint8_t Level[256];      // channel value to cube step
-    uint8_t GreyIndex[256];  // grey value to the nearest grey entry
-    TCubePalette()
-    {
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    Colors.push_back(static_cast<uint32_t>((r * 51) << 16 | (g * 51) << 8 | b * 51));
-        std::vector<std::pair<int, int>> greys;   // value, index
-        for (int s = 0; s < 6; ++s)
-            greys.push_back({s * 51, s * 36 + s * 6 + s});
-        for (int i = 0; i <= 45; ++i) {
-            const int v = (i * 255 + 22) / 45;
-            if (i % 9 == 0)
-                continue;   // one of the cube's own greys
-            greys.push_back({v, static_cast<int>(Colors.size())});
-            Colors.push_back(static_cast<uint32_t>(v << 16 | v << 8 | v));
-        }
-        for (int c = 0; c < 256; ++c) {
-            Level[c] = static_cast<uint8_t>((c + 25) / 51);
-            int best = 0, bestD = 1000;
-            for (const auto& [v, idx] : greys)
-                if (std::abs(v - c) < bestD) {
-                    bestD = std::abs(v - c);
-                    best = idx;
-                }
-            GreyIndex[c] = static_cast<uint8_t>(best);
-        }
-    }
-    uint8_t Index(uint32_t c) const
-    {
-        const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-        if (r == g && g == b)
-            return GreyIndex[r];
-        return static_cast<uint8_t>(Level[r] * 36 + Level[g] * 6 + Level[b]);
-    }
-};
-
-const TCubePalette& Cube()
-{
-    static const TCubePalette cube;
-    return cube;
-}
-
 void Put16(std::string& s, uint32_t v)
 {
     s.push_back(static_cast<char>(v & 0xFF));
@@ -208,76 +63,6 @@ void Put32(std::string& s, uint32_t v)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------- palette
-
-bool ExactPalette(const QImage& image, int maxColors, TIndexedImage& out)
-{
-    const QImage img = AsRgb32(image);
-    out.Width = img.width();
-    out.Height = img.height();
-    out.Palette.clear();
-    out.Pixels.assign(static_cast<size_t>(out.Width) * static_cast<size_t>(out.Height), 0);
-    TColorSet set;
-    uint32_t last = 0xFFFFFFFFu;
-    uint8_t lastIdx = 0;
-    for (int y = 0; y < out.Height; ++y) {
-        const uint32_t* src = Row(img, y);
-        uint8_t* dst = out.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Width);
-        for (int x = 0; x < out.Width; ++x) {
-            const uint32_t c = src[x] & 0xFFFFFFu;
-            if (c != last) {
-                const int idx = set.Find(c, out.Palette, maxColors);
-                if (idx < 0)
-                    return false;
-                last = c;
-                lastIdx = static_cast<uint8_t>(idx);
-            }
-            dst[x] = lastIdx;
-        }
-    }
-    return true;
-}
-
-TIndexedImage ReducePalette(const QImage& image, int maxColors)
-{
-    TIndexedImage out;
-    if (ExactPalette(image, maxColors, out))
-        return out;
-    const QImage img = AsRgb32(image);
-    if (maxColors >= 256) {
-        const TCubePalette& cube = Cube();
-        out.Palette = cube.Colors;
-        for (int y = 0; y < out.Height; ++y) {
-            const uint32_t* src = Row(img, y);
-            uint8_t* dst = out.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Width);
-            for (int x = 0; x < out.Width; ++x)
-                dst[x] = cube.Index(src[x] & 0xFFFFFFu);
-        }
-        return out;
-    }
-    if (maxColors >= 16)
-        out.Palette.assign(std::begin(kStandard16), std::end(kStandard16));
-    else
-        out.Palette = {0x000000, 0xFFFFFF};
-    // Drawings repeat few colours: a small direct-mapped cache saves the search.
-    std::vector<uint32_t> cacheKey(4096, 0);
-    std::vector<uint8_t> cacheVal(4096, 0);
-    for (int y = 0; y < out.Height; ++y) {
-        const uint32_t* src = Row(img, y);
-        uint8_t* dst = out.Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out.Width);
-        for (int x = 0; x < out.Width; ++x) {
-            const uint32_t c = src[x] & 0xFFFFFFu;
-            const uint32_t slot = (c * 2654435761u) >> 20;
-            if (cacheKey[slot] != (c | 0x01000000u)) {
-                cacheKey[slot] = c | 0x01000000u;
-                cacheVal[slot] = static_cast<uint8_t>(Nearest(c, out.Palette));
-            }
-            dst[x] = cacheVal[slot];
-        }
-    }
-    return out;
-}
 
 // ---------------------------------------------------------------- rows and sinks
 
@@ -357,289 +142,6 @@ private:
     std::string buf_;
 };
 
-// Every row of a picture as runs of one colour, from one walk of its source, with the
-// picture's colours in order of first appearance. A drawing is mostly long runs, so they
-// take far less room than its pixels, and an indexed writer, which must know the colours
-// before the first row, does not have to compose the picture a second time.
-class TRunRows final : public TRowSource {
-public:
-    struct TRun {
-        uint32_t Colour;   // 0xRRGGBB
-        uint32_t End;      // the run's pixels end before this x
-    };
-    // Walks src once. False, keeping nothing, when its runs would pass budget bytes or the
-    // source failed (src.Error() then says why).
-    bool Take(TRowSource& src, size_t budget)
-    {
-        Drop();
-        width_ = src.Width();
-        height_ = src.Height();
-        const size_t w = static_cast<size_t>(std::max(width_, 0));
-        // A row never has more runs than pixels, so a block is started whenever the current
-        // one has less room than a whole row: every row's runs lie in one block.
-        const size_t blockRuns = std::max(kBlockBytes / sizeof(TRun), w);
-        if (static_cast<uint64_t>(height_) * sizeof(TRowAt) > budget)
-            return false;
-        try {
-            rows_.reserve(static_cast<size_t>(height_));
-            size_t held = static_cast<size_t>(height_) * sizeof(TRowAt);
-            TColorSet set;
-            const int iw = width_;
-            TRun* at = nullptr;
-            size_t room = 0;
-            bool over = false;
-            const bool done = src.Rows(false, [&](int, const uint32_t* row) {
-                if (room < w) {
-                    held += blockRuns * sizeof(TRun);
-                    if (held > budget) {
-                        over = true;
-                        return false;
-                    }
-                    blocks_.emplace_back(blockRuns * sizeof(TRun));
-                    at = reinterpret_cast<TRun*>(blocks_.back().Data());
-                    room = blockRuns;
-                }
-                TRun* const first = at;
-                for (int x = 0; x < iw;) {
-                    const uint32_t raw = row[x];
-                    const int end = RunEnd(row, x + 1, iw, raw);
-                    *at++ = {raw & 0xFFFFFFu, static_cast<uint32_t>(end)};
-                    if (!many_ && set.Find(raw & 0xFFFFFFu, colours_, 256) < 0)
-                        many_ = true;
-                    x = end;
-                }
-                const size_t n = static_cast<size_t>(at - first);
-                room -= n;
-                rows_.push_back({first, static_cast<uint32_t>(n)});
-                return true;
-            });
-            if (done && !over)
-                return true;
-        } catch (const std::bad_alloc&) {
-        }
-        Drop();
-        return false;
-    }
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
-    bool Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn) override
-    {
-        std::vector<uint32_t> row(static_cast<size_t>(width_));
-        for (int i = 0; i < height_; ++i) {
-            const int y = bottomUp ? height_ - 1 - i : i;
-            int n = 0;
-            const TRun* r = RowRuns(y, n);
-            uint32_t x = 0;
-            for (int k = 0; k < n; ++k) {
-                std::fill(row.begin() + x, row.begin() + r[k].End, 0xFF000000u | r[k].Colour);
-                x = r[k].End;
-            }
-            if (!fn(y, row.data()))
-                return false;
-        }
-        return true;
-    }
-    const TRun* RowRuns(int y, int& n) const
-    {
-        const TRowAt& r = rows_[static_cast<size_t>(y)];
-        n = static_cast<int>(r.Count);
-        return r.First;
-    }
-    // The colours, in order of first appearance, when there are at most maxColors (<= 256).
-    bool ExactPalette(int maxColors, std::vector<uint32_t>& palette) const
-    {
-        if (many_ || static_cast<int>(colours_.size()) > maxColors) {
-            palette.clear();
-            return false;
-        }
-        palette = colours_;
-        return true;
-    }
-
-private:
-    // Blocks of huge pages: taken page by page, fresh memory costs a fault per 4 KB.
-    static constexpr size_t kBlockBytes = sys::kHugePage;
-    struct TRowAt {
-        const TRun* First;
-        uint32_t Count;
-    };
-    void Drop()
-    {
-        blocks_.clear();
-        std::vector<TRowAt>().swap(rows_);
-        colours_.clear();
-        many_ = false;
-    }
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<sys::TLargeBlock> blocks_;
-    std::vector<TRowAt> rows_;
-    std::vector<uint32_t> colours_;
-    bool many_ = false;   // more than 256 colours
-};
-
-// Runs kept for one picture at most; past it, the picture is composed a second time.
-constexpr size_t kRunBudget = size_t{32} << 20;
-
-using TRun = TRunRows::TRun;
-
-// The byte holding eight pixels' worth of index i at depth bits a pixel.
-uint8_t Repeated(unsigned i, int depth)
-{
-    switch (depth) {
-    case 1:
-        return i ? 0xFF : 0x00;
-    case 2:
-        return static_cast<uint8_t>(i * 0x55u);
-    case 4:
-        return static_cast<uint8_t>(i * 0x11u);
-    default:
-        return static_cast<uint8_t>(i);
-    }
-}
-
-// One row of palette indexes at depth 1, 2, 4 or 8 bits a pixel, the leftmost pixel in the
-// high bits of its byte, from the row's runs: a run is its first and last byte under a
-// mask and whole bytes between.
-template <typename IndexOf>
-void PackRuns(const TRun* runs, int n, IndexOf&& indexOf, int depth, uint8_t* out, int w)
-{
-    if (depth == 8) {
-        uint32_t x = 0;
-        for (int k = 0; k < n; ++k) {
-            std::memset(out + x, indexOf(runs[k].Colour), runs[k].End - x);
-            x = runs[k].End;
-        }
-        return;
-    }
-    // Bits [a, b) of a byte, bit 0 being its highest.
-    auto mask = [](unsigned a, unsigned b) { return static_cast<uint8_t>((0xFFu >> a) & ~(0xFFu >> b)); };
-    std::memset(out, 0, static_cast<size_t>((int64_t{w} * depth + 7) / 8));
-    uint64_t from = 0;   // the run's first bit
-    for (int k = 0; k < n; ++k) {
-        const uint64_t to = uint64_t{runs[k].End} * static_cast<unsigned>(depth);
-        const unsigned i = indexOf(runs[k].Colour);
-        if (i != 0) {
-            const uint8_t p = Repeated(i, depth);
-            const uint64_t b0 = from >> 3, b1 = to >> 3;
-            const unsigned r0 = from & 7, r1 = to & 7;
-            if (b0 == b1) {
-                out[b0] |= p & mask(r0, r1);
-            } else {
-                out[b0] |= p & mask(r0, 8);
-                std::memset(out + b0 + 1, p, static_cast<size_t>(b1 - b0 - 1));
-                if (r1 != 0)
-                    out[b1] |= p & mask(0, r1);
-            }
-        }
-        from = to;
-    }
-}
-
-// Colour to palette index for one picture: the exact palette when it has few enough
-// colours, else the fixed palette of ReducePalette with the nearest colour.
-class TPaletteMap {
-public:
-    TPaletteMap(TRowSource& src, int maxColors)
-    {
-        Init(CensusPalette(src, maxColors, Palette), maxColors);
-    }
-    TPaletteMap(const TRunRows& runs, int maxColors)
-    {
-        Init(runs.ExactPalette(maxColors, Palette), maxColors);
-    }
-    uint8_t IndexOf(uint32_t c)
-    {
-        if (exact_) {
-            const int i = set_.Lookup(c);
-            return static_cast<uint8_t>(i < 0 ? 0 : i);
-        }
-        if (cube_)
-            return cube_->Index(c);
-        const uint32_t slot = (c * 2654435761u) >> 20;
-        if (cacheKey_[slot] != (c | 0x01000000u)) {
-            cacheKey_[slot] = c | 0x01000000u;
-            cacheVal_[slot] = static_cast<uint8_t>(Nearest(c, Palette));
-        }
-        return cacheVal_[slot];
-    }
-    void MapRow(const uint32_t* src, uint8_t* dst, int w)
-    {
-        if (exact_) {
-            for (int x = 0; x < w;) {
-                const uint32_t raw = src[x];
-                const int end = RunEnd(src, x + 1, w, raw);
-                std::memset(dst + x, IndexOf(raw & 0xFFFFFFu), static_cast<size_t>(end - x));
-                x = end;
-            }
-            return;
-        }
-        for (int x = 0; x < w; ++x)
-            dst[x] = IndexOf(src[x] & 0xFFFFFFu);
-    }
-    void MapRuns(const TRun* runs, int n, uint8_t* dst, int w)
-    {
-        PackRuns(runs, n, [this](uint32_t c) { return IndexOf(c); }, 8, dst, w);
-    }
-    bool Exact() const { return exact_; }
-    std::vector<uint32_t> Palette;
-
-private:
-    void Init(bool exact, int maxColors)
-    {
-        exact_ = exact;
-        if (exact_) {
-            set_.Load(Palette);
-            return;
-        }
-        if (maxColors >= 256) {
-            cube_ = &Cube();
-            Palette = cube_->Colors;
-        } else if (maxColors >= 16) {
-            Palette.assign(std::begin(kStandard16), std::end(kStandard16));
-        } else {
-            Palette = {0x000000, 0xFFFFFF};
-        }
-        cacheKey_.assign(4096, 0);
-        cacheVal_.assign(4096, 0);
-    }
-    bool exact_ = false;
-    TColorSet set_;
-    const TCubePalette* cube_ = nullptr;
-    std::vector<uint32_t> cacheKey_;
-    std::vector<uint8_t> cacheVal_;
-};
-
-// The palette of a picture whose runs were taken, else of its source.
-std::unique_ptr<TPaletteMap> MapOf(const TRunRows* runs, TRowSource& src, int maxColors)
-{
-    return runs ? std::make_unique<TPaletteMap>(*runs, maxColors) : std::make_unique<TPaletteMap>(src, maxColors);
-}
-
-// Calls fn(y, indexes) for every row, the top row first or bottom-up: from the runs when
-// they were taken, else from the source's rows again.
-bool IndexRows(TRowSource& src, const TRunRows* runs, TPaletteMap& map, bool bottomUp,
-               const std::function<bool(int, uint8_t*)>& fn)
-{
-    const int w = src.Width();
-    std::vector<uint8_t> idx(static_cast<size_t>(w));
-    if (!runs)
-        return src.Rows(bottomUp, [&](int y, const uint32_t* row) {
-            map.MapRow(row, idx.data(), w);
-            return fn(y, idx.data());
-        });
-    const int h = runs->Height();
-    for (int i = 0; i < h; ++i) {
-        const int y = bottomUp ? h - 1 - i : i;
-        int n = 0;
-        const TRun* r = runs->RowRuns(y, n);
-        map.MapRuns(r, n, idx.data(), w);
-        if (!fn(y, idx.data()))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 namespace image_write_detail {
@@ -663,60 +165,6 @@ bool SizeError(const TRowSource& src, std::string& error)
 
 } // namespace image_write_detail
 
-using image_write_detail::SizeError;
-using image_write_detail::StopReason;
-
-bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palette)
-{
-    palette.clear();
-    TColorSet set;
-    bool fits = true;
-    const int w = src.Width();
-    const bool done = src.Rows(false, [&](int, const uint32_t* row) {
-        for (int x = 0; x < w;) {
-            const uint32_t raw = row[x];
-            if (set.Find(raw & 0xFFFFFFu, palette, maxColors) < 0) {
-                fits = false;
-                return false;
-            }
-            x = RunEnd(row, x + 1, w, raw);
-        }
-        return true;
-    });
-    return fits && done;
-}
-
-QImage IndexedImageOf(TRowSource& src)
-{
-    try {
-        if (src.Width() <= 0 || src.Height() <= 0)
-            return {};
-        TRunRows runs;
-        const bool taken = runs.Take(src, kRunBudget);
-        if (!taken && !src.Error().empty())
-            return {};
-        const std::unique_ptr<TPaletteMap> map = MapOf(taken ? &runs : nullptr, src, 256);
-        if (!taken && !map->Exact() && !src.Error().empty())
-            return {};
-        QImage img(src.Width(), src.Height(), QImage::Format_Indexed8);
-        if (img.isNull())
-            return {};
-        QList<QRgb> table;
-        for (uint32_t c : map->Palette)
-            table.push_back(0xFF000000u | c);
-        img.setColorTable(table);
-        const size_t w = static_cast<size_t>(src.Width());
-        if (!IndexRows(src, taken ? &runs : nullptr, *map, false, [&](int y, uint8_t* idx) {
-                std::memcpy(img.scanLine(y), idx, w);
-                return true;
-            }))
-            return {};
-        return img;
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-}
-
 // ---------------------------------------------------------------- BMP
 
 bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
@@ -737,19 +185,13 @@ bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
         return false;
     }
 
-    // Indexed rows: the colours must be known before the first row, so the picture's runs
-    // are taken in one walk of the source when they fit, which saves walking it twice.
-    TRunRows runs;
-    bool taken = false;
-    std::unique_ptr<TPaletteMap> map;
-    if (bits <= 8) {
-        taken = runs.Take(src, kRunBudget);
-        if (!taken && !src.Error().empty()) {
-            error = src.Error();
-            return false;
-        }
-        map = MapOf(taken ? &runs : nullptr, src, 1 << bits);
+    // Indexed rows: the colours must be known before the first row.
+    TIndexedRows indexed;
+    if (bits <= 8 && !indexed.Open(src, 1 << bits, true)) {
+        error = src.Error();
+        return false;
     }
+    const TPaletteMap* map = bits <= 8 ? &indexed.Map() : nullptr;
     const int64_t colours = map ? static_cast<int64_t>(map->Palette.size()) : 0;
     const int64_t masks = bits == 16 ? 12 : 0;
     const int64_t offBits = 14 + 40 + masks + colours * 4;
@@ -784,39 +226,18 @@ bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
 
     // Rows bottom-up, as the file stores them.
     std::vector<uint8_t> out(static_cast<size_t>(stride));
-    if (taken) {
-        // Straight from the runs, at the file's depth.
-        for (int64_t y = h - 1; y >= 0; --y) {
-            int n = 0;
-            const TRun* r = runs.RowRuns(static_cast<int>(y), n);
-            std::fill(out.begin(), out.end(), 0);
-            PackRuns(r, n, [&](uint32_t c) { return map->IndexOf(c); }, bits, out.data(), static_cast<int>(w));
-            if (!sink.Put(reinterpret_cast<const char*>(out.data()), out.size())) {
-                error = StopReason(src, sink, "The picture could not be written");
-                return false;
-            }
-        }
-        return true;
+    if (map) {
+        const bool ok = indexed.Rows(true, bits, [&](int, uint8_t* row) {
+            std::memcpy(out.data(), row, static_cast<size_t>((w * bits + 7) / 8));
+            return sink.Put(reinterpret_cast<const char*>(out.data()), out.size());
+        });
+        if (!ok)
+            error = StopReason(src, sink, "The picture could not be written");
+        return ok;
     }
-    std::vector<uint8_t> idx(bits <= 8 ? static_cast<size_t>(w) : 0);
     const bool ok = src.Rows(true, [&](int, const uint32_t* row) {
         uint8_t* dst = out.data();
-        if (bits <= 8) {
-            map->MapRow(row, idx.data(), static_cast<int>(w));
-            std::fill(out.begin(), out.end(), 0);
-        }
         switch (bits) {
-        case 1:
-            for (int64_t x = 0; x < w; ++x)
-                dst[x >> 3] |= static_cast<uint8_t>((idx[x] & 1) << (7 - (x & 7)));
-            break;
-        case 4:
-            for (int64_t x = 0; x < w; ++x)
-                dst[x >> 1] |= static_cast<uint8_t>((idx[x] & 15) << ((x & 1) ? 0 : 4));
-            break;
-        case 8:
-            std::memcpy(dst, idx.data(), static_cast<size_t>(w));
-            break;
         case 15:
         case 16:
             for (int64_t x = 0; x < w; ++x) {
@@ -889,9 +310,9 @@ int PngDepth(int colours)
     return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
 }
 
-// packed: palette rows come at the file's depth already, not one byte a pixel.
+// Palette rows come packed at the file's depth.
 bool PngStart(png_structp png, png_infop info, TPngSink* sink, int width, int height, const uint32_t* palette,
-              int colours, bool packed)
+              int colours)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -915,8 +336,6 @@ bool PngStart(png_structp png, png_infop info, TPngSink* sink, int width, int he
         }
         png_set_PLTE(png, info, entries, colours);
         png_write_info(png, info);
-        if (depth < 8 && !packed)
-            png_set_packing(png);
     } else {
         png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                      PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
@@ -950,20 +369,15 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
 {
     if (SizeError(src, error))
         return false;
-    // A palette must come before the first row: the runs of one walk give both, else the
-    // source is walked once for its colours and again for its rows.
-    TRunRows runs;
-    const bool taken = runs.Take(src, kRunBudget);
-    if (!taken && !src.Error().empty()) {
+    // A palette goes before the first row.
+    TIndexedRows indexedRows;
+    if (!indexedRows.Open(src, 256, false)) {
         error = src.Error();
         return false;
     }
-    std::vector<uint32_t> palette;
-    const bool indexed = taken ? runs.ExactPalette(256, palette) : CensusPalette(src, 256, palette);
-    if (!taken && !indexed && !src.Error().empty()) {
-        error = src.Error();
-        return false;
-    }
+    const bool indexed = indexedRows.Exact();
+    const std::vector<uint32_t> noPalette;
+    const std::vector<uint32_t>& palette = indexed ? indexedRows.Map().Palette : noPalette;
     TPngSink sink;
     sink.Sink = &out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
@@ -973,57 +387,21 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
         error = "PNG encoder: Out of memory";
         return false;
     }
-    const int w = src.Width();
-    bool ok = PngStart(png, info, &sink, w, src.Height(), indexed ? palette.data() : nullptr,
-                       static_cast<int>(palette.size()), taken);
+    bool ok = PngStart(png, info, &sink, src.Width(), src.Height(), indexed ? palette.data() : nullptr,
+                       static_cast<int>(palette.size()));
     bool rowsFailed = false;
     if (ok) {
-        TColorSet set;
-        set.Load(palette);
-        auto indexOf = [&set](uint32_t c) {
-            const int i = set.Lookup(c);
-            return static_cast<uint8_t>(i < 0 ? 0 : i);
+        auto put = [&](const uint8_t* row) {
+            if (PngRow(png, row))
+                return true;
+            rowsFailed = true;
+            return false;
         };
-        if (taken) {
-            const int depth = indexed ? PngDepth(static_cast<int>(palette.size())) : 0;
-            std::vector<uint8_t> packed(indexed ? static_cast<size_t>(w) : 0);
-            std::vector<uint32_t> pixels(indexed ? 0 : static_cast<size_t>(w));
-            for (int y = 0; ok && y < runs.Height(); ++y) {
-                int n = 0;
-                const TRun* r = runs.RowRuns(y, n);
-                const uint8_t* bytes = packed.data();
-                if (indexed) {
-                    PackRuns(r, n, indexOf, depth, packed.data(), w);
-                } else {
-                    uint32_t x = 0;
-                    for (int k = 0; k < n; ++k) {
-                        std::fill(pixels.begin() + x, pixels.begin() + r[k].End, 0xFF000000u | r[k].Colour);
-                        x = r[k].End;
-                    }
-                    bytes = reinterpret_cast<const uint8_t*>(pixels.data());
-                }
-                ok = PngRow(png, bytes);
-                rowsFailed = !ok;
-            }
-        } else {
-            std::vector<uint8_t> idx(indexed ? static_cast<size_t>(w) : 0);
-            ok = src.Rows(false, [&](int, const uint32_t* row) {
-                const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row);
-                if (indexed) {
-                    for (int x = 0; x < w;) {
-                        const uint32_t raw = row[x];
-                        const int end = RunEnd(row, x + 1, w, raw);
-                        std::memset(idx.data() + x, indexOf(raw & 0xFFFFFFu), static_cast<size_t>(end - x));
-                        x = end;
-                    }
-                    bytes = idx.data();
-                }
-                if (PngRow(png, bytes))
-                    return true;
-                rowsFailed = true;
-                return false;
-            });
-        }
+        if (indexed)
+            ok = indexedRows.Rows(false, PngDepth(static_cast<int>(palette.size())),
+                                  [&](int, uint8_t* row) { return put(row); });
+        else
+            ok = src.Rows(false, [&](int, const uint32_t* row) { return put(reinterpret_cast<const uint8_t*>(row)); });
         if (ok)
             ok = PngFinish(png, info);
     }
@@ -1060,18 +438,12 @@ bool WriteGif(TRowSource& src, TByteSink& out, std::string& error)
         error = "The picture is too large for a GIF file (at most 65535 pixels a side)";
         return false;
     }
-    TRunRows runs;
-    const bool taken = runs.Take(src, kRunBudget);
-    if (!taken && !src.Error().empty()) {
+    TIndexedRows indexed;
+    if (!indexed.Open(src, 256, true)) {
         error = src.Error();
         return false;
     }
-    const std::unique_ptr<TPaletteMap> mapOwner = MapOf(taken ? &runs : nullptr, src, 256);
-    TPaletteMap& map = *mapOwner;
-    if (!taken && !map.Exact() && !src.Error().empty()) {
-        error = src.Error();
-        return false;
-    }
+    const TPaletteMap& map = indexed.Map();
     int bitsPerPixel = 1;
     while ((1 << bitsPerPixel) < static_cast<int>(map.Palette.size()))
         ++bitsPerPixel;
@@ -1094,7 +466,7 @@ bool WriteGif(TRowSource& src, TByteSink& out, std::string& error)
              EGifPutImageDesc(gif, 0, 0, w, src.Height(), false, nullptr) == GIF_OK;
     bool rowsFailed = false;
     if (ok) {
-        ok = IndexRows(src, taken ? &runs : nullptr, map, false, [&](int, uint8_t* idx) {
+        ok = indexed.Rows(false, 8, [&](int, uint8_t* idx) {
             if (EGifPutLine(gif, idx, w) == GIF_OK)
                 return true;
             rowsFailed = true;
