@@ -405,7 +405,8 @@ TEST(Canvas, LargeBitmapsAreOrdinaryImages)
         const QImage last = a.copy(size.width() - 1, size.height() - 1, 1, 1);
         EXPECT_EQ(last.pixel(0, 0), ColorToRgb(clRed) | 0xFF000000u);
         a = QImage();   // gives the mapping back while b lives on
-        if (size.width() > 1)
+        if (size.width() > 1) {
             EXPECT_EQ(b.pixel(size.width() - 1, size.height() - 1), ColorToRgb(clRed) | 0xFF000000u);
+        }
     }
 }

@@ -1,6 +1,7 @@
 // The image encoders: every format decoded again and compared pixel by pixel where the
 // format is lossless, the BMP headers and packed pixel words read byte by byte.
 #include "platform/image_write.h"
+#include "platform/image_write_detail.h"
 
 #include <gtest/gtest.h>
 
@@ -222,6 +223,23 @@ TEST(ImageFormats, PngAndGifAreLosslessForFewColours)
     EXPECT_LE(std::abs(qRed(back.pixel(39, 29)) - qRed(grad.pixel(39, 29))), 26);
 }
 
+// The end of a run, wherever the first other pixel lies from the start and from the row's
+// end, and when the run reaches the end.
+TEST(ImageRuns, RunEndFindsTheFirstOtherPixel)
+{
+    for (int w = 1; w <= 70; ++w)
+        for (int from = 0; from <= w; ++from)
+            for (int other = from; other <= w; ++other) {
+                std::vector<uint32_t> row(static_cast<size_t>(w), 0xFF00FF00u);
+                if (other < w)
+                    row[static_cast<size_t>(other)] = 0xFF00FF01u;
+                if (other + 1 < w)
+                    row[static_cast<size_t>(other) + 1] = 0xFF00FF00u;   // the run's colour again after it
+                ASSERT_EQ(image_write_detail::RunEnd(row.data(), from, w, 0xFF00FF00u), other)
+                    << "width " << w << " from " << from;
+            }
+}
+
 // Runs of lengths 1 to 9 in turn, so run edges fall at every bit of a packed byte; each row
 // starts elsewhere in the colour cycle.
 QImage Runs(int w, int h, int colours)
@@ -255,8 +273,9 @@ TEST(ImageFormats, EveryPaletteDepthReadsBackPixelForPixel)
             std::string out, error;
             ASSERT_TRUE(EncodePng(img, out, error)) << error;
             EXPECT_EQ(static_cast<uint8_t>(out[25]), 3);   // palette
-            if (w >= c.colours)
+            if (w >= c.colours) {
                 EXPECT_EQ(static_cast<uint8_t>(out[24]), c.pngDepth);
+            }
             ExpectSamePixels(img, Decode(out, "PNG"));
             ASSERT_TRUE(EncodeGif(img, out, error)) << error;
             ExpectSamePixels(img, Decode(out, "GIF"));
