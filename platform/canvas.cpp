@@ -216,12 +216,12 @@ TSize TextExtentOf(const TFontSpec& f, std::string_view bytes)
 }
 
 namespace {
-// The mapping's size is kept in its first bytes; the pixels start after them.
+// The block's size is kept in its first bytes; the pixels start after them.
 constexpr size_t kMapHeader = 64;
 
 void ReleaseMapping(void* base)
 {
-    sys::UnmapLarge(base, *static_cast<const size_t*>(base));
+    sys::GiveLarge(base, *static_cast<const size_t*>(base));
 }
 } // namespace
 
@@ -231,14 +231,14 @@ QImage NewImageRgb32(int width, int height)
     height = std::max(0, height);
     const uint64_t bytes = uint64_t{static_cast<uint32_t>(width)} * 4u * static_cast<uint32_t>(height);
     if (bytes >= sys::kHugePage && bytes <= (uint64_t{1} << 40)) {
-        const size_t span = static_cast<size_t>((bytes + kMapHeader + sys::kHugePage - 1) & ~(sys::kHugePage - 1));
-        if (void* base = sys::MapLarge(span)) {
+        size_t span = static_cast<size_t>((bytes + kMapHeader + sys::kHugePage - 1) & ~(sys::kHugePage - 1));
+        if (void* base = sys::TakeLarge(span)) {
             *static_cast<size_t*>(base) = span;
             QImage img(static_cast<uchar*>(base) + kMapHeader, width, height, qsizetype{width} * 4,
                        QImage::Format_RGB32, ReleaseMapping, base);
             if (!img.isNull())
                 return img;
-            sys::UnmapLarge(base, span);
+            sys::GiveLarge(base, span);
         }
     }
     return QImage(width, height, QImage::Format_RGB32);

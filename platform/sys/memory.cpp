@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <new>
 #include <utility>
 
@@ -109,12 +110,68 @@ void UnmapLarge(void* p, std::size_t n)
 #endif
 }
 
+namespace {
+// Blocks given back and kept for reuse; small, so a kept block costs little when the
+// system does not take its pages back.
+struct TKeptBlocks {
+    static constexpr int kSlots = 4;
+    static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
+    std::mutex lock;
+    void* at[kSlots] = {};
+    std::size_t size[kSlots] = {};
+};
+
+TKeptBlocks& Kept()
+{
+    static TKeptBlocks kept;
+    return kept;
+}
+} // namespace
+
+void* TakeLarge(std::size_t& n)
+{
+    {
+        TKeptBlocks& k = Kept();
+        std::lock_guard<std::mutex> hold(k.lock);
+        int best = -1;
+        for (int i = 0; i < TKeptBlocks::kSlots; ++i)
+            if (k.at[i] && k.size[i] >= n && k.size[i] / 2 <= n && (best < 0 || k.size[i] < k.size[best]))
+                best = i;
+        if (best >= 0) {
+            void* p = k.at[best];
+            n = k.size[best];
+            k.at[best] = nullptr;
+            k.size[best] = 0;
+            return p;
+        }
+    }
+    return MapLarge(n);
+}
+
+void GiveLarge(void* p, std::size_t n)
+{
+    if (!p)
+        return;
+    if (n <= TKeptBlocks::kMaxBytes) {
+        TKeptBlocks& k = Kept();
+        std::lock_guard<std::mutex> hold(k.lock);
+        for (int i = 0; i < TKeptBlocks::kSlots; ++i)
+            if (!k.at[i]) {
+                ForgetPages(p, n);
+                k.at[i] = p;
+                k.size[i] = n;
+                return;
+            }
+    }
+    UnmapLarge(p, n);
+}
+
 TLargeBlock::TLargeBlock(std::size_t n)
 {
     if (n > ~std::size_t{0} - kHugePage)
         throw std::bad_alloc();
     size_ = (std::max<std::size_t>(n, 1) + kHugePage - 1) & ~(kHugePage - 1);
-    at_ = static_cast<char*>(MapLarge(size_));
+    at_ = static_cast<char*>(TakeLarge(size_));
     mapped_ = at_ != nullptr;
     if (!at_)
         at_ = static_cast<char*>(::operator new(size_));
@@ -147,7 +204,7 @@ void TLargeBlock::Release() noexcept
     if (!at_)
         return;
     if (mapped_)
-        UnmapLarge(at_, size_);
+        GiveLarge(at_, size_);
     else
         ::operator delete(at_);
     at_ = nullptr;

@@ -28,8 +28,17 @@ void DropPages(void* p, std::size_t n);
 
 inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-// A fresh block of n bytes rounded up to whole huge pages, mapped with MapLarge where the
-// system allows, else from the heap; given back with the object. Throws std::bad_alloc.
+// A block of at least n bytes (n a multiple of kHugePage), its content undefined: one given
+// back lately when there is one of about that size, else a fresh MapLarge; n becomes its
+// size. nullptr when the system gives none. A few blocks given back are kept, their pages
+// left to the system until used again, so a loop that makes and drops a large buffer does
+// not take fresh pages every time.
+void* TakeLarge(std::size_t& n);
+void GiveLarge(void* p, std::size_t n);
+
+// A block of n bytes or more in whole huge pages, from TakeLarge where the system allows,
+// else from the heap; given back with the object. Its content is undefined. Throws
+// std::bad_alloc.
 class TLargeBlock {
 public:
     explicit TLargeBlock(std::size_t n);
