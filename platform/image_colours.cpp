@@ -478,7 +478,7 @@ void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t
 bool TIndexedRows::Open(TRowSource& src, int maxColors, bool needPalette)
 {
     src_ = &src;
-    taken_ = runs_.Take(src, kRunBudget);
+    taken_ = !src.RowsAtHand() && runs_.Take(src, kRunBudget);
     if (!taken_ && !src.Error().empty())
         return false;
     if (taken_ || runs_.ManyColours()) {
