@@ -259,6 +259,55 @@ QImage Runs(int w, int h, int colours)
     return img;
 }
 
+// A picture seen as a composed one: walking it again is not cheap, so the writers keep
+// its rows as runs when they can.
+class TComposedRows final : public TRowSource {
+public:
+    explicit TComposedRows(const QImage& image) : rows_(image) {}
+    int Width() const override { return rows_.Width(); }
+    int Height() const override { return rows_.Height(); }
+    bool Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn) override
+    {
+        ++Walks;
+        return rows_.Rows(bottomUp, fn);
+    }
+    int Walks = 0;
+
+private:
+    TImageRows rows_;
+};
+
+enum class TKind { Png, Gif, Bmp1, Bmp4, Bmp8 };
+
+// The file of one kind from the picture in memory and from it as a composed picture: the
+// same bytes either way, and the composed one walked as often as said: once when its runs
+// are kept; twice when its colours are too many (the walk that found so, then the rows);
+// three times when its runs are too many to keep (that walk, the colours, the rows).
+std::string BothWays(const QImage& img, TKind kind, int walks = 1)
+{
+    auto write = [&](TRowSource& src, std::string& out) {
+        TStringSink sink(out);
+        std::string error;
+        bool ok = false;
+        switch (kind) {
+        case TKind::Png: ok = WritePng(src, sink, error); break;
+        case TKind::Gif: ok = WriteGif(src, sink, error); break;
+        case TKind::Bmp1: ok = WriteBmp(src, 1, sink, error); break;
+        case TKind::Bmp4: ok = WriteBmp(src, 4, sink, error); break;
+        case TKind::Bmp8: ok = WriteBmp(src, 8, sink, error); break;
+        }
+        EXPECT_TRUE(ok) << error;
+    };
+    std::string atHand, composed;
+    TImageRows rows(img);
+    write(rows, atHand);
+    TComposedRows walked(img);
+    write(walked, composed);
+    EXPECT_EQ(walked.Walks, walks);
+    EXPECT_TRUE(atHand == composed) << "the two ways differ";
+    return composed;
+}
+
 TEST(ImageFormats, EveryPaletteDepthReadsBackPixelForPixel)
 {
     struct Case {
@@ -270,47 +319,46 @@ TEST(ImageFormats, EveryPaletteDepthReadsBackPixelForPixel)
         for (int w : {1, 7, 8, 9, 33, 64}) {
             SCOPED_TRACE(testing::Message() << c.colours << " colours, width " << w);
             const QImage img = Runs(w, 5, c.colours);
-            std::string out, error;
-            ASSERT_TRUE(EncodePng(img, out, error)) << error;
-            EXPECT_EQ(static_cast<uint8_t>(out[25]), 3);   // palette
+            const std::string png = BothWays(img, TKind::Png);
+            EXPECT_EQ(static_cast<uint8_t>(png[25]), 3);   // palette
             if (w >= c.colours) {
-                EXPECT_EQ(static_cast<uint8_t>(out[24]), c.pngDepth);
+                EXPECT_EQ(static_cast<uint8_t>(png[24]), c.pngDepth);
             }
-            ExpectSamePixels(img, Decode(out, "PNG"));
-            ASSERT_TRUE(EncodeGif(img, out, error)) << error;
-            ExpectSamePixels(img, Decode(out, "GIF"));
-            for (int bits : {1, 4, 8}) {
-                if ((1 << bits) < c.colours)
-                    continue;
-                ASSERT_TRUE(EncodeBmp(img, bits, out, error)) << error;
-                ExpectSamePixels(img, Decode(out, "BMP"));
+            ExpectSamePixels(img, Decode(png, "PNG"));
+            ExpectSamePixels(img, Decode(BothWays(img, TKind::Gif), "GIF"));
+            const std::pair<TKind, int> bmps[] = {{TKind::Bmp1, 2}, {TKind::Bmp4, 16}, {TKind::Bmp8, 256}};
+            for (const auto& [kind, fits] : bmps) {
+                const std::string bmp = BothWays(img, kind);
+                if (c.colours <= fits)
+                    ExpectSamePixels(img, Decode(bmp, "BMP"));
             }
-            TImageRows rows(img);
-            ExpectSamePixels(img, IndexedImageOf(rows).convertToFormat(QImage::Format_RGB32));
+            TComposedRows walked(img);
+            ExpectSamePixels(img, IndexedImageOf(walked).convertToFormat(QImage::Format_RGB32));
+            EXPECT_EQ(walked.Walks, 1);
         }
+    // More than 256 colours: PNG in RGB, the others reduced, the same bytes both ways.
+    const QImage grad = Gradient();
+    ExpectSamePixels(grad, Decode(BothWays(grad, TKind::Png, 2), "PNG"));
+    BothWays(grad, TKind::Gif, 2);
+    BothWays(grad, TKind::Bmp8, 2);
 }
 
-// Every pixel a run of its own: more runs than a writer keeps, so the picture is read twice.
+// Every pixel a run of its own: more runs than a writer keeps.
 TEST(ImageFormats, APictureOfSinglePixelRunsIsWrittenWhole)
 {
-    QImage img(4099, 1100, QImage::Format_RGB32);
+    QImage img(4099, 2100, QImage::Format_RGB32);
     for (int y = 0; y < img.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x)
             row[x] = (x + y / 3) % 2 ? 0xFF123456u : 0xFFFEDCBAu;
     }
-    std::string out, error;
-    ASSERT_TRUE(EncodePng(img, out, error)) << error;
-    EXPECT_EQ(static_cast<uint8_t>(out[24]), 1);
-    ExpectSamePixels(img, Decode(out, "PNG"));
-    ASSERT_TRUE(EncodeGif(img, out, error)) << error;
-    ExpectSamePixels(img, Decode(out, "GIF"));
-    for (int bits : {1, 8}) {
-        ASSERT_TRUE(EncodeBmp(img, bits, out, error)) << error;
-        ExpectSamePixels(img, Decode(out, "BMP"));
-    }
-    TImageRows rows(img);
-    const QImage indexed = IndexedImageOf(rows);
+    const std::string png = BothWays(img, TKind::Png, 3);
+    EXPECT_EQ(static_cast<uint8_t>(png[24]), 1);
+    ExpectSamePixels(img, Decode(png, "PNG"));
+    ExpectSamePixels(img, Decode(BothWays(img, TKind::Gif, 3), "GIF"));
+    ExpectSamePixels(img, Decode(BothWays(img, TKind::Bmp1, 3), "BMP"));
+    TComposedRows walked(img);
+    const QImage indexed = IndexedImageOf(walked);
     EXPECT_EQ(indexed.colorCount(), 2);
     ExpectSamePixels(img, indexed.convertToFormat(QImage::Format_RGB32));
 }
