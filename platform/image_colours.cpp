@@ -433,8 +433,20 @@ void TPaletteMap::MapRow(const uint32_t* src, uint8_t* dst, int w)
         }
         return;
     }
-    for (int x = 0; x < w; ++x)
-        dst[x] = IndexOf(src[x] & 0xFFFFFFu);
+    if (cube_) {
+        for (int x = 0; x < w; ++x)
+            dst[x] = cube_->Index(src[x] & 0xFFFFFFu);
+        return;
+    }
+    for (int x = 0; x < w; ++x) {
+        const uint32_t c = src[x] & 0xFFFFFFu;
+        const uint32_t slot = (c * 2654435761u) >> 20;
+        if (cacheKey_[slot] != (c | 0x01000000u)) {
+            cacheKey_[slot] = c | 0x01000000u;
+            cacheVal_[slot] = static_cast<uint8_t>(Nearest(c, Palette));
+        }
+        dst[x] = cacheVal_[slot];
+    }
 }
 
 void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t* out, int w) const
