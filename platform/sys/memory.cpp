@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
+#include <atomic>
 #include <new>
 #include <utility>
 
@@ -112,27 +112,31 @@ void UnmapLarge(void* p, std::size_t n)
 
 namespace {
 // Blocks given back and kept for reuse; small, so a kept block costs little when the
-// system does not take its pages back.
+// system does not take its pages back. Constant-initialised and trivially destroyed, so a
+// block given back while the program ends still finds it whole.
 struct TKeptBlocks {
     static constexpr int kSlots = 4;
     static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
-    std::mutex lock;
+    std::atomic_flag busy;
     void* at[kSlots] = {};
     std::size_t size[kSlots] = {};
 };
+constinit TKeptBlocks gKept{};
 
-TKeptBlocks& Kept()
-{
-    static TKeptBlocks kept;
-    return kept;
-}
+class THold {
+public:
+    THold() { while (gKept.busy.test_and_set(std::memory_order_acquire)) {} }
+    ~THold() { gKept.busy.clear(std::memory_order_release); }
+    THold(const THold&) = delete;
+    THold& operator=(const THold&) = delete;
+};
 } // namespace
 
 void* TakeLarge(std::size_t& n)
 {
     {
-        TKeptBlocks& k = Kept();
-        std::lock_guard<std::mutex> hold(k.lock);
+        TKeptBlocks& k = gKept;
+        const THold hold;
         int best = -1;
         for (int i = 0; i < TKeptBlocks::kSlots; ++i)
             if (k.at[i] && k.size[i] >= n && k.size[i] / 2 <= n && (best < 0 || k.size[i] < k.size[best]))
@@ -153,13 +157,12 @@ void GiveLarge(void* p, std::size_t n)
     if (!p)
         return;
     if (n <= TKeptBlocks::kMaxBytes) {
-        TKeptBlocks& k = Kept();
-        std::lock_guard<std::mutex> hold(k.lock);
+        ForgetPages(p, n);   // outside the hold: it is a system call
+        const THold hold;
         for (int i = 0; i < TKeptBlocks::kSlots; ++i)
-            if (!k.at[i]) {
-                ForgetPages(p, n);
-                k.at[i] = p;
-                k.size[i] = n;
+            if (!gKept.at[i]) {
+                gKept.at[i] = p;
+                gKept.size[i] = n;
                 return;
             }
     }
