@@ -47,6 +47,47 @@ TEST(TextCursor, NumbersAndLinesAsTheLineListGivesThem)
     }
 }
 
+TEST(TextCursor, NumberRunsAsConvertNumberGivesEachLine)
+{
+    // A run of six numbers read at once: each probe in every place of the run, between
+    // lines of the writers' form, with the run at the very end of the text or followed by
+    // more; the values, the count of failures and the lines after the run must all match.
+    for (const std::string& probe : kNumberLines) {
+        for (std::size_t at = 0; at < 6; ++at) {
+            for (const bool last : {false, true}) {
+                std::vector<std::string> run = {"1", "-22", "333", "4444", "-55555", "0"};
+                run[at] = probe;
+                TLines lines;
+                lines.Append("<SHAPE>");
+                for (const std::string& r : run)
+                    lines.Append(r);
+                if (!last) {
+                    lines.Append("7");
+                    lines.Append("A text line that is longer than sixteen bytes");
+                }
+                schtext::TTextCursor cur(lines, 0);
+                ASSERT_TRUE(cur.LineIs(0, "<SHAPE>"));
+                int32_t v[6];
+                const int fails = cur.Numbers(1, v);
+                int wantFails = 0;
+                for (std::size_t k = 0; k < 6; ++k) {
+                    const TNumConv want = ConvertNumber(run[k]);
+                    wantFails += !want.Ok;
+                    EXPECT_EQ(v[k], want.Value) << "[" << probe << "] at " << at << " line " << k;
+                }
+                EXPECT_EQ(fails, wantFails) << "[" << probe << "] at " << at << " last " << last;
+                for (std::size_t k = 0; k < 7; ++k)
+                    EXPECT_EQ(cur.Line(k), lines[k]) << "[" << probe << "] at " << at << " line " << k;
+                cur.Advance(7);
+                if (!last) {
+                    EXPECT_EQ(cur.Number(0).Value, 7);
+                    EXPECT_EQ(cur.Line(1), lines[8]);
+                }
+            }
+        }
+    }
+}
+
 TEST(TextCursor, AdvanceOverKnownAndUnknownLines)
 {
     TLines lines;
