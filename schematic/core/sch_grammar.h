@@ -149,13 +149,21 @@ public:
                 const uint64_t other = (t | (t + 0x7676767676767676ull)) & 0x8080808080808080ull;
                 const unsigned shift = (64 - 8 * len) & 63;
                 if (cr != 0 && len - 1 < 7 && (other << shift) == 0) [[likely]] {
-                    // The digits in the top bytes, zeros below, then their value by pairs.
-                    uint64_t d = t << shift;
-                    d = ((d & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
-                    d = ((d & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
-                    d = ((d & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32;
+                    // The digits in the top bytes, zeros below, then their value by pairs;
+                    // up to four digits (most numbers of a drawing) take one step less.
+                    uint32_t value;
+                    if (len <= 4) {
+                        uint32_t d = static_cast<uint32_t>(t) << (shift - 32);
+                        d = ((d & 0x0F0F0F0Fu) * 2561) >> 8;
+                        value = ((d & 0x00FF00FFu) * 6553601) >> 16;
+                    } else {
+                        uint64_t d = t << shift;
+                        d = ((d & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+                        d = ((d & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+                        value = static_cast<uint32_t>(((d & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32);
+                    }
                     const uint32_t m = 0u - neg;
-                    v[j] = static_cast<int32_t>((static_cast<uint32_t>(d) ^ m) + neg);
+                    v[j] = static_cast<int32_t>((value ^ m) + neg);
                     p += pos + 2;
                     continue;
                 }
