@@ -143,6 +143,9 @@ bool TLines::TakeCrLf(const char* p, std::size_t n)
     // the end, no NUL) while its lines are counted and marked.
     if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n')
         return false;
+    // Every line takes at least its CR LF: room for the most marks there can be, so the
+    // list is never copied while it grows (room that is never written costs nothing).
+    marks_.reserve(n / (2 * kMarkEvery) + 2);
     marks_.push_back(0);
     std::size_t line = 0;
     uint64_t carry = 0;  // a CR in the last byte of the block before
