@@ -143,6 +143,10 @@ bool TLines::TakeCrLf(const char* p, std::size_t n)
     // the end, no NUL) while its lines are counted and marked.
     if (n < 2 || p[n - 2] != '\r' || p[n - 1] != '\n')
         return false;
+    // Room for the marks of lines of two characters or more (a drawing's lines are longer),
+    // so the list is not copied while it grows; text of shorter lines grows it as before.
+    // Room for every possible line would take a fresh mapping for texts of a few megabytes.
+    marks_.reserve(n / (4 * kMarkEvery) + 2);
     marks_.push_back(0);
     std::size_t line = 0;
     uint64_t carry = 0;  // a CR in the last byte of the block before

@@ -122,6 +122,87 @@ public:
         }
         return NumberSlow(k);
     }
+    // Lines first .. first + N - 1 as numbers into v, as Number gives each; returns how many
+    // failed. The line ends come from one mask of the LFs in the next 64 bytes, so finding
+    // the next line never waits for the line before it to be converted.
+    template <std::size_t N>
+    [[gnu::always_inline]] int Numbers(std::size_t first, int32_t (&v)[N]) const
+    {
+        static_assert(N + 1 < kRoom);
+        Know(first);
+        const char* const p = st_[first];
+        // Eight bytes are read from each number's first digit, at most 65 bytes on.
+        if (end_ - p < 73) [[unlikely]]
+            return NumbersOneByOne(first, v);
+        uint64_t lf = LfMask64(p);
+        const char* s = p;
+        int fails = 0;
+#pragma GCC unroll 8
+        for (std::size_t j = 0; j < N; ++j) {
+            if (lf == 0) [[unlikely]]
+                return NumbersOneByOne(first, v);   // long lines: not all within the 64 bytes
+            const char* const e = p + __builtin_ctzll(lf);   // the LF after the line's CR
+            lf &= lf - 1;
+            st_[first + j] = s;
+            const unsigned neg = *s == '-';
+            const char* const q = s + neg;
+            const std::size_t len = static_cast<std::size_t>(e - 1 - q);
+            uint64_t w;
+            std::memcpy(&w, q, 8);
+            const uint64_t t = w - 0x3030303030303030ull;
+            const uint64_t other = (t | (t + 0x7676767676767676ull)) & 0x8080808080808080ull;
+            const unsigned shift = static_cast<unsigned>(64 - 8 * len) & 63;
+            if (len - 1 < 8 && (other << shift) == 0) [[likely]] {
+                v[j] = Digits(t, len, shift, neg);
+            } else {
+                const TNumConv r = ConvertLine(s, e - 1);
+                v[j] = r.Value;
+                fails += !r.Ok;
+            }
+            s = e + 1;
+        }
+        st_[first + N] = s;
+        if (known_ < first + N + 1)
+            known_ = first + N + 1;
+        return fails;
+    }
+    // The same, each line's end found from the bytes of its digits.
+    template <std::size_t N>
+    int NumbersOneByOne(std::size_t first, int32_t (&v)[N]) const
+    {
+        static_assert(N + 1 < kRoom);
+        Know(first);
+        const char* p = st_[first];
+        int fails = 0;
+        for (std::size_t j = 0; j < N; ++j) {
+            st_[first + j] = p;
+            if (end_ - p >= 8) [[likely]] {
+                uint64_t w;
+                std::memcpy(&w, p, 8);
+                // The first CR among the eight bytes (the line's own: lines hold no CR).
+                const uint64_t x = w ^ 0x0D0D0D0D0D0D0D0Dull;
+                const uint64_t cr = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
+                const unsigned pos = static_cast<unsigned>(__builtin_ctzll(cr | (uint64_t{1} << 63))) / 8;
+                const unsigned neg = (w & 0xFF) == '-';
+                const unsigned len = pos - neg;   // digits, when pos is the CR
+                const uint64_t t = (w >> (8 * neg)) - 0x3030303030303030ull;
+                const uint64_t other = (t | (t + 0x7676767676767676ull)) & 0x8080808080808080ull;
+                const unsigned shift = (64 - 8 * len) & 63;
+                if (cr != 0 && len - 1 < 7 && (other << shift) == 0) [[likely]] {
+                    v[j] = Digits(t, len, shift, neg);
+                    p += pos + 2;
+                    continue;
+                }
+            }
+            const TNumConv r = LongNumber(p);
+            v[j] = r.Value;
+            fails += !r.Ok;
+        }
+        st_[first + N] = p;
+        if (known_ < first + N + 1)
+            known_ = first + N + 1;
+        return fails;
+    }
     void Advance(std::size_t k)
     {
         i_ += k;
@@ -165,6 +246,53 @@ private:
             return {*p == '-' ? -static_cast<int32_t>(v) : static_cast<int32_t>(v), true};
         }
         return ConvertAnyNumber(Line(k));
+    }
+    // The value of len (1 to 8) digits held as bytes 0 to 9 in the low bytes of t (shift is
+    // 64 - 8 * len), negated when neg: the digits moved to the top bytes, zeros below, then
+    // summed by pairs. Up to four digits, most numbers of a drawing, take one step less.
+    [[gnu::always_inline]] static int32_t Digits(uint64_t t, std::size_t len, unsigned shift, unsigned neg)
+    {
+        uint32_t value;
+        if (len <= 4) {
+            uint32_t d = static_cast<uint32_t>(t) << (shift - 32);
+            d = ((d & 0x0F0F0F0Fu) * 2561) >> 8;
+            value = ((d & 0x00FF00FFu) * 6553601) >> 16;
+        } else {
+            uint64_t d = t << shift;
+            d = ((d & 0x0F0F0F0F0F0F0F0Full) * 2561) >> 8;
+            d = ((d & 0x00FF00FF00FF00FFull) * 6553601) >> 16;
+            value = static_cast<uint32_t>(((d & 0x0000FFFF0000FFFFull) * 42949672960001ull) >> 32);
+        }
+        const uint32_t m = 0u - neg;
+        return static_cast<int32_t>((value ^ m) + neg);
+    }
+    [[gnu::noinline]] static TNumConv ConvertLine(const char* b, const char* e)
+    {
+        return ConvertNumber(std::string_view(b, static_cast<std::size_t>(e - b)));
+    }
+    // The LFs among the 64 bytes at b.
+    static uint64_t LfMask64(const char* b)
+    {
+        uint64_t m = 0;
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi8('\n');
+        for (int j = 0; j < 4; ++j) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * j));
+            m |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, lf)))) << (16 * j);
+        }
+#else
+        for (int j = 0; j < 64; ++j)
+            m |= static_cast<uint64_t>(b[j] == '\n') << j;
+#endif
+        return m;
+    }
+    // Numbers' other cases: the line at p as ConvertNumber takes it, p moved to the next line.
+    [[gnu::noinline]] TNumConv LongNumber(const char*& p) const
+    {
+        const char* e = SkipLines(p, 1);
+        const TNumConv r = ConvertNumber(std::string_view(p, static_cast<std::size_t>(e - 2 - p)));
+        p = e;
+        return r;
     }
     // Start of the count-th line after the one at p (count >= 1): past count LFs, 16 bytes
     // at a time, as lines are short.
@@ -289,16 +417,32 @@ inline int32_t NumAt(const S& src, std::size_t k)
     return NumberAt(src, k).Value;
 }
 
+// Lines first .. first + N - 1 of the cursor into v, counting failures as NumAt does; a
+// cursor over bytes reads them in one run.
+template <class S, std::size_t N, class... E>
+[[gnu::always_inline]] inline void NumbersAt(const S& src, std::size_t first, int32_t (&v)[N], E&... errors)
+{
+    if constexpr (requires { src.Numbers(first, v); }) {
+        const int fails = src.Numbers(first, v);
+        ((errors += fails), ...);
+    } else {
+        for (std::size_t j = 0; j < N; ++j)
+            v[j] = NumAt(src, first + j, errors...);
+    }
+}
+
 // Kind, X1, Y1, X2, Y2, Style of the shape block at the cursor.
 template <class S, class... E>
 void ShapeValues(const S& src, TShapeRec& s, E&... errors)
 {
-    s.Kind = NumAt(src, 1, errors...);
-    s.X1 = NumAt(src, 2, errors...);
-    s.Y1 = NumAt(src, 3, errors...);
-    s.X2 = NumAt(src, 4, errors...);
-    s.Y2 = NumAt(src, 5, errors...);
-    s.Style = NumAt(src, 6, errors...);
+    int32_t v[6];
+    NumbersAt(src, 1, v, errors...);
+    s.Kind = v[0];
+    s.X1 = v[1];
+    s.Y1 = v[2];
+    s.X2 = v[3];
+    s.Y2 = v[4];
+    s.Style = v[5];
 }
 
 // Text (cut to 100 bytes), Font, X, Y of the text block at the cursor.
@@ -307,9 +451,11 @@ void TextValues(const S& src, TTextRec& t, E&... errors)
 {
     const std::string_view text = src.Line(1);
     t.Text.assign(text.data(), text.size() < MaxTextLen ? text.size() : MaxTextLen);
-    t.Font = NumAt(src, 2, errors...);
-    t.X = NumAt(src, 3, errors...);
-    t.Y = NumAt(src, 4, errors...);
+    int32_t v[3];
+    NumbersAt(src, 2, v, errors...);
+    t.Font = v[0];
+    t.X = v[1];
+    t.Y = v[2];
 }
 
 } // namespace schtext

@@ -62,8 +62,10 @@ struct TModelSink {
     template <class S> void Comp(const S& src)
     {
         Comp_ = &M.CompList.emplace_back();
-        Comp_->X = NumAt(src, 1, Errs.Comps);
-        Comp_->Y = NumAt(src, 2, Errs.Comps);
+        int32_t v[2];
+        NumbersAt(src, 1, v, Errs.Comps);
+        Comp_->X = v[0];
+        Comp_->Y = v[1];
     }
     template <class S> void CompShape(const S& src) { ShapeValues(src, Comp_->Shapes.emplace_back(), Errs.Comps); }
     template <class S> void CompText(const S& src) { TextValues(src, Comp_->Texts.emplace_back(), Errs.Comps); }

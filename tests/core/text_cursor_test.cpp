@@ -47,6 +47,53 @@ TEST(TextCursor, NumbersAndLinesAsTheLineListGivesThem)
     }
 }
 
+TEST(TextCursor, NumberRunsAsConvertNumberGivesEachLine)
+{
+    // A run of six numbers read at once: each probe in every place of the run, between
+    // lines of the writers' form, with the run at the very end of the text, just before it
+    // or far from it (the run is read differently near the end), and with lines too long
+    // for one look ahead; the values, the count of failures and the lines after the run
+    // must all match.
+    std::vector<std::string> probes = kNumberLines;
+    probes.push_back(std::string(70, '5'));
+    probes.push_back(std::string(60, '0') + "12");
+    for (const std::string& probe : probes) {
+        for (std::size_t at = 0; at < 6; ++at) {
+            for (const int tail : {0, 1, 4}) {
+                std::vector<std::string> run = {"1", "-22", "333", "4444", "-55555", "0"};
+                run[at] = probe;
+                TLines lines;
+                lines.Append("<SHAPE>");
+                for (const std::string& r : run)
+                    lines.Append(r);
+                if (tail > 0)
+                    lines.Append("7");
+                for (int k = 0; k < tail; ++k)
+                    lines.Append("A text line that is longer than sixteen bytes");
+                const std::string where = "[" + probe + "] at " + std::to_string(at) + " tail " + std::to_string(tail);
+                schtext::TTextCursor cur(lines, 0);
+                ASSERT_TRUE(cur.LineIs(0, "<SHAPE>"));
+                int32_t v[6];
+                const int fails = cur.Numbers(1, v);
+                int wantFails = 0;
+                for (std::size_t k = 0; k < 6; ++k) {
+                    const TNumConv want = ConvertNumber(run[k]);
+                    wantFails += !want.Ok;
+                    EXPECT_EQ(v[k], want.Value) << where << " line " << k;
+                }
+                EXPECT_EQ(fails, wantFails) << where;
+                for (std::size_t k = 0; k < 7; ++k)
+                    EXPECT_EQ(cur.Line(k), lines[k]) << where << " line " << k;
+                cur.Advance(7);
+                if (tail > 0) {
+                    EXPECT_EQ(cur.Number(0).Value, 7) << where;
+                    EXPECT_EQ(cur.Line(1), lines[8]) << where;
+                }
+            }
+        }
+    }
+}
+
 TEST(TextCursor, AdvanceOverKnownAndUnknownLines)
 {
     TLines lines;
