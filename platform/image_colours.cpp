@@ -296,7 +296,7 @@ bool CensusPalette(TRowSource& src, int maxColors, std::vector<uint32_t>& palett
 
 namespace image_write_detail {
 
-bool TRunRows::Take(TRowSource& src, size_t budget)
+bool TRunRows::Take(TRowSource& src, size_t budget, const TProgress& progress)
 {
     Drop();
     width_ = src.Width();
@@ -349,12 +349,16 @@ bool TRunRows::Take(TRowSource& src, size_t budget)
             const size_t n = static_cast<size_t>(at - first);
             room -= n;
             rows_.push_back({first, static_cast<uint32_t>(n)});
+            if (progress)
+                progress(static_cast<int>(rows_.size()), static_cast<int>(colours_.size()));
             return true;
         });
         if (done && !stop)
             return true;
     } catch (const std::bad_alloc&) {
     }
+    if (progress)
+        progress(-1, 0);   // nobody reads the rows any more
     const bool many = many_;
     Drop();
     many_ = many;
@@ -449,13 +453,13 @@ void TPaletteMap::MapRow(const uint32_t* src, uint8_t* dst, int w)
     }
 }
 
-void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t* out, int w) const
+void PackRuns(const TRunRows::TRun* runs, int n, const uint8_t* fromRun, int depth, uint8_t* out, int w)
 {
     if (depth == 8) {
         uint32_t x = 0;
         for (int k = 0; k < n; ++k) {
             const uint32_t end = runs[k] >> 8;
-            std::memset(out + x, fromRun_[runs[k] & 0xFF], end - x);
+            std::memset(out + x, fromRun[runs[k] & 0xFF], end - x);
             x = end;
         }
         return;
@@ -467,7 +471,7 @@ void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t
     uint64_t from = 0;   // the run's first bit
     for (int k = 0; k < n; ++k) {
         const uint64_t to = uint64_t{runs[k] >> 8} * static_cast<unsigned>(depth);
-        const unsigned i = fromRun_[runs[k] & 0xFF];
+        const unsigned i = fromRun[runs[k] & 0xFF];
         if (i != 0) {
             const uint8_t p = Repeated(i, depth);
             const uint64_t b0 = from >> 3, b1 = to >> 3;
@@ -485,12 +489,17 @@ void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t
     }
 }
 
+void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t* out, int w) const
+{
+    image_write_detail::PackRuns(runs, n, fromRun_, depth, out, w);
+}
+
 // ---------------------------------------------------------------- indexed rows
 
-bool TIndexedRows::Open(TRowSource& src, int maxColors, bool needPalette)
+bool TIndexedRows::Open(TRowSource& src, int maxColors, bool needPalette, const TRunRows::TProgress& progress)
 {
     src_ = &src;
-    taken_ = !src.RowsAtHand() && runs_.Take(src, kRunBudget);
+    taken_ = !src.RowsAtHand() && runs_.Take(src, kRunBudget, progress);
     if (!taken_ && !src.Error().empty())
         return false;
     if (taken_ || runs_.ManyColours()) {

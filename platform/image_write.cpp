@@ -8,6 +8,10 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <new>
 #include <csetjmp>
 #include <cstdio>
@@ -303,14 +307,14 @@ extern "C" void PngError(png_structp png, png_const_charp msg)
 
 extern "C" void PngWarning(png_structp, png_const_charp) {}
 
-// As for JPEG: each libpng call in a frame of plain C objects.
 // Bits a pixel for a palette of this many colours.
 int PngDepth(int colours)
 {
     return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
 }
 
-// Palette rows come packed at the file's depth.
+// As for JPEG: each libpng call in a frame of plain C objects. Palette rows come packed at
+// the file's depth.
 bool PngStart(png_structp png, png_infop info, TPngSink* sink, int width, int height, const uint32_t* palette,
               int colours)
 {
@@ -363,19 +367,194 @@ bool PngFinish(png_structp png, png_infop info)
     return true;
 }
 
+// The rows of a picture whose runs are being taken, encoded on a second thread as they
+// come, so compressing overlaps composing. The palette goes before the rows in the file but
+// does not change their bytes, only its size (the depth) does: the colours found so far give
+// the depth, and a colour past it starts the rows again at the next one. The rows' chunks
+// are kept in memory (a drawing compresses to little) and put after the final head.
+class TPngAhead {
+public:
+    TPngAhead(const TRunRows& runs, int width, int height) : runs_(runs), width_(width), height_(height)
+    {
+        for (int i = 0; i < 256; ++i)
+            identity_[i] = static_cast<uint8_t>(i);
+        worker_ = std::thread([this] { Work(); });
+    }
+    ~TPngAhead() { Stop(true); }
+    TPngAhead(const TPngAhead&) = delete;
+    TPngAhead& operator=(const TPngAhead&) = delete;
+
+    // From the thread taking the runs; rows < 0 when it gives up, before it lets them go.
+    void Progress(int rows, int colours)
+    {
+        if (rows < 0) {
+            Stop(true);
+            return;
+        }
+        colours_.store(colours, std::memory_order_relaxed);
+        rows_.store(rows, std::memory_order_release);
+        if (rows % 32 == 0 || rows == height_) {
+            std::lock_guard<std::mutex> hold(lock_);
+            wake_.notify_one();
+        }
+    }
+    // Once every row is taken: the file's chunks from the first row chunk to the end, for
+    // a picture of this many colours. False with the reason when the encoder failed.
+    bool Finish(int colours, std::string& tail, std::string& error)
+    {
+        Stop(false);
+        if (!failed_.empty()) {
+            error = failed_;
+            return false;
+        }
+        if (depth_ != PngDepth(colours) || done_ != height_) {
+            error = "PNG encoder: the rows were not all written";
+            return false;
+        }
+        // Our own bytes: the signature, then chunks of length, type, data and CRC.
+        size_t at = 8;
+        while (at + 8 <= bytes_.size() && std::memcmp(bytes_.data() + at + 4, "IDAT", 4) != 0) {
+            const uint32_t n = static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at])) << 24 |
+                               static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at + 1])) << 16 |
+                               static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at + 2])) << 8 |
+                               static_cast<uint8_t>(bytes_[at + 3]);
+            at += 12 + size_t{n};
+        }
+        if (at + 8 > bytes_.size()) {
+            error = "PNG encoder: no image data";
+            return false;
+        }
+        tail.assign(bytes_, at, std::string::npos);
+        return true;
+    }
+
+private:
+    // Waits for the encoder; with abandon, at once, its work dropped.
+    void Stop(bool abandon)
+    {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            stop_ = true;
+            if (abandon)
+                abandon_.store(true, std::memory_order_relaxed);
+            wake_.notify_one();
+        }
+        if (worker_.joinable())
+            worker_.join();
+    }
+    // Whether row y is taken, waiting for it; false when told to stop first.
+    bool WaitFor(int y)
+    {
+        if (abandon_.load(std::memory_order_relaxed))
+            return false;
+        if (rows_.load(std::memory_order_acquire) > y)
+            return true;
+        std::unique_lock<std::mutex> hold(lock_);
+        wake_.wait(hold, [&] { return stop_ || rows_.load(std::memory_order_acquire) > y; });
+        return !abandon_.load(std::memory_order_relaxed) && rows_.load(std::memory_order_acquire) > y;
+    }
+    void Work()
+    {
+        try {
+            depth_ = 1;
+            while (!Encode()) {
+                if (!failed_.empty() || done_ < 0)
+                    return;
+            }
+        } catch (const std::bad_alloc&) {
+            failed_ = "Not enough memory for the picture";
+        }
+    }
+    // One pass at depth_: true when every row went out at it; false to start again at the
+    // new depth_, or with done_ < 0 when told to stop, or failed_ set.
+    bool Encode()
+    {
+        bytes_.clear();
+        done_ = 0;
+        TStringSink out(bytes_);
+        TPngSink sink;
+        sink.Sink = &out;
+        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
+        png_infop info = png ? png_create_info_struct(png) : nullptr;
+        if (!png || !info) {
+            png_destroy_write_struct(&png, nullptr);
+            failed_ = "PNG encoder: Out of memory";
+            return false;
+        }
+        const uint32_t noColours[256] = {};
+        bool ok = PngStart(png, info, &sink, width_, height_, noColours, 1 << depth_);
+        std::vector<uint8_t> packed(static_cast<size_t>((int64_t{width_} * depth_ + 7) / 8));
+        bool again = false;
+        for (int y = 0; ok && y < height_; ++y) {
+            if (!WaitFor(y)) {
+                done_ = -1;
+                break;
+            }
+            const int colours = colours_.load(std::memory_order_relaxed);
+            if (PngDepth(colours) > depth_) {
+                depth_ = PngDepth(colours);
+                again = true;
+                break;
+            }
+            int n = 0;
+            const TRunRows::TRun* r = runs_.RowRuns(y, n);
+            PackRuns(r, n, identity_, depth_, packed.data(), width_);
+            ok = PngRow(png, packed.data());
+            done_ = y + 1;
+        }
+        if (ok && !again && done_ == height_)
+            ok = PngFinish(png, info);
+        if (!ok)
+            failed_ = sink.Failed ? out.Error() : std::string("PNG encoder: ") + sink.Message;
+        png_destroy_write_struct(&png, &info);
+        return ok && !again && done_ == height_;
+    }
+
+    const TRunRows& runs_;
+    const int width_;
+    const int height_;
+    uint8_t identity_[256];
+    std::atomic<int> rows_{0};
+    std::atomic<int> colours_{0};
+    std::atomic<bool> abandon_{false};
+    std::mutex lock_;
+    std::condition_variable wake_;
+    bool stop_ = false;
+    // The worker's own until it is joined:
+    int depth_ = 1;
+    int done_ = 0;
+    std::string bytes_;
+    std::string failed_;
+    std::thread worker_;
+};
+
 } // namespace
 
 bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
 {
     if (SizeError(src, error))
         return false;
-    // A palette goes before the first row.
+    // A palette goes before the first row. The rows of a composed picture are encoded while
+    // it is composed.
     TIndexedRows indexedRows;
-    if (!indexedRows.Open(src, 256, false)) {
+    std::unique_ptr<TPngAhead> ahead;
+    if (!src.RowsAtHand())
+        ahead = std::make_unique<TPngAhead>(indexedRows.Runs(), src.Width(), src.Height());
+    const bool opened = ahead ? indexedRows.Open(src, 256, false, [&](int rows, int colours) {
+        ahead->Progress(rows, colours);
+    })
+                              : indexedRows.Open(src, 256, false);
+    if (!opened) {
         error = src.Error();
         return false;
     }
     const bool indexed = indexedRows.Exact();
+    std::string tail;
+    if (ahead && indexedRows.RunsTaken()) {
+        if (!ahead->Finish(static_cast<int>(indexedRows.Map().Palette.size()), tail, error))
+            return false;
+    }
+    ahead.reset();
     const std::vector<uint32_t> noPalette;
     const std::vector<uint32_t>& palette = indexed ? indexedRows.Map().Palette : noPalette;
     TPngSink sink;
@@ -390,6 +569,14 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
     bool ok = PngStart(png, info, &sink, src.Width(), src.Height(), indexed ? palette.data() : nullptr,
                        static_cast<int>(palette.size()));
     bool rowsFailed = false;
+    if (ok && !tail.empty()) {
+        // The head is out; the rows were encoded ahead.
+        png_destroy_write_struct(&png, &info);
+        if (out.Put(tail.data(), tail.size()))
+            return true;
+        error = StopReason(src, out, "The picture could not be written");
+        return false;
+    }
     if (ok) {
         auto put = [&](const uint8_t* row) {
             if (PngRow(png, row))

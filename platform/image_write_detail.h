@@ -64,17 +64,21 @@ public:
     using TRun = uint32_t;
     static constexpr int kMaxWidth = (1 << 24) - 1;
 
+    // Called after each row taken with the rows taken so far and the colours found in them,
+    // and with rows -1 before the runs are let go when Take gives up.
+    using TProgress = std::function<void(int rows, int colours)>;
     // Walks src once. False, keeping nothing, when the picture is wider than kMaxWidth,
     // has more than 256 colours (ManyColours() then), its runs would pass budget bytes, or
     // the source failed (src.Error() then says why).
-    bool Take(TRowSource& src, size_t budget);
+    bool Take(TRowSource& src, size_t budget, const TProgress& progress = {});
     bool ManyColours() const { return many_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
     const std::vector<uint32_t>& Colours() const { return colours_; }
+    // Valid for rows already taken, from any thread once their taking was reported.
     const TRun* RowRuns(int y, int& n) const
     {
-        const TRowAt& r = rows_[static_cast<size_t>(y)];
+        const TRowAt& r = rows_.data()[y];
         n = static_cast<int>(r.Count);
         return r.First;
     }
@@ -98,6 +102,10 @@ private:
 inline constexpr size_t kRunBudget = size_t{32} << 20;
 
 struct TCubePalette;
+
+// A row of runs as palette indexes at depth 1, 2, 4 or 8 bits a pixel, the leftmost pixel
+// in the high bits of its byte; fromRun maps a run's colour index to the palette's.
+void PackRuns(const TRunRows::TRun* runs, int n, const uint8_t* fromRun, int depth, uint8_t* out, int w);
 
 // Colour to palette index for one picture: its exact palette when it has few enough
 // colours, else the fixed palette of ReducePalette with the nearest colour.
@@ -132,7 +140,11 @@ class TIndexedRows {
 public:
     // Looks at src's colours. With needPalette false, no palette is made for a picture of
     // more than maxColors colours (Exact() false, no Map()). False when the source failed.
-    bool Open(TRowSource& src, int maxColors, bool needPalette);
+    // progress hears of every row while runs are taken.
+    bool Open(TRowSource& src, int maxColors, bool needPalette, const TRunRows::TProgress& progress = {});
+    // The runs being taken, or taken when RunsTaken().
+    const TRunRows& Runs() const { return runs_; }
+    bool RunsTaken() const { return taken_; }
     bool Exact() const { return exact_; }
     const TPaletteMap& Map() const { return *map_; }
     // Calls fn(y, row) for every row, the top row first or bottom-up, the row packed at

@@ -343,6 +343,24 @@ TEST(ImageFormats, EveryPaletteDepthReadsBackPixelForPixel)
     BothWays(grad, TKind::Bmp8, 2);
 }
 
+// Colours first seen far down a composed picture, after many rows were encoded at a
+// smaller depth: the file is still the one written from memory.
+TEST(ImageFormats, ColoursFoundLateGiveTheFileOfTheirCount)
+{
+    for (int last : {2, 3, 5, 17, 200}) {
+        SCOPED_TRACE(last);
+        QImage img(301, 1500, QImage::Format_RGB32);
+        img.fill(0xFFFFFFFFu);
+        for (int c = 1; c < last; ++c) {
+            const int y = 40 + c * 1400 / last;
+            for (int x = c % 7; x < img.width(); x += 3)
+                img.setPixel(x, y, qRgb(c, 255 - c, 7 * c % 256));
+        }
+        const std::string png = BothWays(img, TKind::Png);
+        ExpectSamePixels(img, Decode(png, "PNG"));
+    }
+}
+
 // Every pixel a run of its own: more runs than a writer keeps.
 TEST(ImageFormats, APictureOfSinglePixelRunsIsWrittenWhole)
 {
