@@ -499,7 +499,7 @@ void TPaletteMap::PackRuns(const TRunRows::TRun* runs, int n, int depth, uint8_t
 bool TIndexedRows::Open(TRowSource& src, int maxColors, bool needPalette, const TRunRows::TProgress& progress)
 {
     src_ = &src;
-    taken_ = !src.RowsAtHand() && runs_.Take(src, kRunBudget, progress);
+    taken_ = runs_.Take(src, kRunBudget, progress);
     if (!taken_ && !src.Error().empty())
         return false;
     if (taken_ || runs_.ManyColours()) {

@@ -534,23 +534,16 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
 {
     if (SizeError(src, error))
         return false;
-    // A palette goes before the first row. The rows of a composed picture are encoded while
-    // it is composed.
+    // A palette goes before the first row; the rows are encoded while the picture is walked.
     TIndexedRows indexedRows;
-    std::unique_ptr<TPngAhead> ahead;
-    if (!src.RowsAtHand())
-        ahead = std::make_unique<TPngAhead>(indexedRows.Runs(), src.Width(), src.Height());
-    const bool opened = ahead ? indexedRows.Open(src, 256, false, [&](int rows, int colours) {
-        ahead->Progress(rows, colours);
-    })
-                              : indexedRows.Open(src, 256, false);
-    if (!opened) {
+    auto ahead = std::make_unique<TPngAhead>(indexedRows.Runs(), src.Width(), src.Height());
+    if (!indexedRows.Open(src, 256, false, [&](int rows, int colours) { ahead->Progress(rows, colours); })) {
         error = src.Error();
         return false;
     }
     const bool indexed = indexedRows.Exact();
     std::string tail;
-    if (ahead && indexedRows.RunsTaken()) {
+    if (indexedRows.RunsTaken()) {
         if (!ahead->Finish(static_cast<int>(indexedRows.Map().Palette.size()), tail, error))
             return false;
     }

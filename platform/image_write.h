@@ -40,9 +40,6 @@ public:
     // fn stopped it or the source failed (Error() then says why).
     virtual bool Rows(bool bottomUp, const std::function<bool(int y, const uint32_t* row)>& fn) = 0;
     virtual std::string Error() const { return {}; }
-    // Whether walking the rows again costs little (a picture already in memory), so a
-    // writer need not keep what it saw.
-    virtual bool RowsAtHand() const { return false; }
 };
 
 // The rows of an image: an 8-bit indexed one is expanded a row at a time, other formats
@@ -53,7 +50,6 @@ public:
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
     bool Rows(bool bottomUp, const std::function<bool(int, const uint32_t*)>& fn) override;
-    bool RowsAtHand() const override { return true; }
 
 private:
     QImage image_;

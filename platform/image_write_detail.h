@@ -134,8 +134,7 @@ private:
 };
 
 // The rows of a picture as palette indexes, for the indexed writers: the runs of one walk
-// when they fit and the picture is composed as it is walked, else the colours from one
-// walk and the rows from another.
+// when they fit, else the colours from one walk and the rows from another.
 class TIndexedRows {
 public:
     // Looks at src's colours. With needPalette false, no palette is made for a picture of
