@@ -97,8 +97,9 @@ bool EncodeGif(const QImage& image, std::string& out, std::string& error);
 // PNG: a palette when the picture has at most 256 colours, else 8-bit RGB; no alpha.
 bool EncodePng(const QImage& image, std::string& out, std::string& error);
 
-// The same encoders over a row source, into a sink. Indexed outputs look at the colours
-// first, so their sources are walked twice.
+// The same encoders over a row source, into a sink. Indexed outputs must know the colours
+// before the first row: they keep the rows as runs of one colour from a single walk of the
+// source, and walk it again only for a picture of too many runs or colours.
 bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error);
 bool WriteJpeg(TRowSource& src, int quality, TByteSink& sink, std::string& error);
 bool WriteGif(TRowSource& src, TByteSink& sink, std::string& error);
