@@ -367,6 +367,29 @@ bool PngFinish(png_structp png, png_infop info)
     return true;
 }
 
+// A libpng writer into a sink, with its info, given back with the object.
+class TPngWriter {
+public:
+    explicit TPngWriter(TByteSink& out)
+    {
+        sink_.Sink = &out;
+        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink_, PngError, PngWarning);
+        info_ = png_ ? png_create_info_struct(png_) : nullptr;
+    }
+    ~TPngWriter() { png_destroy_write_struct(&png_, info_ ? &info_ : nullptr); }
+    TPngWriter(const TPngWriter&) = delete;
+    TPngWriter& operator=(const TPngWriter&) = delete;
+    bool Made() const { return png_ && info_; }
+    png_structp Png() const { return png_; }
+    png_infop Info() const { return info_; }
+    TPngSink& Sink() { return sink_; }
+
+private:
+    TPngSink sink_;
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
 // The rows of a picture whose runs are being taken, encoded on a second thread as they
 // come, so compressing overlaps composing. The palette goes before the rows in the file but
 // does not change their bytes, only its size (the depth) does: the colours found so far give
@@ -472,17 +495,15 @@ private:
         bytes_.clear();
         done_ = 0;
         TStringSink out(bytes_);
-        TPngSink sink;
-        sink.Sink = &out;
-        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
-        png_infop info = png ? png_create_info_struct(png) : nullptr;
-        if (!png || !info) {
-            png_destroy_write_struct(&png, nullptr);
+        TPngWriter writer(out);
+        if (!writer.Made()) {
             failed_ = "PNG encoder: Out of memory";
             return false;
         }
+        png_structp png = writer.Png();
+        TPngSink& sink = writer.Sink();
         const uint32_t noColours[256] = {};
-        bool ok = PngStart(png, info, &sink, width_, height_, noColours, 1 << depth_);
+        bool ok = PngStart(png, writer.Info(), &sink, width_, height_, noColours, 1 << depth_);
         std::vector<uint8_t> packed(static_cast<size_t>((int64_t{width_} * depth_ + 7) / 8));
         bool again = false;
         for (int y = 0; ok && y < height_; ++y) {
@@ -503,10 +524,9 @@ private:
             done_ = y + 1;
         }
         if (ok && !again && done_ == height_)
-            ok = PngFinish(png, info);
+            ok = PngFinish(png, writer.Info());
         if (!ok)
             failed_ = sink.Failed ? out.Error() : std::string("PNG encoder: ") + sink.Message;
-        png_destroy_write_struct(&png, &info);
         return ok && !again && done_ == height_;
     }
 
@@ -550,21 +570,19 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
     ahead.reset();
     const std::vector<uint32_t> noPalette;
     const std::vector<uint32_t>& palette = indexed ? indexedRows.Map().Palette : noPalette;
-    TPngSink sink;
-    sink.Sink = &out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &sink, PngError, PngWarning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info) {
-        png_destroy_write_struct(&png, nullptr);
+    TPngWriter writer(out);
+    if (!writer.Made()) {
         error = "PNG encoder: Out of memory";
         return false;
     }
+    png_structp png = writer.Png();
+    png_infop info = writer.Info();
+    TPngSink& sink = writer.Sink();
     bool ok = PngStart(png, info, &sink, src.Width(), src.Height(), indexed ? palette.data() : nullptr,
                        static_cast<int>(palette.size()));
     bool rowsFailed = false;
     if (ok && !tail.empty()) {
         // The head is out; the rows were encoded ahead.
-        png_destroy_write_struct(&png, &info);
         if (out.Put(tail.data(), tail.size()))
             return true;
         error = StopReason(src, out, "The picture could not be written");
@@ -585,7 +603,6 @@ bool WritePng(TRowSource& src, TByteSink& out, std::string& error)
         if (ok)
             ok = PngFinish(png, info);
     }
-    png_destroy_write_struct(&png, &info);
     if (!ok) {
         if (sink.Failed)
             error = StopReason(src, out, "The picture could not be written");
