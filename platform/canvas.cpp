@@ -216,7 +216,7 @@ TSize TextExtentOf(const TFontSpec& f, std::string_view bytes)
 }
 
 namespace {
-// The block's size is kept in its first bytes; the pixels start after them.
+// The block's size is kept in its first page; the pixels start on the next, page-aligned.
 constexpr size_t kMapHeader = 64;
 
 void ReleaseMapping(void* base)
@@ -246,7 +246,7 @@ QImage NewImageRgb32(int width, int height)
 
 QImage NewBitmap(int width, int height, TColor fill)
 {
-    QImage img = NewImageRgb32(width, height);
+    QImage img(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
     img.fill(ColorToRgb(fill));
     return img;
 }

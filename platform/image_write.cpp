@@ -171,6 +171,32 @@ bool SizeError(const TRowSource& src, std::string& error)
 
 // ---------------------------------------------------------------- BMP
 
+namespace {
+// One BMP row of 15 (5-5-5), 16 (5-6-5), 24 or 32 bits a pixel from 0xFFRRGGBB pixels, a
+// loop of its own for each depth. dst has four bytes of slack past rowBytes.
+template <int Bits>
+void TrueColourRow(const uint32_t* row, uint8_t* dst, int64_t w, size_t rowBytes)
+{
+    for (int64_t x = 0; x < w; ++x) {
+        const uint32_t c = row[x];
+        if constexpr (Bits == 15 || Bits == 16) {
+            const auto v = static_cast<uint16_t>(Bits == 15 ? ((c >> 19) & 0x1F) << 10 | ((c >> 11) & 0x1F) << 5 | ((c >> 3) & 0x1F)
+                                                            : ((c >> 19) & 0x1F) << 11 | ((c >> 10) & 0x3F) << 5 | ((c >> 3) & 0x1F));
+            std::memcpy(dst + 2 * x, &v, 2);   // low byte first on a little-endian machine
+        } else if constexpr (Bits == 24) {
+            // B, G, R and one byte that the next pixel overwrites; the last lands in the
+            // row's padding or the slack.
+            std::memcpy(dst + 3 * x, &c, 4);
+        } else {
+            const uint32_t v = c & 0xFFFFFFu;
+            std::memcpy(dst + 4 * x, &v, 4);   // B, G, R, 0
+        }
+    }
+    const size_t used = static_cast<size_t>(w) * (Bits == 15 ? 2 : Bits / 8);
+    std::memset(dst + used, 0, rowBytes - used);   // the padding, cleared again
+}
+} // namespace
+
 bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
 {
     if (SizeError(src, error))
@@ -228,12 +254,13 @@ bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
         return false;
     }
 
-    // Rows bottom-up, as the file stores them.
-    std::vector<uint8_t> out(static_cast<size_t>(stride));
+    // Rows bottom-up, as the file stores them; four bytes of slack past the row.
+    std::vector<uint8_t> out(static_cast<size_t>(stride) + 4);
+    const size_t rowBytes = static_cast<size_t>(stride);
     if (map) {
         const bool ok = indexed.Rows(true, bits, [&](int, uint8_t* row) {
             std::memcpy(out.data(), row, static_cast<size_t>((w * bits + 7) / 8));
-            return sink.Put(reinterpret_cast<const char*>(out.data()), out.size());
+            return sink.Put(reinterpret_cast<const char*>(out.data()), rowBytes);
         });
         if (!ok)
             error = StopReason(src, sink, "The picture could not be written");
@@ -243,32 +270,19 @@ bool WriteBmp(TRowSource& src, int bits, TByteSink& sink, std::string& error)
         uint8_t* dst = out.data();
         switch (bits) {
         case 15:
+            TrueColourRow<15>(row, dst, w, rowBytes);
+            break;
         case 16:
-            for (int64_t x = 0; x < w; ++x) {
-                const uint32_t c = row[x];
-                const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-                const uint32_t v = bits == 15 ? ((r >> 3) << 10 | (g >> 3) << 5 | b >> 3)
-                                              : ((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
-                dst[2 * x] = static_cast<uint8_t>(v & 0xFF);
-                dst[2 * x + 1] = static_cast<uint8_t>(v >> 8);
-            }
+            TrueColourRow<16>(row, dst, w, rowBytes);
             break;
         case 24:
-            for (int64_t x = 0; x < w; ++x) {
-                const uint32_t c = row[x];
-                dst[3 * x] = static_cast<uint8_t>(c & 0xFF);
-                dst[3 * x + 1] = static_cast<uint8_t>((c >> 8) & 0xFF);
-                dst[3 * x + 2] = static_cast<uint8_t>((c >> 16) & 0xFF);
-            }
+            TrueColourRow<24>(row, dst, w, rowBytes);
             break;
         case 32:
-            for (int64_t x = 0; x < w; ++x) {
-                const uint32_t c = row[x] & 0xFFFFFFu;
-                std::memcpy(dst + 4 * x, &c, 4);   // B, G, R, 0 on a little-endian machine
-            }
+            TrueColourRow<32>(row, dst, w, rowBytes);
             break;
         }
-        return sink.Put(reinterpret_cast<const char*>(dst), out.size());
+        return sink.Put(reinterpret_cast<const char*>(dst), rowBytes);
     });
     if (!ok) {
         error = StopReason(src, sink, "The picture could not be written");

@@ -111,15 +111,16 @@ void UnmapLarge(void* p, std::size_t n)
 }
 
 namespace {
-// Blocks given back and kept for reuse; small, so a kept block costs little when the
-// system does not take its pages back. Constant-initialised and trivially destroyed, so a
-// block given back while the program ends still finds it whole.
+// Blocks given back and kept, resident, for reuse: a few, of 64 MB together at most.
+// Constant-initialised and trivially destroyed, so a block given back while the program
+// ends still finds it whole.
 struct TKeptBlocks {
     static constexpr int kSlots = 4;
     static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
     std::atomic_flag busy;
     void* at[kSlots] = {};
     std::size_t size[kSlots] = {};
+    std::size_t held = 0;
 };
 constinit TKeptBlocks gKept{};
 
@@ -144,6 +145,7 @@ void* TakeLarge(std::size_t& n)
         if (best >= 0) {
             void* p = k.at[best];
             n = k.size[best];
+            k.held -= n;
             k.at[best] = nullptr;
             k.size[best] = 0;
             return p;
@@ -156,15 +158,16 @@ void GiveLarge(void* p, std::size_t n)
 {
     if (!p)
         return;
-    if (n <= TKeptBlocks::kMaxBytes) {
-        ForgetPages(p, n);   // outside the hold: it is a system call
+    {
         const THold hold;
-        for (int i = 0; i < TKeptBlocks::kSlots; ++i)
-            if (!gKept.at[i]) {
-                gKept.at[i] = p;
-                gKept.size[i] = n;
-                return;
-            }
+        if (gKept.held + n <= TKeptBlocks::kMaxBytes)
+            for (int i = 0; i < TKeptBlocks::kSlots; ++i)
+                if (!gKept.at[i]) {
+                    gKept.at[i] = p;
+                    gKept.size[i] = n;
+                    gKept.held += n;
+                    return;
+                }
     }
     UnmapLarge(p, n);
 }

@@ -30,9 +30,8 @@ inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 // A block of at least n bytes (n a multiple of kHugePage), its content undefined: one given
 // back lately when there is one of about that size, else a fresh MapLarge; n becomes its
-// size. nullptr when the system gives none. A few blocks given back are kept, their pages
-// left to the system until used again, so a loop that makes and drops a large buffer does
-// not take fresh pages every time.
+// size. nullptr when the system gives none. A few blocks given back are kept (64 MB at
+// most), so a loop that makes and drops a large buffer does not take fresh pages each time.
 void* TakeLarge(std::size_t& n);
 void GiveLarge(void* p, std::size_t n);
 

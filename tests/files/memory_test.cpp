@@ -21,7 +21,7 @@ TEST(LargeBlocks, AGivenBackBlockServesTheNextAskOfItsSize)
     void* b = sys::TakeLarge(again);
     EXPECT_EQ(b, a);
     EXPECT_EQ(again, n);
-    std::memset(b, 2, again);   // its pages were left to the system: still writable
+    std::memset(b, 2, again);
     EXPECT_EQ(static_cast<const char*>(b)[again - 1], 2);
 
     sys::GiveLarge(b, again);
