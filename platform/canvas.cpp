@@ -216,8 +216,8 @@ TSize TextExtentOf(const TFontSpec& f, std::string_view bytes)
 }
 
 namespace {
-// The block's size is kept in its first page; the pixels start on the next, page-aligned.
-constexpr size_t kMapHeader = 64;
+// The block's size is kept in its first page; the pixels start page-aligned on the next.
+constexpr size_t kMapHeader = 4096;
 
 void ReleaseMapping(void* base)
 {
@@ -246,7 +246,7 @@ QImage NewImageRgb32(int width, int height)
 
 QImage NewBitmap(int width, int height, TColor fill)
 {
-    QImage img(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
+    QImage img = NewImageRgb32(width, height);
     img.fill(ColorToRgb(fill));
     return img;
 }

@@ -194,7 +194,7 @@ private:
 
 // A white RGB32 image of the given size.
 QImage NewBitmap(int width, int height, TColor fill = clWhite);
-// A fresh RGB32 image for a large buffer used once, its pixels not yet set. One of 2 MB or
-// more lives in a block of huge pages: a buffer touched page by page takes a fault per
-// 4 KB, which on a virtual machine costs more than drawing it.
+// A fresh RGB32 image, its pixels not yet set. One of 2 MB or more lives in a block of huge
+// pages: a bitmap touched page by page takes a fault per 4 KB, which on a virtual machine
+// costs more than drawing it.
 QImage NewImageRgb32(int width, int height);
