@@ -2,6 +2,7 @@
 // what was pasted must copy out and paste back to the same items.
 #include "schematic/core/sch_clip.h"
 #include "schematic/core/sch_text.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,11 +10,7 @@
 #include <string_view>
 
 namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::Check;
 
 // Paste puts each item at the head of its list, so copying and pasting twice gives the
 // first order back.

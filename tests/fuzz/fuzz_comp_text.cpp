@@ -1,17 +1,14 @@
 // libFuzzer target for the component text reader: any bytes must read without a crash, and
 // whatever reads must write and read back to the same component.
 #include "components/core/comp_text.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::Check;
 
 void RoundTrip(const TCompModel& m)
 {

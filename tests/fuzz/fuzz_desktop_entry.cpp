@@ -2,19 +2,14 @@
 // must read without a crash; merging a default keeps the other entries and is stable; an
 // argument quoted for an Exec line reads back as itself.
 #include "platform/sys/desktop_entry.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

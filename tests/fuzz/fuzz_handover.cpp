@@ -2,19 +2,14 @@
 // and parse without a crash; a whole frame gives the body that was framed, and a request
 // parsed and written again parses the same.
 #include "platform/sys/handover.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

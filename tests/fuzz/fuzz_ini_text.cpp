@@ -2,6 +2,7 @@
 // written back they read the same; the program's keys set on top read back as set while
 // every other key keeps its value.
 #include "platform/sys/ini_text.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,11 +12,7 @@
 #include <vector>
 
 namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::Check;
 
 // The program's keys, and some that only the user has.
 const std::pair<const char*, const char*> Keys[] = {

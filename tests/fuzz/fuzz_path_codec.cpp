@@ -1,18 +1,13 @@
 // libFuzzer target for the path codec: any bytes come back from their text exactly, the text
 // never holds a code unit outside UTF-16, and any UTF-16 turns into bytes without harm.
 #include "platform/sys/path_codec.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

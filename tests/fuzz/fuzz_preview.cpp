@@ -5,6 +5,7 @@
 #include "schematic/core/line_stream.h"
 #include "schematic/core/sch_grammar.h"
 #include "schematic/core/sch_text.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,11 +14,7 @@
 #include <string_view>
 
 namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::Check;
 
 // Records what the previews draw, through the same value readers.
 struct TRecordSink {

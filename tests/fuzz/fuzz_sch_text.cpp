@@ -1,6 +1,7 @@
 // libFuzzer target for the schematic text reader: any bytes must load without a crash, and
 // whatever loads must write and read back to the same model.
 #include "schematic/core/sch_text.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -8,11 +9,7 @@
 #include <string_view>
 
 namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::Check;
 
 void RoundTrip(const TSchModel& m)
 {

@@ -2,19 +2,14 @@
 // must parse and be checked without a crash; marks written again parse the same, and the
 // list of states keeps its own rules whatever the record says.
 #include "schematic/core/autosave.h"
+#include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-namespace {
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-} // namespace
+using fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
