@@ -17,38 +17,43 @@ Display* dpy = nullptr;
 
 Atom A(const char* name) { return XInternAtom(dpy, name, False); }
 
-// The items of a 32-bit property (XLib hands them over as longs).
-std::vector<unsigned long> Property(TWin w, const char* name, Atom type)
+namespace {
+// Calls fn(format, data, items) with a window property while XLib holds it.
+template <class Fn>
+void WithProperty(TWin w, const char* name, Atom type, Fn&& fn)
 {
-    std::vector<unsigned long> out;
     Atom actual = None;
     int format = 0;
     unsigned long n = 0, after = 0;
     unsigned char* data = nullptr;
     if (XGetWindowProperty(dpy, w, A(name), 0, 4096, False, type, &actual, &format, &n, &after, &data) == Success &&
         data) {
+        fn(format, data, n);
+        XFree(data);
+    }
+}
+} // namespace
+
+// The items of a 32-bit property (XLib hands them over as longs).
+std::vector<unsigned long> Property(TWin w, const char* name, Atom type)
+{
+    std::vector<unsigned long> out;
+    WithProperty(w, name, type, [&](int format, const unsigned char* data, unsigned long n) {
         if (format == 32) {
             const auto* v = reinterpret_cast<const unsigned long*>(data);
             out.assign(v, v + n);
         }
-        XFree(data);
-    }
+    });
     return out;
 }
 
 QString StringProperty(TWin w, const char* name, Atom type)
 {
     QString s;
-    Atom actual = None;
-    int format = 0;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, w, A(name), 0, 4096, False, type, &actual, &format, &n, &after, &data) == Success &&
-        data) {
+    WithProperty(w, name, type, [&](int format, const unsigned char* data, unsigned long n) {
         if (format == 8)
             s = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(n));
-        XFree(data);
-    }
+    });
     return s;
 }
 
