@@ -473,15 +473,18 @@ namespace {
 // Answers every question box while `live` holds.
 void AnswerQuestions(std::shared_ptr<bool> live, std::function<void(QMessageBox*)> act)
 {
+    // Held by the pending timer only, so it is freed once live turns false.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [live, act, poll] {
+    std::weak_ptr<std::function<void()>> self = poll;
+    *poll = [live, act, self] {
         if (!*live)
             return;
         if (auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
             act(m);
-        QTimer::singleShot(10, *poll);
+        if (auto again = self.lock())
+            QTimer::singleShot(10, [again] { (*again)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 int RedPixels(const QImage& img)
