@@ -68,7 +68,8 @@ int main(int argc, char** argv)
     // reason is told), the bytes moved into the line list without a second copy.
     TSchModel model;
     {
-        std::string bytes, error;
+        sys::TByteBuf bytes;
+        std::string error;
         if (!sys::ReadRegularFile(in, bytes, error))
             return Fail(std::string("cannot read ") + in + ": " + error);
         const TLoadReport rep = DoLoadTaking(TLines::FromBytes(std::move(bytes)), 0, model);

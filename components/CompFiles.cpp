@@ -32,7 +32,8 @@ QString FindCompFile(const QString& path)
 
 bool ReadCompLines(const QString& path, TLines& lines, QString& error)
 {
-    std::string bytes, err;
+    sys::TByteBuf bytes;
+    std::string err;
     if (!sys::ReadRegularFile(Bytes(path), bytes, err, kCompReadCap)) {
         lines.Clear();
         error = QString::fromStdString(err);

@@ -55,7 +55,7 @@ bool Holds(const List& list, const Rec* rec)
 
 // The whole file through the one reader, into the string the line list then keeps: never waits on a FIFO or a device, and says why
 // a file could not be read.
-bool ReadWholeFile(const QString& path, std::string& out, QString& why)
+bool ReadWholeFile(const QString& path, sys::TByteBuf& out, QString& why)
 {
     std::string error;
     if (sys::ReadRegularFile(PathBytes(path), out, error))
@@ -783,7 +783,7 @@ void TSchWin::OpenSchem(const QString& name)
         return;
     }
     TLines& slot = UndoList.Newest();
-    std::string bytes;
+    sys::TByteBuf bytes;
     QString why;
     if (!ReadWholeFile(name, bytes, why)) {
         // Not the same as a file that is no schematic: say what stopped the reading.
@@ -798,7 +798,7 @@ void TSchWin::OpenSchem(const QString& name)
         CloseWindow();
         return;
     }
-    const bool torn = EndsTorn(bytes);
+    const bool torn = EndsTorn(bytes.View());
     slot = TLines::FromBytes(std::move(bytes));
     if (slot.Count() >= 6 && slot[0] == "SCHEMATIC") {
         FileName = name;
@@ -839,12 +839,12 @@ void TSchWin::OpenBackUp(const QString& name, int startLine)
 {
     ClearHits();
     Model.EraseMem();
-    std::string bytes;
+    sys::TByteBuf bytes;
     QString why;
     if (name.size() >= 3 && ReadWholeFile(name, bytes, why)) {
         FileName.clear();
         TLines& slot = UndoList.Newest();
-        const bool torn = EndsTorn(bytes);
+        const bool torn = EndsTorn(bytes.View());
         slot = TLines::FromBytes(std::move(bytes));
         if (startLine < 0 || static_cast<std::size_t>(startLine) >= slot.Count())
             startLine = 0;

@@ -15,6 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace sys {
 
@@ -119,9 +122,82 @@ int64_t TReadFile::ReadFull(char* buf, std::size_t n)
     return static_cast<int64_t>(done);
 }
 
-bool ReadRegularFile(const std::string& path, std::string& out, std::string& error, int64_t cap)
+bool TReadFile::SeekTo(int64_t at)
 {
-    out.clear();
+    return fd_ >= 0 && ::lseek(fd_, static_cast<off_t>(at), SEEK_SET) == static_cast<off_t>(at);
+}
+
+int64_t TReadFile::ReadFullAt(char* buf, std::size_t n, int64_t at) const
+{
+    if (fd_ < 0)
+        return -1;
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd_, buf + done, n - done, static_cast<off_t>(at + static_cast<int64_t>(done)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<int64_t>(done);
+}
+
+namespace {
+
+void SetLength(std::string& s, std::size_t n) { s.resize(n); }
+void SetLength(TByteBuf& b, std::size_t n) { b.SetSize(n); }
+
+// Room for a whole file. A string is zero-filled, so huge pages are asked for first.
+void OpenRoom(std::string& s, std::size_t n)
+{
+    s.reserve(n);
+    AdviseHugePages(s.data(), s.capacity());
+    s.resize(n);
+}
+void OpenRoom(TByteBuf& b, std::size_t n) { b.SetSize(n); }
+
+// Reads the first n bytes of f into p in parts side by side, when n is large enough for it
+// to pay; true when all n were read. False (nothing said) when a part fell short, the file
+// having shrunk meanwhile, or failed: the caller then reads in order and sees why.
+bool ReadSideBySide(const TReadFile& f, char* p, std::size_t n)
+{
+    constexpr std::size_t kPart = std::size_t{8} << 20;
+    const unsigned cpus = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t parts = std::min<std::size_t>({4, cpus, n / kPart});
+    if (parts < 2)
+        return false;
+    // Parts end on huge-page edges, so no page is faulted in by two threads.
+    const std::size_t step = (n / parts + kHugePage - 1) & ~(kHugePage - 1);
+    std::atomic<bool> whole{true};
+    auto part = [&](std::size_t i) {
+        const std::size_t at = i * step;
+        if (at >= n)
+            return;
+        const std::size_t len = std::min(step, n - at);
+        if (f.ReadFullAt(p + at, len, static_cast<int64_t>(at)) != static_cast<int64_t>(len))
+            whole = false;
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < parts; ++i) {
+        try {
+            helpers.emplace_back(part, i);
+        } catch (const std::system_error&) {
+            part(i);   // no thread to be had: this one reads the part
+        }
+    }
+    part(0);
+    for (std::thread& t : helpers)
+        t.join();
+    return whole;
+}
+
+template <class Buf>
+bool ReadWhole(const std::string& path, Buf& out, std::string& error, int64_t cap, bool sideBySide)
+{
+    SetLength(out, 0);
     error.clear();
     TReadFile f;
     if (!f.Open(path)) {
@@ -134,12 +210,16 @@ bool ReadRegularFile(const std::string& path, std::string& out, std::string& err
     }
     // The size may change while reading: read in steps and stop at the cap.
     // One byte more than the size, so the end is seen without growing (and copying) the
-    // string, which its caller may keep as it is.
-    std::size_t want = static_cast<std::size_t>(f.Size());
-    out.reserve(f.Size() < cap ? want + 1 : want);
-    AdviseHugePages(out.data(), out.capacity());
-    out.resize(f.Size() < cap ? want + 1 : want);
+    // buffer, which its caller may keep as it is.
+    const std::size_t want = static_cast<std::size_t>(f.Size());
+    const std::size_t room = f.Size() < cap ? want + 1 : want;
+    OpenRoom(out, room);
     std::size_t have = 0;
+    if (sideBySide && ReadSideBySide(f, out.data(), want)) {
+        have = want;
+        if (!f.SeekTo(static_cast<int64_t>(want)))
+            have = 0;   // read it in order from the start
+    }
     for (;;) {
         if (have == out.size()) {
             // Room for at least one more byte, to see whether the file grew.
@@ -148,18 +228,17 @@ bool ReadRegularFile(const std::string& path, std::string& out, std::string& err
                 const int64_t more = f.Read(&probe, 1);
                 if (more == 0)
                     break;
-                out.clear();
+                SetLength(out, 0);
                 error = more < 0 ? f.Error()
                                  : "File is larger than " + std::to_string(cap) + " bytes";
                 return false;
             }
             const std::size_t grow = std::max<std::size_t>(have / 2, 65536);
-            out.resize(static_cast<std::size_t>(
-                std::min<int64_t>(cap, static_cast<int64_t>(have + grow))));
+            SetLength(out, static_cast<std::size_t>(std::min<int64_t>(cap, static_cast<int64_t>(have + grow))));
         }
         const int64_t got = f.Read(out.data() + have, out.size() - have);
         if (got < 0) {
-            out.clear();
+            SetLength(out, 0);
             error = f.Error();
             return false;
         }
@@ -167,8 +246,20 @@ bool ReadRegularFile(const std::string& path, std::string& out, std::string& err
             break;
         have += static_cast<std::size_t>(got);
     }
-    out.resize(have);
+    SetLength(out, have);
     return true;
+}
+
+} // namespace
+
+bool ReadRegularFile(const std::string& path, std::string& out, std::string& error, int64_t cap)
+{
+    return ReadWhole(path, out, error, cap, false);
+}
+
+bool ReadRegularFile(const std::string& path, TByteBuf& out, std::string& error, int64_t cap)
+{
+    return ReadWhole(path, out, error, cap, true);
 }
 
 namespace {

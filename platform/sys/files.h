@@ -4,6 +4,8 @@
 // read, so a FIFO or a device named like a drawing can never hang a program; reads are
 // capped. Paths and names are the local 8-bit bytes, kept as they are (names that are not
 // valid UTF-8 included).
+#include "platform/sys/byte_buf.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,6 +39,11 @@ public:
     int64_t Read(char* buf, std::size_t n);
     // Reads until buf holds n bytes or the file ends; -1 on an error.
     int64_t ReadFull(char* buf, std::size_t n);
+    // ReadFull from offset at, leaving the read position alone (several threads may read
+    // parts of one file side by side). Error texts of these calls are not kept.
+    int64_t ReadFullAt(char* buf, std::size_t n, int64_t at) const;
+    // Moves the read position to offset at; false when it cannot.
+    bool SeekTo(int64_t at);
 
 private:
     int fd_ = -1;
@@ -48,6 +55,10 @@ private:
 // when the file is not a readable regular file, is larger than cap, or a read fails.
 bool ReadRegularFile(const std::string& path, std::string& out, std::string& error,
                      int64_t cap = kReadCap);
+// The same into a byte buffer: the text of a drawing, which its line list keeps. A large
+// file is read in parts side by side, so that the fresh pages that receive it are mapped in
+// on several processors at once.
+bool ReadRegularFile(const std::string& path, TByteBuf& out, std::string& error, int64_t cap = kReadCap);
 
 // The text of an errno value for messages.
 std::string ErrorText(int err);

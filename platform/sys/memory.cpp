@@ -111,15 +111,19 @@ void UnmapLarge(void* p, std::size_t n)
 }
 
 namespace {
-// Blocks given back and kept, resident, for reuse: a few, of 64 MB together at most.
+// Blocks given back and kept, resident, for reuse: a few of any size and single huge pages
+// (text read once hands its pages on to the record pools that way), 64 MB together at most.
 // Constant-initialised and trivially destroyed, so a block given back while the program
 // ends still finds it whole.
 struct TKeptBlocks {
     static constexpr int kSlots = 4;
+    static constexpr int kPages = 32;
     static constexpr std::size_t kMaxBytes = std::size_t{64} << 20;
     std::atomic_flag busy;
     void* at[kSlots] = {};
     std::size_t size[kSlots] = {};
+    void* page[kPages] = {};
+    int pages = 0;
     std::size_t held = 0;
 };
 constinit TKeptBlocks gKept{};
@@ -138,6 +142,10 @@ void* TakeLarge(std::size_t& n)
     {
         TKeptBlocks& k = gKept;
         const THold hold;
+        if (n == kHugePage && k.pages > 0) {
+            k.held -= kHugePage;
+            return k.page[--k.pages];
+        }
         int best = -1;
         for (int i = 0; i < TKeptBlocks::kSlots; ++i)
             if (k.at[i] && k.size[i] >= n && k.size[i] / 2 <= n && (best < 0 || k.size[i] < k.size[best]))
@@ -160,6 +168,11 @@ void GiveLarge(void* p, std::size_t n)
         return;
     {
         const THold hold;
+        if (n == kHugePage && gKept.pages < TKeptBlocks::kPages && gKept.held + n <= TKeptBlocks::kMaxBytes) {
+            gKept.page[gKept.pages++] = p;
+            gKept.held += n;
+            return;
+        }
         if (gKept.held + n <= TKeptBlocks::kMaxBytes)
             for (int i = 0; i < TKeptBlocks::kSlots; ++i)
                 if (!gKept.at[i]) {

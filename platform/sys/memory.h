@@ -32,6 +32,7 @@ inline constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // back lately when there is one of about that size, else a fresh MapLarge; n becomes its
 // size. nullptr when the system gives none. A few blocks given back are kept (64 MB at
 // most), so a loop that makes and drops a large buffer does not take fresh pages each time.
+// What is given back may be any run of whole huge pages of a block taken, not only all of it.
 void* TakeLarge(std::size_t& n);
 void GiveLarge(void* p, std::size_t n);
 

@@ -84,7 +84,7 @@ bool WriteAll(int fd, const char* p, std::size_t n)
 }
 
 // True when every line ends with CR LF and nothing else would change on a rewrite.
-bool Canonical(const std::string& s, uint64_t& lines)
+bool Canonical(std::string_view s, uint64_t& lines)
 {
     lines = 0;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -358,12 +358,13 @@ TAutoSaveFile::TResult TAutoSaveFile::Append(const TLines& slot, const std::stri
         total = lines_ + slot.Count();
     } else {
         // A file we did not leave this way: read it once as lines.
-        std::string old, error;
+        sys::TByteBuf old;
+        std::string error;
         if (!sys::ReadRegularFile(name_, old, error))
             return failed;
-        const bool torn = EndsTorn(old);
+        const bool torn = EndsTorn(old.View());
         uint64_t oldLines = 0;
-        const bool canonical = Canonical(old, oldLines);
+        const bool canonical = Canonical(old.View(), oldLines);
         const uint64_t oldSize = old.size();
         TLines all = TLines::FromBytes(std::move(old));
         const TStateRecord record = ReadStateRecord(name_);

@@ -109,6 +109,8 @@ inline void MarkBlock(uint64_t lf, std::size_t base, std::size_t n, std::size_t 
 // The NUL-free part of text, cut to what 32-bit offsets can hold.
 std::size_t UsableLength(const char* p, std::size_t n)
 {
+    if (n == 0)
+        return 0;
     if (const void* z = std::memchr(p, '\0', n))
         n = static_cast<std::size_t>(static_cast<const char*>(z) - p);
     return std::min(n, kMaxInput);
@@ -197,7 +199,7 @@ TLines TLines::FromText(std::string_view text)
     // Text in our own line ends is copied as it is.
     if (t.TakeCrLf(p, n)) {
         t.Room(n);
-        t.buf_.assign(p, n);
+        t.buf_.Append(p, n);
         return t;
     }
 
@@ -221,27 +223,27 @@ TLines TLines::FromText(std::string_view text)
             if (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') {
                 skip = i + 1;
             } else {
-                t.buf_.append(p + run, i - run);
-                t.buf_.append("\r\n", 2);
+                t.buf_.Append(p + run, i - run);
+                t.buf_.Append("\r\n", 2);
                 run = i + 1;
             }
         }
     }
-    t.buf_.append(p + run, n - run);
+    t.buf_.Append(p + run, n - run);
     const char last = p[n - 1];
     if (last != '\r' && last != '\n')
-        t.buf_.append("\r\n", 2);  // the last line had no terminator
+        t.buf_.Append("\r\n", 2);  // the last line had no terminator
     t.MarkFrom(0);
     return t;
 }
 
-TLines TLines::FromBytes(std::string&& bytes)
+TLines TLines::FromBytes(sys::TByteBuf&& bytes)
 {
     // The check finds a NUL as well, so text of ours is read once; anything else (a NUL, a
     // text too large, other line ends) is cut and split as FromText does.
     TLines t;
     if (bytes.size() > kMaxInput || !t.TakeCrLf(bytes.data(), bytes.size()))
-        return FromText(bytes);
+        return FromText(bytes.View());
     t.buf_ = std::move(bytes);
     return t;
 }
@@ -288,10 +290,10 @@ void TLines::Append(std::string_view line)
         const char* q = p;
         while (q < e && *q != '\r' && *q != '\n' && *q != '\0')
             ++q;
-        buf_.append(p, static_cast<std::size_t>(q - p));
+        buf_.Append(p, static_cast<std::size_t>(q - p));
         p = q < e ? q + 1 : q;
     }
-    buf_.append("\r\n", 2);
+    buf_.Append("\r\n", 2);
 }
 
 void TLines::AppendNumber(int32_t v)
@@ -303,7 +305,7 @@ void TLines::AppendNumber(int32_t v)
     AddLine(static_cast<uint32_t>(buf_.size()));
     tmp[len] = '\r';
     tmp[len + 1] = '\n';
-    buf_.append(tmp, len + 2);
+    buf_.Append(tmp, len + 2);
 }
 
 void TLines::Append(const TLines& other)
@@ -311,7 +313,7 @@ void TLines::Append(const TLines& other)
     if (buf_.size() + other.buf_.size() > kMaxBuf)
         throw std::length_error("TLines: text too large");
     const std::size_t base = buf_.size();
-    buf_.append(other.buf_);
+    buf_.Append(other.buf_.View());
     if (count_ % kMarkEvery == 0) {
         // The marks line up: take the other list's, moved by the offset.
         marks_.reserve(marks_.size() + other.marks_.size());
@@ -326,11 +328,9 @@ void TLines::Append(const TLines& other)
 void TLines::Room(std::size_t bytes)
 {
     const std::size_t oldBuf = buf_.capacity();
-    buf_.reserve(std::min(bytes, kMaxBuf));
-    if (buf_.capacity() != oldBuf) {
+    buf_.Reserve(std::min(bytes, kMaxBuf));
+    if (buf_.capacity() != oldBuf)
         fresh_ = buf_.size();   // a new block: nothing past the text was written yet
-        sys::AdviseHugePages(buf_.data() + buf_.size(), buf_.capacity() - buf_.size());
-    }
 }
 
 void TLines::Reserve(std::size_t bytes, std::size_t lines)
@@ -341,7 +341,7 @@ void TLines::Reserve(std::size_t bytes, std::size_t lines)
 
 void TLines::Clear()
 {
-    buf_.clear();
+    buf_.Clear();
     marks_.clear();
     count_ = 0;
     at_ = TAt{};
@@ -349,12 +349,12 @@ void TLines::Clear()
 
 std::string TLines::Text() const
 {
-    return buf_;
+    return std::string(buf_.View());
 }
 
 std::string_view TLines::TextView() const
 {
-    return buf_;
+    return buf_.View();
 }
 
 std::size_t TLines::ByteSize() const
@@ -366,16 +366,16 @@ void TLines::DropBefore(const char* p)
 {
     const char* const base = buf_.data();
     if (p > base && p <= base + buf_.size())
-        sys::DropPages(buf_.data(), static_cast<std::size_t>(p - base));
+        buf_.GiveBackBefore(static_cast<std::size_t>(p - base));
 }
 
 bool TLines::operator==(const TLines& o) const
 {
     // Lines never hold CR or LF, so the buffer alone fixes the line offsets.
-    return buf_ == o.buf_;
+    return buf_.View() == o.buf_.View();
 }
 
-// ---- Writer: the buffer is sized ahead and written through a pointer; the string's size
+// ---- Writer: the buffer is sized ahead and written through a pointer; the buffer's size
 // is set right only when the writer ends.
 
 namespace {
@@ -394,21 +394,21 @@ TLines::Writer::Writer(TLines& out) : out_(out)
 
 TLines::Writer::~Writer()
 {
-    out_.buf_.resize(static_cast<std::size_t>(p_ - out_.buf_.data()));
+    out_.buf_.SetSize(static_cast<std::size_t>(p_ - out_.buf_.data()));
 }
 
 void TLines::Writer::OpenTo(std::size_t size)
 {
-    std::string& b = out_.buf_;
+    sys::TByteBuf& b = out_.buf_;
     if (size <= b.capacity()) {
         // Room of a new block is mapped in at once; room written before is left alone.
         const std::size_t from = std::max(out_.fresh_, b.size());
         if (from < size)
             sys::PopulatePages(b.data() + from, size - from);
-        b.resize(size);
+        b.SetSize(size);
         out_.fresh_ = std::max(out_.fresh_, size);
     } else {
-        b.resize(size);   // a new, larger block
+        b.SetSize(size);   // a new, larger block
         out_.fresh_ = size;
     }
 }
@@ -417,7 +417,7 @@ void TLines::Writer::Grow(std::size_t n)
 {
     const std::size_t used = static_cast<std::size_t>(p_ - out_.buf_.data());
     if (used + n > kMaxBuf) {
-        out_.buf_.resize(used);
+        out_.buf_.SetSize(used);
         p_ = end_ = out_.buf_.data() + used;
         throw std::length_error("TLines: text too large");
     }

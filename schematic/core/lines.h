@@ -5,6 +5,8 @@
 // costs one short scan per line, and the list takes hardly more than its text: a file of a
 // million shapes is held in its own bytes, without a second copy or a table of 7 million
 // offsets.
+#include "platform/sys/byte_buf.h"
+
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -30,8 +32,8 @@ public:
     // (offsets are 32 bits).
     static TLines FromText(std::string_view text);
     // The same lines, keeping bytes as the buffer when every line already ends with CR LF
-    // (as every file we write does), so a file read into a string is never copied.
-    static TLines FromBytes(std::string&& bytes);
+    // (as every file we write does), so a file read is never copied.
+    static TLines FromBytes(sys::TByteBuf&& bytes);
 
     std::size_t Count() const { return count_; }
     bool Empty() const { return Count() == 0; }
@@ -67,6 +69,7 @@ public:
     std::size_t ByteSize() const;
     // Gives back the memory of the bytes before p (a position in TextView()) for a list that
     // is read once from front to back: those lines must never be read again; Clear() it after.
+    // Pages of a large text go on to serve the record pools that are filled meanwhile.
     void DropBefore(const char* p);
 
     bool operator==(const TLines& o) const;
@@ -172,7 +175,7 @@ private:
         std::size_t End = static_cast<std::size_t>(-2);
     };
 
-    std::string buf_;               // each line followed by CR LF
+    sys::TByteBuf buf_;             // each line followed by CR LF
     std::vector<uint32_t> marks_;   // offset of lines 0, 64, 128, ... in buf_
     std::size_t count_ = 0;
     // Offset in buf_ from which its block was never written (pages not yet mapped in).

@@ -9,6 +9,21 @@ TNodePool::TNodePool(std::size_t size, std::size_t align)
 {
 }
 
+namespace {
+constexpr std::size_t kHeapChunkMax = std::size_t{256} << 10;
+}
+
+TNodePool::~TNodePool()
+{
+    for (const TChunk& c : chunks_) {
+        OSTRIN_UNPOISON(c.At, c.Bytes);
+        if (c.Mapped)
+            sys::UnmapLarge(c.At, c.Bytes);
+        else
+            ::operator delete(c.At, std::align_val_t(align_));
+    }
+}
+
 void TNodePool::Grow()
 {
     // An emptied pool fills its chunks again before it asks for more.
@@ -18,12 +33,16 @@ void TNodePool::Grow()
         end_ = c.At + c.Bytes / size_ * size_;
         return;
     }
-    // Chunks double from 64 blocks up to a huge page; from there on each is one huge page,
-    // mapped on its own so that filling it takes one fault instead of 512.
+    // Chunks double from 64 blocks while they are small; from 256 KB on (which the heap
+    // would map with a fault per 4 KB page) each is one huge page, mapped on its own so
+    // that filling it takes one fault instead of 512, or one given back lately (the pages of
+    // the text being read) so that it takes none.
     TChunk c;
-    c.Bytes = std::min((std::size_t{64} * size_) << std::min<std::size_t>(chunks_.size(), 20), sys::kHugePage);
+    c.Bytes = (std::size_t{64} * size_) << std::min<std::size_t>(chunks_.size(), 20);
+    if (c.Bytes >= kHeapChunkMax)
+        c.Bytes = sys::kHugePage;
     if (c.Bytes == sys::kHugePage) {
-        c.At = static_cast<char*>(sys::MapLarge(c.Bytes));
+        c.At = static_cast<char*>(sys::TakeLarge(c.Bytes));
         c.Mapped = c.At != nullptr;
     }
     if (!c.At)

@@ -34,6 +34,8 @@
 class TNodePool {
 public:
     TNodePool(std::size_t size, std::size_t align);
+    // Frees every chunk; no block may be in use.
+    ~TNodePool();
     TNodePool(const TNodePool&) = delete;
     TNodePool& operator=(const TNodePool&) = delete;
 

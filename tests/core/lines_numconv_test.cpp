@@ -141,8 +141,9 @@ TEST(Lines, BytesInOurOwnLineEndsAreKeptWithoutACopy)
         {crlf + std::string(1, '\0') + "x\r\n", false},
     };
     for (const Case& c : cases) {
-        std::string bytes = c.in;
-        bytes.reserve(bytes.size() + 100);   // a buffer a copy would not reproduce
+        sys::TByteBuf bytes;
+        bytes.Reserve(c.in.size() + 100);   // a buffer a copy would not reproduce
+        bytes.Append(c.in);
         const char* at = bytes.data();
         const TLines want = TLines::FromText(c.in);
         const TLines got = TLines::FromBytes(std::move(bytes));

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -59,6 +60,13 @@ TEST_F(FilesTest, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking)
         EXPECT_EQ(sys::ReadRegularFile(c.path, out, error), c.ok) << c.path;
         EXPECT_EQ(error, c.error) << c.path;
         EXPECT_EQ(out, c.ok ? std::string("SCHEMATIC\r\n\0x", 13) : "") << c.path;
+        // The same through the reader of drawings, into a buffer that held something.
+        sys::TByteBuf buf;
+        buf.Append("old");
+        std::string bufError;
+        EXPECT_EQ(sys::ReadRegularFile(c.path, buf, bufError), c.ok) << c.path;
+        EXPECT_EQ(bufError, c.error) << c.path;
+        EXPECT_EQ(buf.View(), out) << c.path;
     }
 }
 
@@ -82,6 +90,34 @@ TEST_F(FilesTest, CapIsEnforcedAtAndBeyondItsSize)
     EXPECT_FALSE(sys::ReadRegularFile(p, out, error, 999));
     EXPECT_EQ(error, "File is larger than 999 bytes");
     EXPECT_TRUE(out.empty());
+    sys::TByteBuf buf;
+    EXPECT_TRUE(sys::ReadRegularFile(p, buf, error, 1000));
+    EXPECT_EQ(buf.size(), 1000u);
+    EXPECT_FALSE(sys::ReadRegularFile(p, buf, error, 999));
+    EXPECT_EQ(error, "File is larger than 999 bytes");
+    EXPECT_TRUE(buf.empty());
+}
+
+TEST_F(FilesTest, LargeFilesReadInPartsComeOutWhole)
+{
+    // Sizes below, at and past the point where parts are read side by side, and ends that
+    // fall inside a huge page and inside an 8-byte word. Every word holds its own offset, so
+    // a part read to the wrong place or left out shows.
+    constexpr std::size_t kMB = std::size_t{1} << 20;
+    for (const std::size_t size : {16 * kMB - 1, 16 * kMB, 16 * kMB + 1, 33 * kMB + 63}) {
+        std::string bytes(size, '\0');
+        for (std::size_t at = 0; at + 8 <= size; at += 8)
+            std::memcpy(bytes.data() + at, &at, 8);
+        const std::string p = Put(dir + "large", bytes);
+        sys::TByteBuf buf;
+        std::string error;
+        ASSERT_TRUE(sys::ReadRegularFile(p, buf, error)) << error;
+        ASSERT_EQ(buf.size(), size);
+        EXPECT_TRUE(buf.View() == bytes) << size;
+        // Capped just below the size: refused, and nothing kept.
+        EXPECT_FALSE(sys::ReadRegularFile(p, buf, error, static_cast<int64_t>(size) - 1));
+        EXPECT_TRUE(buf.empty());
+    }
 }
 
 TEST_F(FilesTest, StreamingReadEndsAndEmptyFileReadsNothing)

@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const TLines slot = TLines::FromText(bytes);
     Check(TLines::FromText(slot.Text()) == slot);
     // The bytes taken over as they are give the same lines, read in either direction.
-    const TLines kept = TLines::FromBytes(std::string(bytes));
+    sys::TByteBuf copy;
+    copy.Append(bytes);
+    const TLines kept = TLines::FromBytes(std::move(copy));
     Check(kept == slot && kept.Count() == slot.Count());
     for (std::size_t i = kept.Count(); i-- > 0;)
         Check(kept[i] == slot[i]);

@@ -184,7 +184,8 @@ TEST(QuickReject, ExtremeValuesComposeTheSamePicture)
 
 TEST(QuickReject, FixtureAtEveryScaleAndAcrossItsEdges)
 {
-    std::string bytes, error;
+    sys::TByteBuf bytes;
+    std::string error;
     ASSERT_TRUE(sys::ReadRegularFile(std::string(OSTRIN_TEST_DATA) + "/render_all.sch", bytes, error)) << error;
     TSchModel m;
     ASSERT_TRUE(DoLoad(TLines::FromBytes(std::move(bytes)), 0, m).Ok);

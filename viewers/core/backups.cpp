@@ -11,10 +11,10 @@
 TBackupLoad LoadBackupFile(const std::string& path, TBackupFile& file, std::string& error)
 {
     file = TBackupFile{};
-    std::string bytes;
+    sys::TByteBuf bytes;
     if (!sys::ReadRegularFile(path, bytes, error))
         return TBackupLoad::Unreadable;
-    const bool torn = EndsTorn(bytes);
+    const bool torn = EndsTorn(bytes.View());
     file.Lines = TLines::FromBytes(std::move(bytes));
     if (file.Lines.Empty() || file.Lines[0] != "SCHEMATIC")
         return TBackupLoad::NotSchematic;
