@@ -12,6 +12,10 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <new>
 #include <csetjmp>
 #include <cstdio>
@@ -177,7 +181,28 @@ namespace {
 template <int Bits>
 void TrueColourRow(const uint32_t* row, uint8_t* dst, int64_t w, size_t rowBytes)
 {
-    for (int64_t x = 0; x < w; ++x) {
+    int64_t x = 0;
+#if defined(__SSE2__)
+    if constexpr (Bits == 15 || Bits == 16) {
+        // Eight pixels a step; each value is sign-extended from 16 bits, so the signed
+        // pack keeps its low 16 bits exactly.
+        const __m128i five = _mm_set1_epi32(0x1F);
+        const __m128i green = _mm_set1_epi32(Bits == 15 ? 0x1F : 0x3F);
+        auto pack4 = [&](__m128i c) {
+            const __m128i r = _mm_and_si128(_mm_srli_epi32(c, 19), five);
+            const __m128i g = _mm_and_si128(_mm_srli_epi32(c, Bits == 15 ? 11 : 10), green);
+            const __m128i b = _mm_and_si128(_mm_srli_epi32(c, 3), five);
+            const __m128i v = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(r, Bits == 15 ? 10 : 11), _mm_slli_epi32(g, 5)), b);
+            return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+        };
+        for (; x + 8 <= w; x += 8) {
+            const __m128i lo = pack4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x)));
+            const __m128i hi = pack4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x + 4)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * x), _mm_packs_epi32(lo, hi));
+        }
+    }
+#endif
+    for (; x < w; ++x) {
         const uint32_t c = row[x];
         if constexpr (Bits == 15 || Bits == 16) {
             const auto v = static_cast<uint16_t>(Bits == 15 ? ((c >> 19) & 0x1F) << 10 | ((c >> 11) & 0x1F) << 5 | ((c >> 3) & 0x1F)

@@ -59,9 +59,13 @@ TByteBuf::~TByteBuf()
 void TByteBuf::Release() noexcept
 {
     if (mapped_) {
-        // In huge pages, so that record pools and image runs can take them next.
-        for (std::size_t b = gone_; b < cap_; b += kHugePage)
-            GiveLarge(at_ + b, kHugePage);
+        // Whole, for the next buffer of its size; what is left of a text read once, in
+        // single huge pages, which the record pools take next.
+        if (gone_ == 0)
+            GiveLarge(at_, cap_);
+        else
+            for (std::size_t b = gone_; b < cap_; b += kHugePage)
+                GiveLarge(at_ + b, kHugePage);
     } else if (at_) {
         ::operator delete(at_);
     }

@@ -11,6 +11,7 @@ TNodePool::TNodePool(std::size_t size, std::size_t align)
 
 namespace {
 constexpr std::size_t kHeapChunkMax = std::size_t{256} << 10;
+constexpr std::size_t kKeepResident = std::size_t{8} << 20;
 }
 
 TNodePool::~TNodePool()
@@ -57,10 +58,12 @@ void TNodePool::Grow()
 
 void TNodePool::Restart()
 {
-    // The small chunks stay as they are (a few MB at most); the pages of the huge ones are
-    // offered back to the system, which takes them only when it needs memory.
+    // A pool of a few MB stays as it is: it is emptied at every undo of a small drawing.
+    // The pages of a large one's huge chunks are offered back to the system, which takes
+    // them only when it needs memory.
+    const bool forget = held_ > kKeepResident;
     for (const TChunk& c : chunks_) {
-        if (c.Mapped)
+        if (forget && c.Mapped)
             sys::ForgetPages(c.At, c.Bytes);
         OSTRIN_POISON(c.At, c.Bytes);
     }

@@ -30,7 +30,8 @@
 // shapes makes a few dozen allocations instead of a million, and its nodes lie together.
 // One pool per node size for the whole program; the drawing lists live on the
 // user-interface thread only. Chunks are kept for the next drawing; once the last node of
-// the pool is freed, the pages of its large chunks are offered back to the system.
+// a pool of more than a few MB is freed, the pages of its large chunks are offered back to
+// the system.
 class TNodePool {
 public:
     TNodePool(std::size_t size, std::size_t align);

@@ -190,6 +190,19 @@ TEST(ImageBmp, SixteenBitWordsTruncateEachChannel)
         EXPECT_EQ(U16(b15, U32(b15, 10)), c.word555) << std::hex << c.colour;
         EXPECT_EQ(U16(b16, U32(b16, 10)), c.word565) << std::hex << c.colour;
     }
+    // A row wide enough for the eight-pixel steps and a tail, the cases in turn.
+    constexpr int kWide = 21;
+    QImage row(kWide, 1, QImage::Format_RGB32);
+    for (int x = 0; x < kWide; ++x)
+        row.setPixel(x, 0, cases[x % std::size(cases)].colour);
+    std::string r15, r16, rowError;
+    ASSERT_TRUE(EncodeBmp(row, 15, r15, rowError));
+    ASSERT_TRUE(EncodeBmp(row, 16, r16, rowError));
+    for (int x = 0; x < kWide; ++x) {
+        const Case& c = cases[x % std::size(cases)];
+        EXPECT_EQ(U16(r15, U32(r15, 10) + 2 * x), c.word555) << "x " << x;
+        EXPECT_EQ(U16(r16, U32(r16, 10) + 2 * x), c.word565) << "x " << x;
+    }
     // The file's row order: bottom row first.
     QImage col(1, 2, QImage::Format_RGB32);
     col.setPixel(0, 0, qRgb(0xFF, 0, 0));
