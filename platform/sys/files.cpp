@@ -108,11 +108,14 @@ int64_t TReadFile::Read(char* buf, std::size_t n)
     }
 }
 
-int64_t TReadFile::ReadFull(char* buf, std::size_t n)
+namespace {
+// Calls read(done) until n bytes are in or it gives 0 (the end): the count, or -1 on an error.
+template <class Read>
+int64_t ReadUpTo(std::size_t n, const Read& read)
 {
     std::size_t done = 0;
     while (done < n) {
-        const int64_t got = Read(buf + done, n - done);
+        const int64_t got = read(done);
         if (got < 0)
             return -1;
         if (got == 0)
@@ -120,6 +123,12 @@ int64_t TReadFile::ReadFull(char* buf, std::size_t n)
         done += static_cast<std::size_t>(got);
     }
     return static_cast<int64_t>(done);
+}
+} // namespace
+
+int64_t TReadFile::ReadFull(char* buf, std::size_t n)
+{
+    return ReadUpTo(n, [&](std::size_t done) { return Read(buf + done, n - done); });
 }
 
 bool TReadFile::SeekTo(int64_t at)
@@ -131,18 +140,13 @@ int64_t TReadFile::ReadFullAt(char* buf, std::size_t n, int64_t at) const
 {
     if (fd_ < 0)
         return -1;
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t got = ::pread(fd_, buf + done, n - done, static_cast<off_t>(at + static_cast<int64_t>(done)));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<int64_t>(done);
+    return ReadUpTo(n, [&](std::size_t done) -> int64_t {
+        for (;;) {
+            const ssize_t got = ::pread(fd_, buf + done, n - done, static_cast<off_t>(at + static_cast<int64_t>(done)));
+            if (got >= 0 || errno != EINTR)
+                return got;
+        }
+    });
 }
 
 namespace {
